@@ -52,12 +52,13 @@ StoreError damaged(const QString& path, int line, Flaw flaw, QString detail)
     return StoreError{ErrorKind::Damaged, path, line, flaw, std::move(detail)};
 }
 
-Result<std::vector<Line>> splitLines(QStringView text, const QString& path)
+Result<std::vector<Line>> splitLines(QStringView text, const QString& path,
+                                     std::size_t maxRecords)
 {
     std::vector<Line> lines;
     qsizetype pos = 0;
     int number = 0;
-    while (pos < text.size()) {
+    while (pos < text.size() && lines.size() < maxRecords) {
         qsizetype end = pos;
         while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
             ++end;

@@ -23,8 +23,10 @@ struct Line {
 
 // Splits decoded text into its non-blank lines and their fields; lines that
 // hold only blanks are passed over. Stops at the first line that cannot be
-// split and reports it as Damaged for path.
-Result<std::vector<Line>> splitLines(QStringView text, const QString& path);
+// split and reports it as Damaged for path. Nothing after the first
+// maxRecords records is looked at.
+Result<std::vector<Line>> splitLines(QStringView text, const QString& path,
+                                     std::size_t maxRecords = std::size_t(-1));
 
 // The damaged-record error for line of path.
 StoreError damaged(const QString& path, int line, Flaw flaw, QString detail = {});

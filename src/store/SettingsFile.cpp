@@ -11,7 +11,7 @@ namespace {
 
 constexpr QStringView kTrueText = u"#TRUE#";
 constexpr QStringView kFalseText = u"#FALSE#";
-constexpr int kRecordCount = 5;
+constexpr std::size_t kRecordCount = 5;
 
 std::optional<VbBool> toTruth(const QString& field, bool quoted)
 {
@@ -42,14 +42,14 @@ Settings Settings::firstRun()
 
 Result<Settings> parseSettings(QByteArrayView bytes, const QString& path)
 {
-    auto lines = records::splitLines(codec::decode(bytes), path);
+    auto lines = records::splitLines(codec::decode(bytes), path, kRecordCount);
     if (!lines)
         return lines.error();
     if (lines->size() < kRecordCount) {
         const int last = lines->empty() ? 0 : lines->back().number;
         return records::damaged(path, last + 1, Flaw::MissingRecord);
     }
-    for (int i = 0; i < kRecordCount; ++i) {
+    for (std::size_t i = 0; i < kRecordCount; ++i) {
         const records::Line& line = (*lines)[i];
         if (line.fields.size() > 1)
             return records::damaged(path, line.number, Flaw::ExtraText);

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace tuvano::testing {
+
+// A fresh program folder for one test, with helpers to lay out and inspect
+// its files as raw bytes.
+class TempFolder {
+public:
+    TempFolder() { EXPECT_TRUE(m_dir.isValid()); }
+
+    QString path() const { return m_dir.path(); }
+    QString file(const QString& name) const { return m_dir.filePath(name); }
+
+    void write(const QString& name, const QByteArray& bytes) const
+    {
+        const QString path = file(name);
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << name.toStdString();
+        ASSERT_EQ(f.write(bytes), bytes.size());
+    }
+
+    QByteArray read(const QString& name) const
+    {
+        QFile f(file(name));
+        if (!f.open(QIODevice::ReadOnly))
+            return QByteArray("<missing>");
+        return f.readAll();
+    }
+
+    bool exists(const QString& name) const { return QFileInfo::exists(file(name)); }
+
+    // Every entry below the folder, relative, sorted: for "nothing else was
+    // left behind" checks.
+    QStringList entries() const
+    {
+        QStringList all;
+        collect(path(), all);
+        all.sort();
+        return all;
+    }
+
+private:
+    void collect(const QString& dir, QStringList& out) const
+    {
+        const QDir d(dir);
+        const auto infos = d.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        for (const QFileInfo& info : infos) {
+            out << QDir(path()).relativeFilePath(info.filePath());
+            if (info.isDir())
+                collect(info.filePath(), out);
+        }
+    }
+
+    QTemporaryDir m_dir;
+};
+
+inline QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
+
+} // namespace tuvano::testing
+
+// Readable failures for Qt strings in gtest output.
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QByteArray& b, std::ostream* os)
+{
+    static const char hex[] = "0123456789abcdef";
+    *os << '"';
+    for (unsigned char c : b) {
+        if (c >= 0x20 && c < 0x7f && c != '\\')
+            *os << char(c);
+        else
+            *os << "\\x" << hex[c >> 4] << hex[c & 15];
+    }
+    *os << '"';
+}
+QT_END_NAMESPACE
