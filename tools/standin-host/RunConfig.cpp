@@ -1,0 +1,75 @@
+#include "RunConfig.h"
+
+#include <QFile>
+
+namespace tuvano::standin {
+
+namespace {
+
+void readRunMs(QStringView value, RunConfig& config)
+{
+    bool ok = false;
+    const int ms = value.trimmed().toInt(&ok);
+    if (ok && ms >= 0)
+        config.runMs = ms;
+}
+
+void readAppend(QStringView value, RunConfig& config)
+{
+    const qsizetype colon = value.indexOf(u':');
+    if (colon < 0)
+        return;
+    const std::optional<store::DataFile> file = dataFileNamed(value.left(colon).trimmed());
+    if (file)
+        config.appends.push_back({*file, value.mid(colon + 1).toString()});
+}
+
+bool isKey(QStringView key, QStringView name)
+{
+    return key.compare(name, Qt::CaseInsensitive) == 0;
+}
+
+} // namespace
+
+RunConfig parseRunConfig(QByteArrayView utf8)
+{
+    QString text = QString::fromUtf8(utf8);
+    // Editors on the host's own system like to start UTF-8 with a byte order mark.
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+
+    RunConfig config;
+    for (QStringView line : QStringView(text).split(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        const qsizetype equals = line.indexOf(u'=');
+        if (equals < 0)
+            continue;
+        const QStringView key = line.left(equals).trimmed();
+        const QStringView value = line.mid(equals + 1);
+        if (isKey(key, u"run-ms"))
+            readRunMs(value, config);
+        else if (isKey(key, u"append"))
+            readAppend(value, config);
+    }
+    return config;
+}
+
+RunConfig readRunConfig(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return parseRunConfig(file.readAll());
+}
+
+std::optional<store::DataFile> dataFileNamed(QStringView name)
+{
+    for (store::DataFile file : store::ProfileFileSet::listing) {
+        if (store::fileName(file).compare(name, Qt::CaseInsensitive) == 0)
+            return file;
+    }
+    return std::nullopt;
+}
+
+} // namespace tuvano::standin
