@@ -5,7 +5,7 @@
 #include <functional>
 #include <stdexcept>
 
-namespace tuvano::testing {
+namespace tuvano::test {
 
 // Thrown by FaultyFileOps to stop an operation as a crash would: whatever was
 // done before stays on disk, nothing after it runs.
@@ -65,4 +65,4 @@ private:
     }
 };
 
-} // namespace tuvano::testing
+} // namespace tuvano::test

@@ -3,12 +3,13 @@
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-namespace tuvano::testing {
+namespace tuvano::test {
 
 // A fresh program folder for one test, with helpers to lay out and inspect
 // its files as raw bytes.
@@ -48,6 +49,18 @@ public:
         return all;
     }
 
+    // Every file below the folder with its bytes: for "nothing was
+    // written" checks.
+    QMap<QString, QByteArray> snapshot() const
+    {
+        QMap<QString, QByteArray> files;
+        for (const QString& name : entries()) {
+            if (QFileInfo(file(name)).isFile())
+                files.insert(name, read(name));
+        }
+        return files;
+    }
+
 private:
     void collect(const QString& dir, QStringList& out) const
     {
@@ -65,7 +78,7 @@ private:
 
 inline QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
 
-} // namespace tuvano::testing
+} // namespace tuvano::test
 
 // Readable failures for Qt strings in gtest output.
 QT_BEGIN_NAMESPACE

@@ -1,0 +1,148 @@
+#include "DesktopPlatform.h"
+
+#include "store/HostContract.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace tuvano::platform {
+
+namespace {
+
+QMessageBox::Icon toQt(Icon icon)
+{
+    switch (icon) {
+    case Icon::Critical:
+        return QMessageBox::Critical;
+    case Icon::Question:
+        return QMessageBox::Question;
+    case Icon::Exclamation:
+        return QMessageBox::Warning;
+    case Icon::Information:
+        return QMessageBox::Information;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QString DesktopPlatform::programFolder() const { return QCoreApplication::applicationDirPath(); }
+
+QString DesktopPlatform::markerPath() const { return store::HostRunMarker(); }
+
+Answer DesktopPlatform::message(const QString& text, const QString& title, Icon icon,
+                                Buttons buttons)
+{
+    QMessageBox box(toQt(icon), title, text, QMessageBox::NoButton, QApplication::activeWindow());
+    QPushButton* yes = nullptr;
+    if (buttons == Buttons::YesNo) {
+        yes = box.addButton(u"&Ja"_s, QMessageBox::YesRole);
+        QPushButton* no = box.addButton(u"&Nej"_s, QMessageBox::NoRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(no);
+    } else {
+        box.setDefaultButton(box.addButton(u"OK"_s, QMessageBox::AcceptRole));
+    }
+    box.exec();
+    if (buttons == Buttons::Ok)
+        return Answer::Ok;
+    return box.clickedButton() == yes ? Answer::Yes : Answer::No;
+}
+
+QString DesktopPlatform::inputBox(const QString& prompt, const QString& title,
+                                  const QString& defaultText)
+{
+    QInputDialog dialog(QApplication::activeWindow());
+    dialog.setWindowTitle(title);
+    dialog.setLabelText(prompt);
+    dialog.setTextValue(defaultText);
+    dialog.setOkButtonText(u"OK"_s);
+    dialog.setCancelButtonText(u"Avbryt"_s);
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.textValue();
+}
+
+bool DesktopPlatform::launch(const QString& path)
+{
+    if (!QFileInfo(path).isFile())
+        return false;
+    QProcess process;
+    process.setProgram(path);
+    process.setWorkingDirectory(QFileInfo(path).absolutePath());
+    process.setStandardInputFile(QProcess::nullDevice());
+#ifdef Q_OS_WIN
+    process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* args) {
+        args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
+        args->startupInfo->wShowWindow = SW_SHOWMINIMIZED;
+    });
+#endif
+    return process.startDetached();
+}
+
+bool DesktopPlatform::canOpen(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly);
+}
+
+void DesktopPlatform::reseedRandom()
+{
+    m_random.seed(quint32(QDateTime::currentMSecsSinceEpoch()));
+}
+
+float DesktopPlatform::randomFraction()
+{
+    // 24 random bits fill a float's significand: every value is below 1.
+    constexpr quint32 kSteps = 1u << 24;
+    return float(m_random.bounded(kSteps)) / float(kSteps);
+}
+
+void DesktopPlatform::stayOnTop(QWidget* window, bool onTop)
+{
+#ifdef Q_OS_WIN
+    const QRect r = window->frameGeometry();
+    const qreal ratio = window->devicePixelRatioF();
+    ::SetWindowPos(reinterpret_cast<HWND>(window->winId()), onTop ? HWND_TOPMOST : HWND_NOTOPMOST,
+                   qRound(r.x() * ratio), qRound(r.y() * ratio), qRound(r.width() * ratio),
+                   qRound(r.height() * ratio), 0);
+#else
+    const bool visible = window->isVisible();
+    window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);
+    if (visible)
+        window->show();
+#endif
+}
+
+void DesktopPlatform::endProgram()
+{
+    // Every file is closed between events, so nothing is lost by not
+    // unwinding: this is the quickest and surest end.
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+void DesktopPlatform::fatalError(const QString& text)
+{
+    message(text, u"Lexaro Tuvano!"_s, Icon::Critical, Buttons::Ok);
+    std::fflush(nullptr);
+    std::_Exit(1);
+}
+
+} // namespace tuvano::platform

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ProgramState.h"
+#include "platform/Platform.h"
+#include "store/ProgramFolder.h"
+
+#include <QPointer>
+
+#include <memory>
+
+namespace tuvano::startup {
+
+class frmMain;
+
+// The program's windows and what they share. A window is loaded (created,
+// its load handler run) when it is first shown and unloaded (destroyed) when
+// it is closed, so each opening starts afresh.
+class Forms {
+public:
+    explicit Forms(platform::Platform& platform);
+    ~Forms();
+    Forms(const Forms&) = delete;
+    Forms& operator=(const Forms&) = delete;
+
+    platform::Platform& platform() const { return m_platform; }
+    ProgramState& state() { return m_state; }
+    const store::ProgramFolder& folder() const { return m_folder; }
+
+    // Creates the start-up window and runs its load handler. False when the
+    // program has ended during it (an error, or the user said so).
+    bool loadMain();
+    frmMain& main() { return *m_main; }
+
+private:
+    platform::Platform& m_platform;
+    store::ProgramFolder m_folder;
+    ProgramState m_state;
+    std::unique_ptr<frmMain> m_main;
+};
+
+} // namespace tuvano::startup

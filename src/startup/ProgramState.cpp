@@ -1,0 +1,19 @@
+#include "ProgramState.h"
+
+namespace tuvano::startup {
+
+void ProgramState::load(const store::Settings& s)
+{
+    fQuickStart = s.fQuickStart;
+    nAutoSelectDelay = s.nAutoSelectDelay < 0 ? qint16(0) : s.nAutoSelectDelay;
+    sDefaultProfile = s.sDefaultProfile;
+    fShutdown = s.fShutdown;
+    fShowMonitor = s.fShowMonitor;
+}
+
+store::Settings ProgramState::settings() const
+{
+    return store::Settings{fQuickStart, nAutoSelectDelay, sDefaultProfile, fShutdown, fShowMonitor};
+}
+
+} // namespace tuvano::startup

@@ -1,0 +1,136 @@
+#include "StartUp.h"
+
+#include "StatusTexts.h"
+#include "store/ErrorText.h"
+
+#include <QDir>
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+
+namespace tuvano::startup {
+
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
+
+namespace {
+
+QString fileList()
+{
+    QStringList names;
+    for (store::DataFile file : store::ProfileFileSet::listing)
+        names << store::fileName(file).toString();
+    return names.join(u", "_s);
+}
+
+QString native(const QString& path) { return QDir::toNativeSeparators(path); }
+
+std::optional<store::Settings> endWith(platform::Platform& platform, const QString& text)
+{
+    platform.fatalError(text);
+    return std::nullopt;
+}
+
+std::optional<store::Settings> restoreDefaults(platform::Platform& platform,
+                                               const store::SettingsFile& file,
+                                               const store::StoreError& damage)
+{
+    const QString question = store::errorText(damage) +
+                             u"\n\nVill Du återställa standardinställningarna? Den skadade filen "
+                             u"sparas då som tuvano.ini.bak.\n\nSvarar Du Nej avslutas "
+                             u"Lexaro Tuvano! utan att något ändras.";
+    if (platform.message(question, u"Skadad inställningsfil"_s, Icon::Exclamation,
+                         Buttons::YesNo) != Answer::Yes) {
+        platform.endProgram();
+        return std::nullopt;
+    }
+    store::FileOps& ops = platform.fileOps();
+    store::Status kept = store::replaceByCopy(ops, file.path(), file.path() + u".bak");
+    if (kept)
+        kept = file.createWithDefaults();
+    if (!kept)
+        return endWith(platform, store::errorText(kept.error()) + u"\n\nLexaro Tuvano! avslutas.");
+    return store::Settings::firstRun();
+}
+
+} // namespace
+
+QString firstRunMessage()
+{
+    return u"Detta är första gången Du använder Tuvano! Därför kommer en kort "
+           u"initieringsprocess att starta."
+           u"\n\n"
+           u"Följande inställningar kommer att ställas in: "
+           u"\nAutoRun = False\nDefault = None"
+           u"\n\n"
+           u"Följande filer kommer att omfattas av profilhantering:"
+           u"\n" +
+           fileList() +
+           u"\n\n"
+           u"För att påbörja initiering, klicka på 'Ok'.";
+}
+
+store::Status initialiseProgramFolder(const store::ProgramFolder& folder)
+{
+    store::FileOps& ops = folder.ops();
+    if (auto s = store::SettingsFile(folder).createWithDefaults(); !s)
+        return s;
+    if (auto s = store::ProfileList(folder).createWithStandard(); !s)
+        return s;
+    if (auto s = ops.makeFolder(folder.profilesFolder()); !s)
+        return s;
+    const QString standard = folder.profileFolder(store::kStandardProfileId);
+    if (auto s = ops.makeFolder(standard); !s)
+        return s;
+    for (store::DataFile file : store::ProfileFileSet::firstRunCopy) {
+        if (auto s = store::replaceByCopy(ops, folder.liveFile(file),
+                                          store::dataFilePath(standard, file));
+            !s)
+            return s;
+    }
+    return {};
+}
+
+std::optional<store::Settings> obtainSettings(platform::Platform& platform,
+                                              const store::ProgramFolder& folder)
+{
+    const store::SettingsFile file(folder);
+    if (!file.exists()) {
+        if (!folder.hasProfileStore()) {
+            platform.message(firstRunMessage(), u"Initieringsprocess"_s, Icon::Exclamation);
+            if (store::Status done = initialiseProgramFolder(folder); !done)
+                return endWith(platform, u"Initieringen kunde inte slutföras.\n\n" +
+                                             store::errorText(done.error()) +
+                                             u"\n\nLexaro Tuvano! avslutas.");
+        } else {
+            platform.message(u"Inställningsfilen saknas:\n" + native(file.path()) +
+                                 u"\n\nProfilerna finns kvar och lämnas orörda. En ny "
+                                 u"inställningsfil skapas med standardinställningarna.",
+                             texts::kProgramTitle.toString(), Icon::Exclamation);
+            if (store::Status made = file.createWithDefaults(); !made)
+                return endWith(platform, store::errorText(made.error()) +
+                                             u"\n\nLexaro Tuvano! avslutas.");
+        }
+    }
+    auto settings = file.read();
+    if (settings)
+        return *settings;
+    if (settings.error().kind == store::ErrorKind::Damaged)
+        return restoreDefaults(platform, file, settings.error());
+    return endWith(platform, store::errorText(settings.error()) +
+                                 u"\n\nLexaro Tuvano! avslutas utan att något har ändrats.");
+}
+
+std::optional<store::ProfileRecords> obtainProfileList(platform::Platform& platform,
+                                                       const store::ProgramFolder& folder)
+{
+    auto list = store::ProfileList(folder).read();
+    if (list)
+        return std::move(*list);
+    platform.fatalError(u"Profillistan kunde inte läsas.\n\n" + store::errorText(list.error()) +
+                        u"\n\nLexaro Tuvano! avslutas utan att något har ändrats.");
+    return std::nullopt;
+}
+
+} // namespace tuvano::startup

@@ -1,0 +1,33 @@
+#pragma once
+
+#include "platform/Platform.h"
+#include "store/ProfileList.h"
+#include "store/ProgramFolder.h"
+#include "store/SettingsFile.h"
+
+#include <optional>
+
+// The start-up work that comes before the main window can be filled: the
+// first run, and getting hold of the settings and the profile list.
+namespace tuvano::startup {
+
+// The explanation shown once, before the first run creates the store.
+QString firstRunMessage();
+
+// Creates the settings file, the profile list and the standard profile with
+// copies of the host's live data files. Stops at the first step that fails;
+// what was done before it stays done.
+store::Status initialiseProgramFolder(const store::ProgramFolder& folder);
+
+// The settings to start with. Runs the first run when the program folder has
+// neither settings nor profiles; recreates missing settings over an existing
+// store without touching it; offers to restore defaults for a damaged file.
+// Empty when the program has ended on the way.
+std::optional<store::Settings> obtainSettings(platform::Platform& platform,
+                                              const store::ProgramFolder& folder);
+
+// The profile list, or empty when it could not be read and the program ended.
+std::optional<store::ProfileRecords> obtainProfileList(platform::Platform& platform,
+                                                       const store::ProgramFolder& folder);
+
+} // namespace tuvano::startup

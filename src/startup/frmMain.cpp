@@ -1,0 +1,346 @@
+#include "frmMain.h"
+
+#include "Forms.h"
+#include "StartUp.h"
+#include "StatusTexts.h"
+#include "widgets/ChoiceList.h"
+#include "widgets/ClickFrame.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/CommandLink.h"
+#include "widgets/Decoration.h"
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace tuvano::startup {
+
+namespace {
+
+// A label that is only text: clicks on it do nothing at all.
+QLabel* plainLabel(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setAttribute(Qt::WA_NoMousePropagation);
+    return label;
+}
+
+QTimer* timer(const QString& name, int interval, QObject* parent)
+{
+    auto* t = new QTimer(parent);
+    t->setObjectName(name);
+    t->setInterval(interval);
+    return t;
+}
+
+const QString kStyle = uR"(
+#Shape1 { background: qlineargradient(x1:0, y1:0, x2:1, y2:1, stop:0 #173f66, stop:1 #2f78b7); }
+#Shape3 { background: #f0a81c; }
+#Shape2 { background: #eef3f8; }
+#Label1 { color: #cfe2f3; font-size: 13pt; letter-spacing: 3px; }
+#Label2 { color: white; font-size: 26pt; font-weight: bold; }
+#Label5 { color: #30475e; font-style: italic; }
+#Label6 { font-weight: bold; }
+#Label7 { color: #6b7785; font-size: 8pt; }
+)"_s;
+
+} // namespace
+
+frmMain::frmMain(Forms& forms) : m_forms(forms), m_state(forms.state())
+{
+    setObjectName(u"frmMain"_s);
+    setWindowTitle(texts::kProgramTitle.toString());
+    setWindowIcon(widgets::programIcon());
+
+    // The timers, in the order the window creates its controls.
+    tmrRun = timer(u"tmrRun"_s, 3000, this);
+    Timer1 = timer(u"Timer1"_s, 250, this);
+    tmrDefault = timer(u"tmrDefault"_s, 1000, this);
+    connect(tmrRun, &QTimer::timeout, this, &frmMain::tmrRun_Timer);
+    connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    connect(tmrDefault, &QTimer::timeout, this, &frmMain::tmrDefault_Timer);
+
+    buildWindow();
+    tmrRun->start();
+    Timer1->start();
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::buildWindow()
+{
+    setStyleSheet(kStyle);
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+    root->addWidget(buildBanner());
+    auto* accent = new widgets::Shape(this);
+    accent->setObjectName(u"Shape3"_s);
+    accent->setFixedHeight(4);
+    root->addWidget(accent);
+
+    auto* body = new QHBoxLayout;
+    body->setSpacing(0);
+    body->addWidget(buildCommandPanel());
+    auto* divider = new widgets::Line(Qt::Vertical, QColor(0xc9, 0xd6, 0xe3), this);
+    divider->setObjectName(u"Line1"_s);
+    body->addWidget(divider);
+    body->addWidget(buildStartPanel(), 1);
+    root->addLayout(body, 1);
+
+    auto* rule = new widgets::Line(Qt::Horizontal, QColor(0xc9, 0xd6, 0xe3), this);
+    rule->setObjectName(u"Line2"_s);
+    root->addWidget(rule);
+    root->addWidget(buildFooter());
+    root->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QWidget* frmMain::buildBanner()
+{
+    auto* banner = new widgets::Shape(this);
+    banner->setObjectName(u"Shape1"_s);
+    auto* layout = new QHBoxLayout(banner);
+    layout->setContentsMargins(24, 14, 20, 14);
+    auto* titles = new QVBoxLayout;
+    titles->setSpacing(0);
+    titles->addWidget(plainLabel(u"Label1"_s, u"Lexaro"_s, banner));
+    titles->addWidget(plainLabel(u"Label2"_s, u"Tuvano!"_s, banner));
+    layout->addLayout(titles);
+    layout->addStretch(1);
+    auto* picture = new widgets::Picture(u":/pictures/profiles.png"_s, banner);
+    picture->setObjectName(u"Image2"_s);
+    layout->addWidget(picture);
+    return banner;
+}
+
+QWidget* frmMain::buildCommandPanel()
+{
+    auto* panel = new widgets::Shape(this);
+    panel->setObjectName(u"Shape2"_s);
+    panel->setFixedWidth(184);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(20, 20, 16, 16);
+    layout->setSpacing(6);
+    auto* picture = new widgets::Picture(u":/pictures/swap.png"_s, panel);
+    picture->setObjectName(u"Image1"_s);
+    layout->addWidget(picture);
+    layout->addSpacing(12);
+
+    const auto command = [&](widgets::CommandLink*& link, const QString& name, const QString& text,
+                             void (frmMain::*handler)()) {
+        link = new widgets::CommandLink(text, panel);
+        link->setObjectName(name);
+        connect(link, &QPushButton::clicked, this, handler);
+        layout->addWidget(link);
+    };
+    command(lblAdministreraProfiler, u"lblAdministreraProfiler"_s, u"Administrera profiler"_s,
+            &frmMain::lblAdministreraProfiler_Click);
+    command(lblInställningar, u"lblInställningar"_s, u"Inställningar"_s,
+            &frmMain::lblInställningar_Click);
+    command(Label3, u"Label3"_s, u"Om..."_s, &frmMain::Label3_Click);
+    layout->addStretch(1);
+    command(Label4, u"Label4"_s, u"Avsluta"_s, &frmMain::Label4_Click);
+    return panel;
+}
+
+QWidget* frmMain::buildStartPanel()
+{
+    auto* panel = new QWidget(this);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(22, 18, 22, 18);
+    layout->setSpacing(8);
+
+    Label5 = new widgets::ClickLabel(u"Gör Ditt Lexaro än mer personligt med egna "
+                                     u"inställningsmöjligheter för varje användare."_s,
+                                     panel);
+    Label5->setObjectName(u"Label5"_s);
+    Label5->setWordWrap(true);
+    connect(Label5, &widgets::ClickLabel::clicked, this, &frmMain::Label5_Click);
+    layout->addWidget(Label5);
+    layout->addSpacing(10);
+
+    QLabel* prompt = plainLabel(u"Label6"_s, u"Välj profil att starta i listan!"_s, panel);
+    layout->addWidget(prompt);
+    auto* row = new QHBoxLayout;
+    cmbProfiler = new widgets::ChoiceList(panel);
+    cmbProfiler->setObjectName(u"cmbProfiler"_s);
+    cmbProfiler->setAccessibleName(prompt->text());
+    prompt->setBuddy(cmbProfiler);
+    connect(cmbProfiler, &widgets::ChoiceList::choiceMade, this, &frmMain::cmbProfiler_Click);
+    row->addWidget(cmbProfiler, 1);
+    cmdGo = new QPushButton(u"&Starta!"_s, panel);
+    cmdGo->setObjectName(u"cmdGo"_s);
+    cmdGo->setDefault(true);
+    connect(cmdGo, &QPushButton::clicked, this, &frmMain::cmdGo_Click);
+    row->addWidget(cmdGo);
+    layout->addLayout(row);
+    layout->addSpacing(10);
+
+    Frame1 = new widgets::ClickFrame(u"Information"_s, panel);
+    Frame1->setObjectName(u"Frame1"_s);
+    connect(Frame1, &widgets::ClickFrame::clicked, this, &frmMain::Frame1_Click);
+    auto* info = new QVBoxLayout(Frame1);
+    info->setSpacing(6);
+    lblSnabbstart = new widgets::ClickLabel({}, Frame1);
+    lblSnabbstart->setObjectName(u"lblSnabbstart"_s);
+    connect(lblSnabbstart, &widgets::ClickLabel::clicked, this, &frmMain::lblSnabbstart_Click);
+    info->addWidget(lblSnabbstart);
+    lblAutoval = new widgets::ClickLabel({}, Frame1);
+    lblAutoval->setObjectName(u"lblAutoval"_s);
+    lblAutoval->setWordWrap(true);
+    lblAutoval->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Room for the longest status text, so the window never jumps.
+    lblAutoval->setMinimumHeight(3 * lblAutoval->fontMetrics().lineSpacing());
+    connect(lblAutoval, &widgets::ClickLabel::clicked, this, &frmMain::lblAutoval_Click);
+    info->addWidget(lblAutoval);
+    layout->addWidget(Frame1);
+    layout->addStretch(1);
+    panel->setFixedWidth(400);
+    return panel;
+}
+
+QWidget* frmMain::buildFooter()
+{
+    auto* footer = new QWidget(this);
+    auto* layout = new QHBoxLayout(footer);
+    layout->setContentsMargins(20, 6, 20, 8);
+    layout->addWidget(plainLabel(u"Label7"_s,
+                                 u"© 2026 Lexaro Tuvano! Levereras i befintligt skick, "
+                                 u"utan garantier av något slag."_s,
+                                 footer),
+                      1);
+    layout->addWidget(plainLabel(u"Label9"_s, {}, footer));
+    return footer;
+}
+
+bool frmMain::Form_Load()
+{
+    m_forms.folder().removeLeftovers();
+    platform::Platform& platform = m_forms.platform();
+    const auto settings = obtainSettings(platform, m_forms.folder());
+    if (!settings)
+        return false;
+    m_state.load(*settings);
+    const auto profiles = obtainProfileList(platform, m_forms.folder());
+    if (!profiles)
+        return false;
+    for (const store::ProfileRecord& record : *profiles)
+        cmbProfiler->addEntry(record.name);
+    selectDefaultProfile();
+    lblSnabbstart->setText(texts::quickStart(m_state.fQuickStart == kTrue));
+    StartCountdown();
+    m_state.sLastChoice = cmbProfiler->currentText();
+    return true;
+}
+
+void frmMain::selectDefaultProfile() { cmbProfiler->walkTo(m_state.sDefaultProfile); }
+
+void frmMain::StartCountdown()
+{
+    if (m_state.nAutoSelectDelay != 0) {
+        lblAutoval->setText(
+            texts::countdownCounting(m_state.sDefaultProfile, m_state.nAutoSelectDelay));
+        Counter = m_state.nAutoSelectDelay;
+        tmrDefault->start();
+    } else {
+        lblAutoval->setText(texts::countdownOff());
+    }
+}
+
+void frmMain::StopCountdown()
+{
+    if (m_state.nAutoSelectDelay == 0) {
+        lblAutoval->setText(texts::countdownOff());
+        return;
+    }
+    lblAutoval->setText(texts::countdownStopped(m_state.sDefaultProfile));
+    tmrDefault->stop();
+}
+
+void frmMain::Form_Click() { StopCountdown(); }
+void frmMain::Frame1_Click() { StopCountdown(); }
+void frmMain::lblAutoval_Click() { StopCountdown(); }
+void frmMain::lblSnabbstart_Click() { StopCountdown(); }
+void frmMain::Label5_Click() { StopCountdown(); }
+
+void frmMain::Label3_Click()
+{
+    StopCountdown();
+}
+
+void frmMain::Label4_Click()
+{
+    StopCountdown();
+    m_forms.platform().endProgram();
+}
+
+void frmMain::lblAdministreraProfiler_Click()
+{
+    StopCountdown();
+}
+
+void frmMain::lblInställningar_Click()
+{
+    StopCountdown();
+}
+
+void frmMain::Timer1_Timer()
+{
+    if (cmbProfiler->currentText() == m_state.sLastChoice)
+        return;
+    if (m_state.nAutoSelectDelay == 0) {
+        lblAutoval->setText(texts::countdownOff());
+        return;
+    }
+    lblAutoval->setText(texts::countdownStopped(m_state.sDefaultProfile));
+    tmrDefault->stop();
+    Timer1->stop();
+}
+
+void frmMain::cmdGo_Click()
+{
+    if (cmbProfiler->currentText().isEmpty()) {
+        m_forms.platform().message(texts::kIllegalChoice.toString(),
+                                   texts::kErrorTitle.toString(), platform::Icon::Critical);
+        return;
+    }
+    StopCountdown();
+}
+
+void frmMain::cmbProfiler_Click()
+{
+    if (!cmdGo->isEnabled())
+        return;
+    StopCountdown();
+}
+
+void frmMain::tmrRun_Timer() {}
+
+void frmMain::tmrDefault_Timer() {}
+
+void frmMain::mousePressEvent(QMouseEvent* event)
+{
+    event->accept();
+}
+
+void frmMain::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
+        Form_Click();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    // Closing through the frame ends the program as "Avsluta" does.
+    event->accept();
+    m_forms.platform().endProgram();
+}
+
+} // namespace tuvano::startup

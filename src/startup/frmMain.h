@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace tuvano::widgets {
+class ChoiceList;
+class ClickFrame;
+class ClickLabel;
+class CommandLink;
+} // namespace tuvano::widgets
+
+namespace tuvano::startup {
+
+class Forms;
+struct ProgramState;
+
+// The start-up window: the profile list with the start button, the two
+// status lines and the commands that open the other windows or end the
+// program. It lives for the whole run and is hidden while the host runs.
+class frmMain : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmMain(Forms& forms);
+    ~frmMain() override;
+
+    // Start-up: reads the settings (first run when there are none), fills the
+    // list, preselects the default, writes the status lines, starts the
+    // countdown. False when the program has ended on the way.
+    bool Form_Load();
+
+    // Arms the countdown when a length is set, or says there is none.
+    void StartCountdown();
+    // Stops the countdown for the rest of the run (the line says so).
+    void StopCountdown();
+
+    // Handlers of the window's clicks and ticks.
+    void Form_Click();
+    void Frame1_Click();
+    void lblAutoval_Click();
+    void lblSnabbstart_Click();
+    void Label5_Click();
+    void Label3_Click();
+    void Label4_Click();
+    void lblAdministreraProfiler_Click();
+    void lblInställningar_Click();
+    void Timer1_Timer();
+    void cmdGo_Click();
+    void cmbProfiler_Click();
+    void tmrRun_Timer();
+    void tmrDefault_Timer();
+
+    // The controls other windows read or fill.
+    widgets::ChoiceList* cmbProfiler = nullptr;
+    QPushButton* cmdGo = nullptr;
+    widgets::ClickLabel* lblSnabbstart = nullptr;
+    widgets::ClickLabel* lblAutoval = nullptr;
+    QTimer* tmrRun = nullptr;
+    QTimer* Timer1 = nullptr;
+    QTimer* tmrDefault = nullptr;
+
+    // Seconds left in the countdown.
+    qint16 Counter = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildWindow();
+    QWidget* buildBanner();
+    QWidget* buildCommandPanel();
+    QWidget* buildStartPanel();
+    QWidget* buildFooter();
+    // Selects the first entry whose text is the default, else the last one.
+    void selectDefaultProfile();
+
+    Forms& m_forms;
+    ProgramState& m_state;
+
+    widgets::ClickFrame* Frame1 = nullptr;
+    widgets::ClickLabel* Label5 = nullptr;
+    widgets::CommandLink* Label4 = nullptr;
+    widgets::CommandLink* Label3 = nullptr;
+    widgets::CommandLink* lblInställningar = nullptr;
+    widgets::CommandLink* lblAdministreraProfiler = nullptr;
+};
+
+} // namespace tuvano::startup

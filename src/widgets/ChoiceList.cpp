@@ -1,0 +1,48 @@
+#include "ChoiceList.h"
+
+#include <QSignalBlocker>
+
+namespace tuvano::widgets {
+
+ChoiceList::ChoiceList(QWidget* parent) : QComboBox(parent)
+{
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    setMinimumContentsLength(18);
+    // The user's choices: a pick in the popup, the arrow keys, the wheel.
+    connect(this, &QComboBox::activated, this, &ChoiceList::choiceMade);
+}
+
+void ChoiceList::addEntry(const QString& text)
+{
+    const QSignalBlocker quiet(this);
+    const int before = currentIndex();
+    addItem(text);
+    if (before == -1)
+        setCurrentIndex(-1);
+}
+
+void ChoiceList::clearEntries()
+{
+    const QSignalBlocker quiet(this);
+    clear();
+}
+
+void ChoiceList::setListIndex(int index)
+{
+    {
+        const QSignalBlocker quiet(this);
+        setCurrentIndex(index);
+    }
+    Q_EMIT choiceMade();
+}
+
+void ChoiceList::walkTo(const QString& text)
+{
+    if (count() == 0)
+        return;
+    setListIndex(0);
+    while (currentText() != text && currentIndex() < count() - 1)
+        setListIndex(currentIndex() + 1);
+}
+
+} // namespace tuvano::widgets

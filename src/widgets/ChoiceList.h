@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QComboBox>
+
+namespace tuvano::widgets {
+
+// A drop-down list of choices that never picks an entry by itself: filling
+// it leaves it without a choice, and only setListIndex or the user chooses.
+// choiceMade is raised for every choice, the user's and the code's alike,
+// but not for filling or clearing the list.
+class ChoiceList : public QComboBox {
+    Q_OBJECT
+public:
+    explicit ChoiceList(QWidget* parent = nullptr);
+
+    void addEntry(const QString& text);
+    void clearEntries();
+    // Chooses the entry at index (-1: none) and raises choiceMade.
+    void setListIndex(int index);
+    int listIndex() const { return currentIndex(); }
+    // Chooses the first entry, then walks down one entry at a time and stops
+    // at the first whose text is exactly text, or at the last entry. Each
+    // step is a choice. An empty list is left as it is.
+    void walkTo(const QString& text);
+
+Q_SIGNALS:
+    void choiceMade();
+};
+
+} // namespace tuvano::widgets

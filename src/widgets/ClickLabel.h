@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QLabel>
+
+namespace tuvano::widgets {
+
+// A label that reports a click (press and release on it). Clicks on a label
+// never reach the window behind it, whether or not anyone listens.
+class ClickLabel : public QLabel {
+    Q_OBJECT
+public:
+    explicit ClickLabel(const QString& text = {}, QWidget* parent = nullptr);
+
+    // Blue, underlined and with a pointing hand, as a link is drawn.
+    void setLinkLook();
+
+Q_SIGNALS:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+} // namespace tuvano::widgets

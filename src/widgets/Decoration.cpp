@@ -1,0 +1,60 @@
+#include "Decoration.h"
+
+#include <QIcon>
+#include <QImageReader>
+#include <QVBoxLayout>
+
+namespace tuvano::widgets {
+
+Line::Line(Qt::Orientation orientation, const QColor& color, QWidget* parent) : QFrame(parent)
+{
+    setFrameShape(QFrame::NoFrame);
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, color);
+    setPalette(p);
+    if (orientation == Qt::Horizontal)
+        setFixedHeight(1);
+    else
+        setFixedWidth(1);
+}
+
+QWidget* etchedSeparator(const QString& grayName, const QString& whiteName, QWidget* parent)
+{
+    auto* box = new QWidget(parent);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* gray = new Line(Qt::Horizontal, QColor(160, 160, 160), box);
+    gray->setObjectName(grayName);
+    auto* white = new Line(Qt::Horizontal, Qt::white, box);
+    white->setObjectName(whiteName);
+    layout->addWidget(gray);
+    layout->addWidget(white);
+    return box;
+}
+
+Shape::Shape(QWidget* parent) : QFrame(parent)
+{
+    setAttribute(Qt::WA_StyledBackground);
+}
+
+Picture::Picture(const QString& resource, QWidget* parent) : QLabel(parent)
+{
+    // QIcon picks the @2x drawing on high-density screens.
+    const QIcon icon(resource);
+    const QSize size = QImageReader(resource).size();
+    setPixmap(icon.pixmap(size, devicePixelRatioF()));
+    setFixedSize(size);
+    setAttribute(Qt::WA_NoMousePropagation);
+}
+
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/pictures/tuvano-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace tuvano::widgets

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+
+namespace tuvano::widgets {
+
+// A straight line of one colour, one pixel thick. Like every decoration it
+// leaves clicks to the window behind it.
+class Line : public QFrame {
+    Q_OBJECT
+public:
+    Line(Qt::Orientation orientation, const QColor& color, QWidget* parent = nullptr);
+};
+
+// Two lines, gray over white, that read as an etched groove.
+QWidget* etchedSeparator(const QString& grayName, const QString& whiteName,
+                         QWidget* parent = nullptr);
+
+// A filled area of the window's decoration (styled by its object name). Clicks
+// on it, but not on the controls in it, reach the window behind.
+class Shape : public QFrame {
+    Q_OBJECT
+public:
+    explicit Shape(QWidget* parent = nullptr);
+};
+
+// A picture from the program's resources. It takes clicks and does nothing
+// with them.
+class Picture : public QLabel {
+    Q_OBJECT
+public:
+    explicit Picture(const QString& resource, QWidget* parent = nullptr);
+};
+
+// The program's icon, drawn for every common size.
+QIcon programIcon();
+
+} // namespace tuvano::widgets

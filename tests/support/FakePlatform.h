@@ -1,0 +1,135 @@
+#pragma once
+
+#include "platform/Platform.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <functional>
+#include <vector>
+
+namespace tuvano::test {
+
+// A message box as the program asked for it.
+struct Box {
+    QString text;
+    QString title;
+    platform::Icon icon;
+    platform::Buttons buttons;
+};
+
+// A platform for tests: records every box, launch and end, answers from a
+// script, and never blocks.
+class FakePlatform : public platform::Platform {
+public:
+    explicit FakePlatform(QString folder, QString marker = {})
+        : folder(std::move(folder)), marker(std::move(marker))
+    {
+        if (this->marker.isEmpty())
+            this->marker = this->folder + QStringLiteral("/lx98temp.tmp");
+    }
+
+    QString folder;
+    QString marker;
+    store::FileOps* ops = &store::FileOps::real();
+
+    std::vector<Box> boxes;
+    std::deque<platform::Answer> answers; // for Yes/No boxes, in order
+    std::deque<QString> inputs;           // answers of input boxes; none: cancelled
+    QStringList prompts;
+    std::function<void(const Box&)> onMessage; // runs while a box is "open"
+
+    QStringList launched; // every program started, in order
+    bool hostRunning = false;
+    std::deque<float> randoms;
+    int reseeds = 0;
+    std::vector<std::pair<QWidget*, bool>> pinned;
+
+    bool ended = false;
+    QString fatal; // the text of the error the program ended with
+
+    QString programFolder() const override { return folder; }
+    QString markerPath() const override { return marker; }
+    store::FileOps& fileOps() override { return *ops; }
+
+    platform::Answer message(const QString& text, const QString& title, platform::Icon icon,
+                             platform::Buttons buttons) override
+    {
+        EXPECT_FALSE(ended) << "a box after the program ended: " << text.toStdString();
+        boxes.push_back({text, title, icon, buttons});
+        if (onMessage)
+            onMessage(boxes.back());
+        if (buttons == platform::Buttons::Ok)
+            return platform::Answer::Ok;
+        if (answers.empty()) {
+            ADD_FAILURE() << "unexpected question: " << text.toStdString();
+            return platform::Answer::No;
+        }
+        const platform::Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    QString inputBox(const QString& prompt, const QString& title, const QString&) override
+    {
+        prompts << prompt + QStringLiteral(" | ") + title;
+        if (inputs.empty())
+            return {};
+        QString answer = inputs.front();
+        inputs.pop_front();
+        return answer;
+    }
+
+    bool launch(const QString& path) override
+    {
+        if (!QFileInfo(path).isFile())
+            return false;
+        launched << path;
+        return true;
+    }
+
+    bool canOpen(const QString& path) override
+    {
+        if (path == marker)
+            return hostRunning;
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly);
+    }
+
+    void reseedRandom() override { ++reseeds; }
+    float randomFraction() override
+    {
+        if (randoms.empty())
+            return 0.5f;
+        const float r = randoms.front();
+        randoms.pop_front();
+        return r;
+    }
+
+    void stayOnTop(QWidget* window, bool onTop) override { pinned.emplace_back(window, onTop); }
+
+    void endProgram() override { ended = true; }
+    void fatalError(const QString& text) override
+    {
+        boxes.push_back({text, QStringLiteral("Lexaro Tuvano!"), platform::Icon::Critical,
+                         platform::Buttons::Ok});
+        fatal = text;
+        ended = true;
+    }
+
+    QStringList titles() const
+    {
+        QStringList all;
+        for (const Box& b : boxes)
+            all << b.title;
+        return all;
+    }
+};
+
+} // namespace tuvano::test
