@@ -10,7 +10,7 @@
 
 using namespace tuvano::store;
 using namespace Qt::StringLiterals;
-using tuvano::testing::TempFolder;
+using tuvano::test::TempFolder;
 
 namespace {
 
@@ -84,7 +84,7 @@ TEST(FileOps, EachFailedStepOfAReplaceLeavesTheOldTargetAndNoTemporaryFile)
     dir.write(u"src.vwi"_s, "new");
     dir.write(u"ro.vwi"_s, "old");
     for (int failAt = 1; failAt <= 2; ++failAt) {
-        tuvano::testing::FaultyFileOps ops;
+        tuvano::test::FaultyFileOps ops;
         ops.failAt = failAt;
         EXPECT_FALSE(replaceByCopy(ops, dir.file(u"src.vwi"_s), dir.file(u"ro.vwi"_s)).ok());
         EXPECT_EQ(dir.read(u"ro.vwi"_s), "old");

@@ -6,9 +6,9 @@
 
 using namespace tuvano::store;
 using namespace Qt::StringLiterals;
-using tuvano::testing::FaultyFileOps;
-using tuvano::testing::qs;
-using tuvano::testing::TempFolder;
+using tuvano::test::FaultyFileOps;
+using tuvano::test::qs;
+using tuvano::test::TempFolder;
 
 namespace {
 
@@ -286,7 +286,7 @@ TEST_F(ProfileListFile, ACrashBeforeTheRenameLeavesTheOldListAndATempThatStartUp
     FaultyFileOps ops;
     ops.crashAt = 3; // read, write the temporary file, then the rename
     const ProfileList faulty{ProgramFolder(dir.path(), ops)};
-    EXPECT_THROW((void)faulty.append({u"Bo"_s, u"3000000"_s}), tuvano::testing::SimulatedCrash);
+    EXPECT_THROW((void)faulty.append({u"Bo"_s, u"3000000"_s}), tuvano::test::SimulatedCrash);
     EXPECT_EQ(dir.read(u"profiles.map"_s), kStandardLine);
     EXPECT_TRUE(dir.exists(u"profiles.new"_s));
 

@@ -6,8 +6,8 @@
 
 using namespace tuvano::store;
 using namespace Qt::StringLiterals;
-using tuvano::testing::qs;
-using tuvano::testing::TempFolder;
+using tuvano::test::qs;
+using tuvano::test::TempFolder;
 
 namespace {
 
@@ -57,7 +57,7 @@ TEST_F(SettingsFileTest, AFailedWriteLeavesTheOldFileAndNoTemporaryFile)
 {
     dir.write(u"tuvano.ini"_s, kFirstRun);
     for (int failAt = 1; failAt <= 2; ++failAt) {
-        tuvano::testing::FaultyFileOps ops;
+        tuvano::test::FaultyFileOps ops;
         ops.failAt = failAt;
         const Status status = SettingsFile(ProgramFolder(dir.path(), ops)).write({});
         ASSERT_FALSE(status.ok());
