@@ -8,6 +8,10 @@
 
 #include <memory>
 
+namespace tuvano::session {
+class frmMonitor;
+}
+
 namespace tuvano::startup {
 
 class frmMain;
@@ -31,11 +35,21 @@ public:
     bool loadMain();
     frmMain& main() { return *m_main; }
 
+    // The monitor of the running session: loaded (not shown) on first use.
+    session::frmMonitor& loadMonitor();
+    session::frmMonitor* monitor() const;
+    void unloadMonitor();
+
+    // Whether a window is shown that refills or repositions the main list,
+    // during which a choice in that list has no effect.
+    bool listIsBusy() const;
+
 private:
     platform::Platform& m_platform;
     store::ProgramFolder m_folder;
     ProgramState m_state;
     std::unique_ptr<frmMain> m_main;
+    QPointer<session::frmMonitor> m_monitor;
 };
 
 } // namespace tuvano::startup

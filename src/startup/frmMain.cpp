@@ -3,6 +3,9 @@
 #include "Forms.h"
 #include "StartUp.h"
 #include "StatusTexts.h"
+#include "session/Activation.h"
+#include "session/Countdown.h"
+#include "session/SessionWatch.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/ClickFrame.h"
 #include "widgets/ClickLabel.h"
@@ -312,18 +315,25 @@ void frmMain::cmdGo_Click()
         return;
     }
     StopCountdown();
+    session::StartProfile(m_forms, cmbProfiler->currentText(), session::OnFailure::PassOver);
 }
 
 void frmMain::cmbProfiler_Click()
 {
-    if (!cmdGo->isEnabled())
+    if (m_forms.listIsBusy() || !cmdGo->isEnabled())
         return;
+    if (isVisible() && m_state.fQuickStart == kTrue) {
+        const auto outcome = session::StartProfile(m_forms, cmbProfiler->currentText(),
+                                                   session::OnFailure::EndProgram);
+        if (outcome == session::StartOutcome::Refused || outcome == session::StartOutcome::Ended)
+            return;
+    }
     StopCountdown();
 }
 
-void frmMain::tmrRun_Timer() {}
+void frmMain::tmrRun_Timer() { session::tmrRun_Timer(m_forms); }
 
-void frmMain::tmrDefault_Timer() {}
+void frmMain::tmrDefault_Timer() { session::tmrDefault_Timer(m_forms); }
 
 void frmMain::mousePressEvent(QMouseEvent* event)
 {

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+
+namespace tuvano::startup {
+class Forms;
+}
+
+// Starting a profile: its five files into the host folder, then the host.
+namespace tuvano::session {
+
+// How a start takes a failing file step. The start button passes failures
+// over and goes on; a choice in the list and the countdown end the program
+// with an error report naming the failure.
+enum class OnFailure { PassOver, EndProgram };
+
+enum class StartOutcome {
+    Busy,    // a session is under way; nothing was done
+    Refused, // nothing to start; the user was told, nothing was touched
+    Started, // the files are in place and the host was launched
+    Ended,   // the program ended on a failure
+};
+
+// Resolves the profile's folder from the list file and puts its files in
+// the host folder: the live files are deleted, the profile's copied in.
+// cmdGo must already be disabled; it is enabled again when nothing is
+// started.
+StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure onFailure);
+
+// Launches the host's executables, each that exists, without waiting, then
+// arms the watch for the host's start.
+void launchHost(startup::Forms& forms);
+
+// The whole start of the profile named name (the main list's text).
+StartOutcome StartProfile(startup::Forms& forms, const QString& name, OnFailure onFailure);
+
+} // namespace tuvano::session

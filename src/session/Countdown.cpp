@@ -1,0 +1,59 @@
+#include "Countdown.h"
+
+#include "Activation.h"
+#include "startup/Forms.h"
+#include "startup/StatusTexts.h"
+#include "startup/frmMain.h"
+#include "widgets/ChoiceList.h"
+#include "widgets/ClickLabel.h"
+
+#include <QPushButton>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace tuvano::session {
+
+namespace texts = startup::texts;
+using platform::Icon;
+
+QString missingDefaultText(QStringView defaultProfile, QStringView listText)
+{
+    return u"Den profil som har lagrats som förval har tagits bort!\n\n"
+           u"Automatiskt profilval har därför inte kunnat ske med profilen " +
+           defaultProfile +
+           u".\nIstället har Lexaro Tuvano! automatiskt använt profilen " + listText +
+           u".\n\nOm Du inte vill ha detta felmeddelande i fortsättningen, kontrollera "
+           u"inställningarna!";
+}
+
+void tmrDefault_Timer(startup::Forms& forms)
+{
+    startup::frmMain& main = forms.main();
+    startup::ProgramState& state = forms.state();
+    --main.Counter;
+    main.lblAutoval->setText(texts::countdownCounting(state.sDefaultProfile, main.Counter));
+    if (main.Counter != 0)
+        return;
+
+    main.tmrDefault->stop();
+    const QString listText = main.cmbProfiler->currentText();
+    platform::Platform& platform = forms.platform();
+    if (listText != state.sDefaultProfile)
+        platform.message(missingDefaultText(state.sDefaultProfile, listText),
+                         u"Fel vid automatiskt profilval"_s, Icon::Critical);
+    if (!main.cmdGo->isEnabled())
+        return;
+    if (listText.isEmpty()) {
+        platform.message(texts::kIllegalChoice.toString(), texts::kErrorTitle.toString(),
+                         Icon::Critical);
+        return;
+    }
+    main.cmdGo->setEnabled(false);
+    if (swapInProfile(forms, listText, OnFailure::EndProgram) != StartOutcome::Started)
+        return;
+    main.lblAutoval->setText(texts::countdownDone(listText));
+    launchHost(forms);
+}
+
+} // namespace tuvano::session

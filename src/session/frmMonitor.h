@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QTimer;
+
+namespace tuvano::startup {
+class Forms;
+}
+
+namespace tuvano::session {
+
+// The small window that stands above all others while the host runs: it
+// names the running profile and lets the user keep the session's changes
+// out of it. Loaded afresh for every session.
+class frmMonitor : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmMonitor(startup::Forms& forms);
+
+    void Form_Load();
+    void tmrCheck_Timer();
+
+    QLabel* lblProfilnamn = nullptr;
+    QCheckBox* chkSparaEj = nullptr;
+    QTimer* tmrCheck = nullptr;
+
+protected:
+    // The watch belongs to this window: closing it would skip the write-back.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void placeInCorner();
+
+    startup::Forms& m_forms;
+};
+
+} // namespace tuvano::session

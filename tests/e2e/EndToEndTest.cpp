@@ -1,0 +1,104 @@
+#include "platform/DesktopPlatform.h"
+#include "session/frmMonitor.h"
+#include "store/HostContract.h"
+#include "store/TextCodec.h"
+#include "support/WindowFixture.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace tuvano;
+using namespace Qt::StringLiterals;
+using store::DataFile;
+
+namespace {
+
+// The fake platform's boxes, but real processes and the real marker.
+class HostPlatform : public test::FakePlatform {
+public:
+    using FakePlatform::FakePlatform;
+    QString markerPath() const override { return store::HostRunMarker(); }
+    bool launch(const QString& path) override
+    {
+        launched << path;
+        return m_real.launch(path);
+    }
+    bool canOpen(const QString& path) override { return m_real.canOpen(path); }
+
+private:
+    platform::DesktopPlatform m_real;
+};
+
+// The built stand-in host installed as the host, in a program folder with a
+// private temporary folder for its marker, started through the start button.
+class EndToEnd : public ::testing::Test {
+protected:
+    QTemporaryDir tmp;
+    QByteArray savedTmp = qgetenv("TMPDIR");
+    test::TempFolder dir;
+    std::unique_ptr<HostPlatform> platform;
+    std::unique_ptr<startup::Forms> forms;
+
+    EndToEnd()
+    {
+        qputenv("TMPDIR", tmp.path().toLocal8Bit());
+        platform = std::make_unique<HostPlatform>(dir.path());
+        EXPECT_TRUE(QFile::copy(QStringLiteral(STANDIN_HOST), dir.file(u"lexaro.exe"_s)));
+        // The host runs longer than one watch interval, so its start is seen.
+        dir.write(u"standin-host.ini"_s, "run-ms=4000\nappend=lx98.vwi:Hej fr\xc3\xa5n v\xc3\xa4rden\n");
+        for (DataFile f : store::ProfileFileSet::listing)
+            dir.write(store::fileName(f).toString(), "live");
+    }
+
+    ~EndToEnd() override
+    {
+        forms.reset();
+        qputenv("TMPDIR", savedTmp);
+    }
+
+    void startAnna(const char* shutdown)
+    {
+        dir.write(u"tuvano.ini"_s, QByteArray("#FALSE#\r\n0\r\n\"Anna\"\r\n") + shutdown + "\r\n#TRUE#\r\n");
+        dir.write(u"profiles.map"_s, "\"Standardprofil\",\"1000000\"\r\n\"Anna\",\"2000000\"\r\n");
+        for (DataFile f : store::ProfileFileSet::listing)
+            dir.write(u"profiles/2000000/"_s + store::fileName(f), "anna " + store::fileName(f).toLatin1() + "\r\n");
+        forms = std::make_unique<startup::Forms>(*platform);
+        ASSERT_TRUE(forms->loadMain());
+        forms->main().show();
+        QTest::mouseClick(forms->main().cmdGo, Qt::LeftButton);
+    }
+
+    void expectTheHostsChangeInAnnasProfile()
+    {
+        const QByteArray line = *store::codec::encode(u"Hej från värden\r\n"_s);
+        for (DataFile f : store::ProfileFileSet::listing) {
+            QByteArray expected = "anna " + store::fileName(f).toLatin1() + "\r\n";
+            if (f == DataFile::Lx98)
+                expected += line;
+            EXPECT_EQ(dir.read(u"profiles/2000000/"_s + store::fileName(f)), expected);
+        }
+        EXPECT_FALSE(QFile::exists(store::HostRunMarker()));
+    }
+};
+
+TEST_F(EndToEnd, TheSessionsChangesLandInTheProfileAndTheWindowReturns)
+{
+    startAnna("#FALSE#");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return forms->monitor() != nullptr; }, 15000));
+    EXPECT_FALSE(forms->main().isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return forms->main().cmdGo->isEnabled(); }, 15000));
+    EXPECT_TRUE(forms->main().isVisible());
+    expectTheHostsChangeInAnnasProfile();
+    EXPECT_FALSE(platform->ended);
+}
+
+TEST_F(EndToEnd, WithShutdownTheProgramEndsAfterTheWriteBack)
+{
+    startAnna("#TRUE#");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return platform->ended; }, 30000));
+    expectTheHostsChangeInAnnasProfile();
+}
+
+} // namespace

@@ -1,0 +1,370 @@
+#include "SessionFixture.h"
+#include "session/Activation.h"
+#include "session/Countdown.h"
+#include "support/FaultyFileOps.h"
+
+#include <QTest>
+
+using namespace tuvano;
+using namespace Qt::StringLiterals;
+using platform::Icon;
+using store::DataFile;
+using store::ProfileFileSet;
+using test::qs;
+
+namespace {
+
+const QString kStoppedAnna =
+    qs("Automatiskt profilval med profil Anna är valt.\nNedräkningen stoppad av musklick.");
+
+class StartButton : public test::SessionFixture {
+protected:
+    void SetUp() override
+    {
+        installHost();
+        startWith(settings("#FALSE#", 10, "Anna", "#FALSE#"));
+    }
+};
+
+TEST_F(StartButton, SwapsTheProfilesFilesInAndLaunchesTheHost)
+{
+    choose(u"Bo"_s);
+    QTest::mouseClick(main().cmdGo, Qt::LeftButton);
+    for (DataFile f : ProfileFileSet::listing)
+        EXPECT_EQ(live(f), profileContent(u"3000000"_s, f));
+    EXPECT_EQ(platform.launched, QStringList{dir.file(u"lexaro.exe"_s)});
+    EXPECT_FALSE(main().cmdGo->isEnabled());
+    EXPECT_TRUE(main().tmrRun->isActive());
+    EXPECT_EQ(state().sProfileFolder, dir.file(u"profiles/3000000"_s));
+    EXPECT_EQ(main().lblAutoval->text(), kStoppedAnna);
+    EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(StartButton, LaunchesBothExecutablesInTheirOrder)
+{
+    installHost("lx2000.exe");
+    main().cmdGo_Click();
+    EXPECT_EQ(platform.launched, (QStringList{dir.file(u"lx2000.exe"_s), dir.file(u"lexaro.exe"_s)}));
+}
+
+TEST_F(StartButton, WithoutAHostNothingIsToldAndTheButtonStaysDisabled)
+{
+    QFile::remove(dir.file(u"lexaro.exe"_s));
+    main().cmdGo_Click();
+    EXPECT_TRUE(platform.launched.isEmpty());
+    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_FALSE(main().cmdGo->isEnabled());
+    EXPECT_TRUE(main().tmrRun->isActive());
+}
+
+TEST_F(StartButton, AFileMissingFromTheProfileIsPassedOverAndAbsentAfterwards)
+{
+    QFile::remove(dir.file(u"profiles/2000000/recent.vwi"_s));
+    main().cmdGo_Click();
+    EXPECT_FALSE(dir.exists(u"recent.vwi"_s));
+    EXPECT_EQ(live(DataFile::Ro), profileContent(u"2000000"_s, DataFile::Ro));
+    EXPECT_FALSE(platform.launched.isEmpty());
+    EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(StartButton, IsBusyWhileASessionIsUnderWay)
+{
+    main().cmdGo->setEnabled(false);
+    const auto before = dir.snapshot();
+    EXPECT_EQ(session::StartProfile(*forms, u"Anna"_s, session::OnFailure::PassOver),
+              session::StartOutcome::Busy);
+    EXPECT_EQ(dir.snapshot(), before);
+    EXPECT_TRUE(platform.launched.isEmpty());
+}
+
+TEST_F(StartButton, TheLaterOfTwoRecordsWithTheSameNameIsUsed)
+{
+    dir.write(u"profiles.map"_s, dir.read(u"profiles.map"_s) + "\"Anna\",\"3000000\"\r\n");
+    main().cmdGo_Click();
+    EXPECT_EQ(state().sProfileFolder, dir.file(u"profiles/3000000"_s));
+}
+
+// A name that lost its record is never started with another profile's files,
+// not even those of the profile started before it.
+TEST_F(StartButton, ANameWithoutARecordIsRefusedAndNothingIsTouched)
+{
+    main().cmdGo_Click(); // Anna, once
+    hostStarts();
+    hostEnds();
+    dir.write(u"profiles.map"_s, "\"Standardprofil\",\"1000000\"\r\n\"Bo\",\"3000000\"\r\n");
+    const auto before = dir.snapshot();
+    platform.launched.clear();
+    platform.boxes.clear();
+
+    main().cmdGo_Click();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_TRUE(platform.boxes[0].text.contains(u"Anna"_s));
+    EXPECT_TRUE(main().cmdGo->isEnabled());
+    EXPECT_EQ(dir.snapshot(), before);
+    EXPECT_TRUE(platform.launched.isEmpty());
+}
+
+TEST_F(StartButton, ANameDifferingOnlyInCaseHasNoRecord)
+{
+    dir.write(u"profiles.map"_s, "\"anna\",\"2000000\"\r\n\"Anna \",\"3000000\"\r\n");
+    const auto before = dir.snapshot();
+    main().cmdGo_Click();
+    EXPECT_EQ(dir.snapshot(), before);
+    EXPECT_TRUE(main().cmdGo->isEnabled());
+}
+
+// --- Quick start ------------------------------------------------------------
+
+class QuickStart : public test::SessionFixture {
+protected:
+    void SetUp() override { installHost(); }
+};
+
+TEST_F(QuickStart, AChoiceStartsTheProfileAndTheLineNamesTheDefault)
+{
+    startWith(settings("#TRUE#", 10, "Anna"));
+    choose(u"Bo"_s);
+    EXPECT_EQ(live(DataFile::Lx98), profileContent(u"3000000"_s, DataFile::Lx98));
+    EXPECT_FALSE(main().cmdGo->isEnabled());
+    EXPECT_EQ(platform.launched.size(), 1);
+    EXPECT_EQ(main().lblAutoval->text(), kStoppedAnna);
+}
+
+TEST_F(QuickStart, OffAChoiceOnlyStopsTheCountdown)
+{
+    startWith(settings("#FALSE#", 10, "Anna"));
+    const auto before = dir.snapshot();
+    choose(u"Bo"_s);
+    EXPECT_EQ(dir.snapshot(), before);
+    EXPECT_TRUE(main().cmdGo->isEnabled());
+    EXPECT_EQ(main().lblAutoval->text(), kStoppedAnna);
+    EXPECT_FALSE(main().tmrDefault->isActive());
+}
+
+TEST_F(QuickStart, AChoiceWhileTheWindowIsHiddenStartsNothing)
+{
+    startWith(settings("#TRUE#", 0, "Anna"));
+    main().hide();
+    choose(u"Bo"_s);
+    EXPECT_TRUE(platform.launched.isEmpty());
+}
+
+TEST_F(QuickStart, AChoiceDuringASessionHasNoEffect)
+{
+    startWith(settings("#TRUE#", 10, "Anna"));
+    choose(u"Bo"_s);
+    main().lblAutoval->setText(u"x"_s);
+    const auto before = dir.snapshot();
+    choose(u"Anna"_s);
+    EXPECT_EQ(dir.snapshot(), before);
+    EXPECT_EQ(main().lblAutoval->text(), u"x"_s);
+}
+
+TEST_F(QuickStart, AFileMissingFromTheProfileEndsTheProgramNamingIt)
+{
+    startWith(settings("#TRUE#", 0, "Anna"));
+    QFile::remove(dir.file(u"profiles/3000000/glblstat.vwi"_s));
+    choose(u"Bo"_s);
+    EXPECT_TRUE(platform.ended);
+    EXPECT_TRUE(platform.fatal.contains(dir.file(u"profiles/3000000/glblstat.vwi"_s)))
+        << platform.fatal.toStdString();
+    EXPECT_TRUE(platform.launched.isEmpty());
+    // The live files deleted before the failure stay deleted.
+    EXPECT_FALSE(dir.exists(u"glblstat.vwi"_s));
+}
+
+// --- The countdown ------------------------------------------------------------
+
+class Countdown : public test::SessionFixture {
+protected:
+    void SetUp() override { installHost(); }
+    QString line() { return main().lblAutoval->text(); }
+    QString counting(const char* name, int n)
+    {
+        return qs("Automatiskt profilval med profil ") + qs(name) + qs(" kommer att ske om ") +
+               QString::number(n) + qs(" sekunder.");
+    }
+};
+
+TEST_F(Countdown, ThreeTwoOneZeroThenTheDefaultStarts)
+{
+    startWith(settings("#FALSE#", 3, "Anna"));
+    EXPECT_EQ(line(), counting("Anna", 3));
+    main().tmrDefault_Timer();
+    EXPECT_EQ(line(), counting("Anna", 2));
+    main().tmrDefault_Timer();
+    EXPECT_EQ(line(), counting("Anna", 1));
+    EXPECT_TRUE(platform.launched.isEmpty());
+    main().tmrDefault_Timer();
+    EXPECT_EQ(line(), qs("Automatiskt profilval med profil Anna har skett."));
+    EXPECT_FALSE(main().tmrDefault->isActive());
+    EXPECT_FALSE(main().cmdGo->isEnabled());
+    EXPECT_EQ(live(DataFile::Ro), profileContent(u"2000000"_s, DataFile::Ro));
+    EXPECT_EQ(platform.launched.size(), 1);
+    EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(Countdown, AnOddLengthCountsDownFromItself)
+{
+    startWith(settings("#FALSE#", 5, "Anna"));
+    for (int n = 4; n >= 1; --n) {
+        main().tmrDefault_Timer();
+        EXPECT_EQ(line(), counting("Anna", n));
+    }
+    main().tmrDefault_Timer();
+    EXPECT_EQ(platform.launched.size(), 1);
+}
+
+TEST_F(Countdown, AClickAfterTheStartReplacesTheDoneText)
+{
+    startWith(settings("#FALSE#", 1, "Anna"));
+    main().tmrDefault_Timer();
+    main().Frame1_Click();
+    EXPECT_EQ(line(), kStoppedAnna);
+}
+
+TEST_F(Countdown, AMissingDefaultIsToldAndTheListsProfileStarts)
+{
+    startWith(settings("#FALSE#", 1, "Borta"));
+    main().tmrDefault_Timer();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].title, u"Fel vid automatiskt profilval"_s);
+    EXPECT_EQ(platform.boxes[0].icon, Icon::Critical);
+    EXPECT_EQ(platform.boxes[0].text,
+              qs("Den profil som har lagrats som förval har tagits bort!\n\nAutomatiskt "
+                 "profilval har därför inte kunnat ske med profilen Borta.\nIstället har "
+                 "Lexaro Tuvano! automatiskt använt profilen Bo.\n\nOm Du inte vill ha detta "
+                 "felmeddelande i fortsättningen, kontrollera inställningarna!"));
+    EXPECT_EQ(line(), qs("Automatiskt profilval med profil Bo har skett."));
+    EXPECT_EQ(live(DataFile::Ro), profileContent(u"3000000"_s, DataFile::Ro));
+}
+
+TEST_F(Countdown, ASessionUnderWayAtZeroStartsNothing)
+{
+    startWith(settings("#FALSE#", 1, "Anna"));
+    main().cmdGo->setEnabled(false);
+    const auto before = dir.snapshot();
+    main().tmrDefault_Timer();
+    EXPECT_EQ(line(), counting("Anna", 0));
+    EXPECT_EQ(dir.snapshot(), before);
+    EXPECT_TRUE(platform.boxes.empty());
+}
+
+TEST_F(Countdown, AnEmptyListIsToldTwiceAndStartsNothing)
+{
+    startWith(settings("#FALSE#", 1, "Anna"), {});
+    main().tmrDefault_Timer();
+    ASSERT_EQ(platform.boxes.size(), 2u);
+    EXPECT_TRUE(platform.boxes[0].text.contains(qs("använt profilen .")));
+    EXPECT_EQ(platform.boxes[1].text, qs("Otillåtet menyval - försök igen!"));
+    EXPECT_EQ(platform.boxes[1].title, u"Fel"_s);
+    EXPECT_TRUE(main().cmdGo->isEnabled());
+    EXPECT_TRUE(platform.launched.isEmpty());
+}
+
+TEST_F(Countdown, WithoutAHostTheFilesAreSwappedAndTheDoneTextShown)
+{
+    startWith(settings("#FALSE#", 1, "Anna"));
+    QFile::remove(dir.file(u"lexaro.exe"_s));
+    main().tmrDefault_Timer();
+    EXPECT_EQ(line(), qs("Automatiskt profilval med profil Anna har skett."));
+    EXPECT_EQ(live(DataFile::Ro), profileContent(u"2000000"_s, DataFile::Ro));
+}
+
+TEST_F(Countdown, AFailingCopyEndsTheProgramNamingTheFile)
+{
+    startWith(settings("#FALSE#", 1, "Anna"));
+    QFile::remove(dir.file(u"profiles/2000000/plug-in.vwi"_s));
+    main().tmrDefault_Timer();
+    EXPECT_TRUE(platform.ended);
+    EXPECT_TRUE(platform.fatal.contains(u"plug-in.vwi"_s));
+    EXPECT_TRUE(platform.launched.isEmpty());
+}
+
+// --- The host runs: takeover --------------------------------------------------
+
+class Takeover : public test::SessionFixture {
+protected:
+    void SetUp() override { installHost(); }
+};
+
+TEST_F(Takeover, TheMonitorStandsOnTopNamingTheProfile)
+{
+    startWith(settings("#FALSE#", 0, "Anna"));
+    choose(u"Bo"_s);
+    main().cmdGo_Click();
+    main().tmrRun_Timer(); // the host has not started yet
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_EQ(forms->monitor(), nullptr);
+
+    session::frmMonitor& monitor = hostStarts();
+    EXPECT_FALSE(main().isVisible());
+    EXPECT_TRUE(monitor.isVisible());
+    EXPECT_EQ(monitor.windowTitle(), qs("Profilövervakare"));
+    EXPECT_EQ(monitor.lblProfilnamn->text(), u"Profilnamn: Bo"_s);
+    EXPECT_EQ(monitor.chkSparaEj->text(), qs("&Spara inte ändringar i profil efter denna session."));
+    EXPECT_EQ(monitor.chkSparaEj->checkState(), Qt::Unchecked);
+    EXPECT_EQ(monitor.palette().color(QPalette::Window), QColor(224, 224, 224));
+    ASSERT_EQ(platform.pinned.size(), 1u);
+    EXPECT_EQ(platform.pinned[0], std::make_pair(static_cast<QWidget*>(&monitor), true));
+    EXPECT_FALSE(main().tmrRun->isActive());
+    EXPECT_TRUE(monitor.tmrCheck->isActive());
+    EXPECT_EQ(monitor.tmrCheck->interval(), 3000);
+    test::expectAccessibleNames(&monitor);
+}
+
+TEST_F(Takeover, AHiddenMonitorStillTakesOverTheWatch)
+{
+    startWith(settings("#FALSE#", 0, "Anna", "#TRUE#", "#FALSE#"));
+    main().cmdGo_Click();
+    session::frmMonitor& monitor = hostStarts();
+    EXPECT_FALSE(monitor.isVisible());
+    EXPECT_FALSE(main().isVisible());
+    EXPECT_TRUE(platform.pinned.empty());
+    EXPECT_FALSE(main().tmrRun->isActive());
+    EXPECT_TRUE(monitor.tmrCheck->isActive());
+}
+
+TEST_F(Takeover, TheMonitorCannotBeClosedWhileTheHostRuns)
+{
+    startWith(settings("#FALSE#", 0, "Anna"));
+    main().cmdGo_Click();
+    session::frmMonitor& monitor = hostStarts();
+    monitor.close();
+    EXPECT_TRUE(monitor.isVisible());
+    EXPECT_FALSE(monitor.windowFlags() & Qt::WindowCloseButtonHint);
+}
+
+TEST_F(Takeover, AHostAlreadyRunningAtStartIsTakenOverAndStopsTheCountdown)
+{
+    startWith(settings("#FALSE#", 10, "Anna"));
+    session::frmMonitor& monitor = hostStarts();
+    EXPECT_EQ(monitor.lblProfilnamn->text(), u"Profilnamn: Anna"_s);
+    EXPECT_FALSE(main().tmrDefault->isActive());
+    EXPECT_EQ(main().lblAutoval->text(), kStoppedAnna);
+    EXPECT_TRUE(main().cmdGo->isEnabled());
+}
+
+TEST_F(Takeover, TheMonitorNamesTheListAsItIsButTheFilesGoWhereTheStartSaid)
+{
+    startWith(settings("#FALSE#", 0, "Anna", "#FALSE#"));
+    choose(u"Bo"_s);
+    main().cmdGo_Click();
+    choose(u"Anna"_s);
+    EXPECT_EQ(hostStarts().lblProfilnamn->text(), u"Profilnamn: Anna"_s);
+    hostEnds("!");
+    EXPECT_EQ(inProfile(u"3000000"_s, DataFile::Ro), profileContent(u"3000000"_s, DataFile::Ro) + "!");
+    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro), profileContent(u"2000000"_s, DataFile::Ro));
+}
+
+TEST_F(Takeover, WhileTheMarkerStaysTheWatchGoesOn)
+{
+    startWith(settings("#FALSE#", 0, "Anna"));
+    main().cmdGo_Click();
+    session::frmMonitor& monitor = hostStarts();
+    monitor.tmrCheck_Timer();
+    EXPECT_TRUE(monitor.tmrCheck->isActive());
+    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro), profileContent(u"2000000"_s, DataFile::Ro));
+}
+
+} // namespace
