@@ -3,6 +3,8 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <algorithm>
+
 namespace tuvano::store::codec {
 
 namespace {
@@ -32,15 +34,19 @@ bool hasUnwritableCharacter(QStringView text)
 
 } // namespace
 
+// Setting up a converter means a lookup in the system's conversion tables, so
+// each thread keeps its own pair and only resets it between uses.
 QString decode(QByteArrayView bytes)
 {
-    QStringDecoder decoder = makeDecoder();
+    thread_local QStringDecoder decoder = makeDecoder();
+    decoder.resetState();
     return decoder.decode(bytes);
 }
 
 std::optional<QByteArray> encode(QStringView text)
 {
-    QStringEncoder encoder = makeEncoder();
+    thread_local QStringEncoder encoder = makeEncoder();
+    encoder.resetState();
     QByteArray bytes = encoder.encode(text);
     if (encoder.hasError())
         return std::nullopt;
@@ -49,7 +55,11 @@ std::optional<QByteArray> encode(QStringView text)
 
 bool isStorable(QStringView text)
 {
-    return !hasUnwritableCharacter(text) && encode(text).has_value();
+    if (hasUnwritableCharacter(text))
+        return false;
+    // Every ANSI code page holds plain ASCII: only other text needs the encoder.
+    const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    return ascii || encode(text).has_value();
 }
 
 } // namespace tuvano::store::codec
