@@ -1,0 +1,133 @@
+#include "ReaderCheck.h"
+
+#include "store/ErrorText.h"
+#include "store/ProfileList.h"
+#include "store/SettingsFile.h"
+
+namespace tuvano::fuzz {
+
+using namespace Qt::StringLiterals;
+using store::ErrorKind;
+using store::StoreError;
+
+namespace {
+
+// Any path will do; it only has to come back in the error unchanged.
+const QString& inputPath()
+{
+    static const QString path = u"/fuzz/input"_s;
+    return path;
+}
+
+struct LineCount {
+    int all = 0;
+    int nonBlank = 0; // holding more than spaces and tabs
+};
+
+// The lines of the bytes, counted as the readers count them: CR LF, LF and a
+// lone CR each end one line. Counted on the bytes, not the decoded text, so
+// that a decoder that loses text cannot go unnoticed.
+LineCount countLines(QByteArrayView bytes)
+{
+    LineCount count;
+    qsizetype pos = 0;
+    while (pos < bytes.size()) {
+        ++count.all;
+        bool blank = true;
+        for (; pos < bytes.size() && bytes[pos] != '\r' && bytes[pos] != '\n'; ++pos)
+            blank = blank && (bytes[pos] == ' ' || bytes[pos] == '\t');
+        if (!blank)
+            ++count.nonBlank;
+        if (pos < bytes.size() && bytes[pos] == '\r')
+            ++pos;
+        if (pos < bytes.size() && bytes[pos] == '\n')
+            ++pos;
+    }
+    return count;
+}
+
+// Every non-blank line of a list is one record; a settings file has at least
+// its five records (more lines are passed over).
+std::optional<QString> checkRecordCount(const store::ProfileRecords& records, QByteArrayView bytes)
+{
+    const int lines = countLines(bytes).nonBlank;
+    if (qsizetype(records.size()) != lines)
+        return u"read %1 records from %2 non-blank lines"_s.arg(records.size()).arg(lines);
+    return std::nullopt;
+}
+
+std::optional<QString> checkRecordCount(const store::Settings&, QByteArrayView bytes)
+{
+    const int lines = countLines(bytes).nonBlank;
+    if (lines < 5)
+        return u"read settings from only %1 non-blank lines"_s.arg(lines);
+    return std::nullopt;
+}
+
+QString describe(const StoreError& e)
+{
+    return u"kind %1, line %2, flaw %3, path \"%4\", detail \"%5\""_s.arg(int(e.kind))
+        .arg(e.line)
+        .arg(int(e.flaw))
+        .arg(e.path, e.detail);
+}
+
+// A refusal must name the file and a line the user can look at. The line
+// after the last one is allowed: that is where a missing record would be.
+std::optional<QString> checkRefusal(const StoreError& e, QByteArrayView bytes)
+{
+    if (e.kind != ErrorKind::Damaged)
+        return u"refused with a kind other than Damaged: "_s + describe(e);
+    const int lines = countLines(bytes).all;
+    if (e.line < 1 || e.line > lines + 1)
+        return u"refused on a line outside the file (%1 lines): "_s.arg(lines) + describe(e);
+    if (e.flaw == store::Flaw::None)
+        return u"refused as damaged without a flaw: "_s + describe(e);
+    if (e.path != inputPath())
+        return u"refused naming another path: "_s + describe(e);
+    if (store::errorText(e).isEmpty())
+        return u"refusal has no text for the user: "_s + describe(e);
+    return std::nullopt;
+}
+
+// Parse, then format what was read, parse that and format again: the values
+// must come back equal and the second writing must be byte for byte the first.
+template <class Value, class Parse, class Format>
+std::optional<QString> checkRoundTrip(QByteArrayView bytes, Parse parse, Format format)
+{
+    const store::Result<Value> first = parse(bytes, inputPath());
+    if (!first)
+        return checkRefusal(first.error(), bytes);
+    if (auto wrong = checkRecordCount(*first, bytes))
+        return wrong;
+
+    const store::Result<QByteArray> written = format(*first);
+    if (!written)
+        return u"what was read cannot be written: "_s + describe(written.error());
+    const store::Result<Value> second = parse(*written, inputPath());
+    if (!second)
+        return u"what was written cannot be read: "_s + describe(second.error());
+    if (!(*second == *first))
+        return u"what was written reads back different"_s;
+    const store::Result<QByteArray> rewritten = format(*second);
+    if (!rewritten || *rewritten != *written)
+        return u"writing the same values twice gives different bytes"_s;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<QString> check(Reader reader, QByteArrayView bytes)
+{
+    switch (reader) {
+    case Reader::ProfileList:
+        return checkRoundTrip<store::ProfileRecords>(bytes, store::parseProfileList,
+                                                     store::formatProfileList);
+    case Reader::Settings:
+        return checkRoundTrip<store::Settings>(bytes, store::parseSettings,
+                                               store::formatSettings);
+    }
+    return u"unknown reader"_s;
+}
+
+} // namespace tuvano::fuzz
