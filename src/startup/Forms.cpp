@@ -1,6 +1,8 @@
 #include "Forms.h"
 
 #include "frmMain.h"
+#include "admin/frmAdd.h"
+#include "admin/frmProfiles.h"
 #include "session/frmMonitor.h"
 
 namespace tuvano::startup {
@@ -19,6 +21,28 @@ void unload(QPointer<Window>& window)
     window.clear();
 }
 
+// Shows a modeless window, loading it first when it is not loaded.
+template <class Window>
+void show(QPointer<Window>& window, Forms& forms)
+{
+    if (!window) {
+        window = new Window(forms);
+        if (!window->Form_Load()) {
+            unload(window);
+            return;
+        }
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
+template <class Window>
+bool isShown(const QPointer<Window>& window)
+{
+    return window && window->isVisible();
+}
+
 } // namespace
 
 Forms::Forms(platform::Platform& platform)
@@ -29,6 +53,8 @@ Forms::Forms(platform::Platform& platform)
 Forms::~Forms()
 {
     delete m_monitor;
+    delete m_profiles;
+    delete m_add;
 }
 
 bool Forms::loadMain()
@@ -50,9 +76,26 @@ session::frmMonitor* Forms::monitor() const { return m_monitor; }
 
 void Forms::unloadMonitor() { unload(m_monitor); }
 
-bool Forms::listIsBusy() const
+void Forms::showProfiles() { show(m_profiles, *this); }
+
+void Forms::reloadProfiles()
 {
-    return false;
+    unload(m_profiles);
+    showProfiles();
 }
+
+void Forms::unloadProfiles() { unload(m_profiles); }
+
+admin::frmProfiles* Forms::profiles() const { return m_profiles; }
+
+void Forms::showAdd() { show(m_add, *this); }
+
+void Forms::unloadAdd() { unload(m_add); }
+
+bool Forms::addIsShown() const { return isShown(m_add); }
+
+admin::frmAdd* Forms::add() const { return m_add; }
+
+bool Forms::listIsBusy() const { return isShown(m_add) || isShown(m_profiles); }
 
 } // namespace tuvano::startup

@@ -11,6 +11,10 @@
 namespace tuvano::session {
 class frmMonitor;
 }
+namespace tuvano::admin {
+class frmAdd;
+class frmProfiles;
+} // namespace tuvano::admin
 
 namespace tuvano::startup {
 
@@ -40,6 +44,19 @@ public:
     session::frmMonitor* monitor() const;
     void unloadMonitor();
 
+    // The profile administration window, modeless: shown (loaded first if
+    // need be) and brought to the front; reloading runs its load afresh.
+    void showProfiles();
+    void reloadProfiles();
+    void unloadProfiles();
+    admin::frmProfiles* profiles() const;
+
+    // The new-profile dialog, modeless beside the administration window.
+    void showAdd();
+    void unloadAdd();
+    bool addIsShown() const;
+    admin::frmAdd* add() const;
+
     // Whether a window is shown that refills or repositions the main list,
     // during which a choice in that list has no effect.
     bool listIsBusy() const;
@@ -50,6 +67,8 @@ private:
     ProgramState m_state;
     std::unique_ptr<frmMain> m_main;
     QPointer<session::frmMonitor> m_monitor;
+    QPointer<admin::frmProfiles> m_profiles;
+    QPointer<admin::frmAdd> m_add;
 };
 
 } // namespace tuvano::startup

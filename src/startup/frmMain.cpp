@@ -287,6 +287,7 @@ void frmMain::Label4_Click()
 void frmMain::lblAdministreraProfiler_Click()
 {
     StopCountdown();
+    m_forms.showProfiles();
 }
 
 void frmMain::lblInställningar_Click()

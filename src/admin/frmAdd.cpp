@@ -1,0 +1,187 @@
+#include "frmAdd.h"
+
+#include "ProfileCreation.h"
+#include "startup/Forms.h"
+#include "store/ErrorText.h"
+#include "store/TextCodec.h"
+#include "widgets/ChoiceList.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/Decoration.h"
+#include "widgets/Header.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace tuvano::admin {
+
+namespace {
+
+using platform::Icon;
+
+const QString kFallBack =
+    u"Profilnamnet kommer därför att sättas till profilidentifikationen för den nya profilen!"_s;
+
+} // namespace
+
+frmAdd::frmAdd(startup::Forms& forms) : m_forms(forms)
+{
+    setObjectName(u"frmAdd"_s);
+    setWindowTitle(u"Lägg till profil..."_s);
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(16, 14, 16, 16);
+    root->setSpacing(10);
+    auto* header =
+        new widgets::Header({u"Label5"_s, u"lblId"_s, u"Line2"_s, u"Line1"_s},
+                            u"Skapa ny profil"_s, u"Profilidentifikation: 0000000."_s, this);
+    lblId = header->info;
+    root->addWidget(header);
+
+    auto* form = new QGridLayout;
+    form->setHorizontalSpacing(10);
+    form->setVerticalSpacing(8);
+    auto* nameCaption = new QLabel(u"Profilnamn:"_s, this);
+    nameCaption->setObjectName(u"Label1"_s);
+    form->addWidget(nameCaption, 0, 0);
+    lblNamn = new widgets::ClickLabel(u"0000000"_s, this);
+    lblNamn->setObjectName(u"lblNamn"_s);
+    lblNamn->setLinkLook();
+    lblNamn->setToolTip(u"Klicka för att ange ett namn"_s);
+    connect(lblNamn, &widgets::ClickLabel::clicked, this, &frmAdd::lblNamn_Click);
+    form->addWidget(lblNamn, 0, 1);
+    auto* baseCaption = new QLabel(u"Basera den nya profilen på följande profil:"_s, this);
+    baseCaption->setObjectName(u"Label2"_s);
+    form->addWidget(baseCaption, 1, 0, 1, 2);
+    cmbProfiles = new widgets::ChoiceList(this);
+    cmbProfiles->setObjectName(u"cmbProfiles"_s);
+    cmbProfiles->setAccessibleName(baseCaption->text());
+    form->addWidget(cmbProfiles, 2, 0, 1, 2);
+    form->setColumnStretch(1, 1);
+    root->addLayout(form);
+    root->addStretch(1);
+    root->addWidget(widgets::etchedSeparator(u"Line4"_s, u"Line3"_s, this));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    cmdCancel = new QPushButton(u"&Avbryt"_s, this);
+    cmdCancel->setObjectName(u"cmdCancel"_s);
+    cmdDo = new QPushButton(u"&Lägg till"_s, this);
+    cmdDo->setObjectName(u"cmdDo"_s);
+    cmdDo->setDefault(true);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmAdd::cmdCancel_Click);
+    connect(cmdDo, &QPushButton::clicked, this, &frmAdd::cmdDo_Click);
+    buttons->addWidget(cmdCancel);
+    buttons->addWidget(cmdDo);
+    root->addLayout(buttons);
+
+    setTabOrder(cmbProfiles, cmdDo);
+    setTabOrder(cmdDo, cmdCancel);
+    resize(400, 250);
+}
+
+bool frmAdd::drawId()
+{
+    const auto list = store::ProfileList(m_forms.folder()).read();
+    if (!list) {
+        m_forms.platform().fatalError(u"Profillistan kunde inte läsas.\n\n" +
+                                      store::errorText(list.error()) +
+                                      u"\n\nLexaro Tuvano! avslutas.");
+        return false;
+    }
+    m_forms.platform().reseedRandom();
+    do
+        ID = identifierFrom(m_forms.platform().randomFraction());
+    while (!isFreeIdentifier(m_forms.folder(), *list, ID));
+    lblId->setText(u"Profilidentifikation: " + ID + u'.');
+    return true;
+}
+
+bool frmAdd::Form_Load()
+{
+    if (!drawId())
+        return false;
+    lblNamn->setText(ID);
+    const auto list = store::ProfileList(m_forms.folder()).read();
+    if (list) {
+        for (const store::ProfileRecord& record : *list)
+            cmbProfiles->addEntry(record.name);
+    }
+    if (cmbProfiles->count() > 0)
+        cmbProfiles->setListIndex(0);
+    return true;
+}
+
+void frmAdd::fallBackToId(const QString& text, const QString& title)
+{
+    m_forms.platform().message(text, title, Icon::Exclamation);
+    lblNamn->setText(ID);
+}
+
+void frmAdd::lblNamn_Click()
+{
+    lblNamn->setText(m_forms.platform().inputBox(
+        u"Ange det nya namnet för profilen som kommer att skapas!"_s, u"Profilnamn"_s, {}));
+    if (lblNamn->text().isEmpty())
+        fallBackToId(u"Det är inte tillåtet att ha ett blankt profilnamn.\n\n" + kFallBack,
+                     u"Blankt profilnamn"_s);
+    else if (!store::codec::isStorable(lblNamn->text()))
+        fallBackToId(u"Profilnamnet innehåller citattecken, radbrytningar eller andra tecken "
+                     u"som inte kan sparas i profillistan.\n\n" +
+                         kFallBack,
+                     u"Ogiltigt profilnamn"_s);
+}
+
+void frmAdd::cmdDo_Click()
+{
+    platform::Platform& platform = m_forms.platform();
+    const store::ProgramFolder& folder = m_forms.folder();
+    const auto list = store::ProfileList(folder).read();
+    if (!list) {
+        platform.message(u"Profilen kunde inte skapas.\n\n" + store::errorText(list.error()),
+                         u"Fel"_s, Icon::Exclamation);
+        return;
+    }
+    for (const store::ProfileRecord& record : *list) {
+        if (record.name == lblNamn->text())
+            fallBackToId(u"Det valda profilnamnet kan ej skapas. Varje profilnamn måste vara unikt."_s,
+                         u"Profilnamn ej unikt"_s);
+    }
+    QString base = folder.profileFolder(store::kStandardProfileId);
+    if (const auto id = store::lastIdOf(*list, cmbProfiles->currentText()))
+        base = folder.profileFolder(*id);
+    // The list or the folders may have changed since the identifier was drawn.
+    if (!isFreeIdentifier(folder, *list, ID)) {
+        const bool namedById = lblNamn->text() == ID;
+        if (!drawId())
+            return;
+        if (namedById)
+            lblNamn->setText(ID);
+    }
+
+    if (const store::Status made = createProfile(folder, {lblNamn->text(), ID}, base); !made) {
+        platform.message(u"Profilen kunde inte skapas. Ingenting har lagts till.\n\n" +
+                             store::errorText(made.error()),
+                         u"Fel"_s, Icon::Exclamation);
+        return;
+    }
+    platform.message(u"Den nya profilen har skapats!"_s, u"Profil klar!"_s, Icon::Information);
+    startup::Forms& forms = m_forms;
+    forms.reloadProfiles();
+    forms.unloadAdd();
+    forms.showProfiles();
+}
+
+void frmAdd::cmdCancel_Click() { m_forms.unloadAdd(); }
+
+void frmAdd::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    m_forms.unloadAdd();
+}
+
+} // namespace tuvano::admin

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace tuvano::startup {
+class Forms;
+}
+namespace tuvano::widgets {
+class ChoiceList;
+class ClickLabel;
+} // namespace tuvano::widgets
+
+namespace tuvano::admin {
+
+// Creates a profile under a fresh random identifier, named as the user types
+// and filled with copies of an existing profile's files.
+class frmAdd : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmAdd(startup::Forms& forms);
+
+    // Draws the identifier and fills the base list. False when the program
+    // has ended.
+    bool Form_Load();
+    void lblNamn_Click();
+    void cmdDo_Click();
+    void cmdCancel_Click();
+
+    // The new profile's identifier, drawn at load.
+    QString ID;
+
+    QLabel* lblId = nullptr;
+    widgets::ClickLabel* lblNamn = nullptr;
+    widgets::ChoiceList* cmbProfiles = nullptr;
+    QPushButton* cmdDo = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Draws identifiers until one is used by no record and no folder.
+    bool drawId();
+    // The name falls back to the identifier, with a message saying why.
+    void fallBackToId(const QString& text, const QString& title);
+
+    startup::Forms& m_forms;
+};
+
+} // namespace tuvano::admin

@@ -1,0 +1,187 @@
+#include "frmProfiles.h"
+
+#include "startup/Forms.h"
+#include "startup/StatusTexts.h"
+#include "startup/frmMain.h"
+#include "store/ErrorText.h"
+#include "store/ProfileList.h"
+#include "widgets/ChoiceList.h"
+#include "widgets/Decoration.h"
+#include "widgets/Header.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace tuvano::admin {
+
+namespace {
+
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
+
+const QString kError = startup::texts::kErrorTitle.toString();
+
+// What became of a removed profile's folder, when it is not simply gone.
+void tellAboutFolder(platform::Platform& platform, const store::Removal& removal)
+{
+    const QString folder = QDir::toNativeSeparators(removal.folder);
+    QString text;
+    switch (removal.outcome) {
+    case store::Removal::Folder::Removed:
+    case store::Removal::Folder::Missing:
+        return;
+    case store::Removal::Folder::HoldsOtherFiles:
+        text = u"Profilens mapp innehåller andra filer än profilens egna och har därför "
+               u"lämnats kvar:\n" +
+               folder;
+        if (!removal.notDeleted.isEmpty())
+            text += u"\n\nFöljande filer kunde inte tas bort:\n" +
+                    QDir::toNativeSeparators(removal.notDeleted.join(u'\n'));
+        break;
+    case store::Removal::Folder::SharedId:
+        text = u"Profilens mapp används också av en annan profil i listan och har därför "
+               u"lämnats orörd:\n" +
+               folder;
+        break;
+    }
+    platform.message(text, u"Profilmappen finns kvar"_s, Icon::Exclamation);
+}
+
+QPushButton* button(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    return b;
+}
+
+} // namespace
+
+frmProfiles::frmProfiles(startup::Forms& forms) : m_forms(forms)
+{
+    setObjectName(u"frmProfiles"_s);
+    setWindowTitle(u"Administrera profiler"_s);
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(16, 14, 16, 16);
+    root->setSpacing(10);
+    auto* header = new widgets::Header({u"Label5"_s, u"lblinfo"_s, u"Line2"_s, u"Line1"_s},
+                                       u"Lägg till eller ta bort profiler."_s,
+                                       u"Listar 0 profiler. "_s, this);
+    lblinfo = header->info;
+    root->addWidget(header);
+
+    auto* body = new QHBoxLayout;
+    body->setSpacing(12);
+    lstProfiles = new QListWidget(this);
+    lstProfiles->setObjectName(u"lstProfiles"_s);
+    lstProfiles->setSelectionMode(QAbstractItemView::SingleSelection);
+    lstProfiles->setAccessibleName(u"Profiler"_s);
+    lstProfiles->setMinimumSize(240, 200);
+    connect(lstProfiles, &QListWidget::itemSelectionChanged, this, &frmProfiles::lstProfiles_Click);
+    body->addWidget(lstProfiles, 1);
+
+    auto* column = new QVBoxLayout;
+    cmdAdd = button(u"cmdAdd"_s, u"&Lägg till"_s, this);
+    cmdDel = button(u"cmdDel"_s, u"&Ta bort"_s, this);
+    cmdExit = button(u"cmdExit"_s, u"&Stäng"_s, this);
+    connect(cmdAdd, &QPushButton::clicked, this, &frmProfiles::cmdAdd_Click);
+    connect(cmdDel, &QPushButton::clicked, this, &frmProfiles::cmdDel_Click);
+    connect(cmdExit, &QPushButton::clicked, this, &frmProfiles::cmdExit_Click);
+    column->addWidget(cmdAdd);
+    column->addWidget(cmdDel);
+    column->addStretch(1);
+    column->addWidget(cmdExit);
+    body->addLayout(column);
+    root->addLayout(body, 1);
+
+    setTabOrder(lstProfiles, cmdAdd);
+    setTabOrder(cmdAdd, cmdDel);
+    setTabOrder(cmdDel, cmdExit);
+    resize(440, 320);
+}
+
+bool frmProfiles::Form_Load()
+{
+    widgets::ChoiceList* mainList = m_forms.main().cmbProfiler;
+    mainList->clearEntries();
+    const auto list = store::ProfileList(m_forms.folder()).read();
+    if (!list) {
+        m_forms.platform().fatalError(u"Profillistan kunde inte läsas.\n\n" +
+                                      store::errorText(list.error()) +
+                                      u"\n\nLexaro Tuvano! avslutas.");
+        return false;
+    }
+    for (const store::ProfileRecord& record : *list) {
+        lstProfiles->addItem(record.name);
+        mainList->addEntry(record.name);
+    }
+    lblinfo->setText(u"Listar " + QString::number(lstProfiles->count()) + u" profiler.");
+    return true;
+}
+
+void frmProfiles::lstProfiles_Click()
+{
+    const QListWidgetItem* item = lstProfiles->currentItem();
+    const bool standard = item && item->isSelected() && item->text() == store::kStandardProfileName;
+    cmdDel->setEnabled(!standard);
+}
+
+void frmProfiles::cmdAdd_Click() { m_forms.showAdd(); }
+
+void frmProfiles::cmdDel_Click()
+{
+    platform::Platform& platform = m_forms.platform();
+    if (m_forms.addIsShown()) {
+        platform.message(u"Kan ej ta bort profil samtidigt som en ny profil läggs till."_s, kError,
+                         Icon::Exclamation);
+        return;
+    }
+    const QList<QListWidgetItem*> selected = lstProfiles->selectedItems();
+    if (selected.isEmpty()) {
+        platform.message(u"Du måste välja en profil innan Du kan ta bort den!\n\n"
+                         u"Obs! Du kan aldrig ta bort standardprofilen."_s,
+                         kError, Icon::Exclamation);
+        return;
+    }
+    const QString name = selected.first()->text();
+    if (platform.message(u"Är Du säker på att Du vill ta bort profilen " + name + u'?',
+                         u"Bekräfta borttagning"_s, Icon::Question,
+                         Buttons::YesNo) != Answer::Yes)
+        return;
+
+    const auto removal = store::ProfileList(m_forms.folder()).remove(name);
+    if (!removal) {
+        platform.message(u"Profilen " + name + u" kunde inte tas bort. Ingenting har ändrats.\n\n" +
+                             store::errorText(removal.error()),
+                         kError, Icon::Exclamation);
+        return;
+    }
+    startup::Forms& forms = m_forms;
+    // Reloading destroys this window once the handler returns.
+    forms.reloadProfiles();
+    tellAboutFolder(platform, *removal);
+    platform.message(u"Borttagningen slutförd!"_s, u"Borttagning klar"_s, Icon::Exclamation);
+}
+
+void frmProfiles::cmdExit_Click()
+{
+    startup::frmMain& main = m_forms.main();
+    main.cmbProfiler->walkTo(m_forms.state().sDefaultProfile);
+    main.activateWindow();
+    m_forms.unloadProfiles();
+}
+
+void frmProfiles::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    m_forms.unloadProfiles();
+}
+
+} // namespace tuvano::admin
