@@ -4,6 +4,8 @@
 #include "admin/frmAdd.h"
 #include "admin/frmProfiles.h"
 #include "session/frmMonitor.h"
+#include "settings/frmOm.h"
+#include "settings/frmSettings.h"
 
 namespace tuvano::startup {
 
@@ -55,6 +57,7 @@ Forms::~Forms()
     delete m_monitor;
     delete m_profiles;
     delete m_add;
+    delete m_settings;
 }
 
 bool Forms::loadMain()
@@ -96,6 +99,29 @@ bool Forms::addIsShown() const { return isShown(m_add); }
 
 admin::frmAdd* Forms::add() const { return m_add; }
 
-bool Forms::listIsBusy() const { return isShown(m_add) || isShown(m_profiles); }
+void Forms::showSettingsAfresh()
+{
+    unload(m_settings);
+    show(m_settings, *this);
+}
+
+void Forms::unloadSettings() { unload(m_settings); }
+
+settings::frmSettings* Forms::settingsWindow() const { return m_settings; }
+
+void Forms::showAbout()
+{
+    m_about = new settings::frmOm(*this);
+    m_about->Form_Load();
+    m_about->exec();
+    unload(m_about);
+}
+
+settings::frmOm* Forms::about() const { return m_about; }
+
+bool Forms::listIsBusy() const
+{
+    return isShown(m_settings) || isShown(m_add) || isShown(m_profiles) || isShown(m_about);
+}
 
 } // namespace tuvano::startup

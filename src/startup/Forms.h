@@ -15,6 +15,10 @@ namespace tuvano::admin {
 class frmAdd;
 class frmProfiles;
 } // namespace tuvano::admin
+namespace tuvano::settings {
+class frmOm;
+class frmSettings;
+} // namespace tuvano::settings
 
 namespace tuvano::startup {
 
@@ -57,6 +61,16 @@ public:
     bool addIsShown() const;
     admin::frmAdd* add() const;
 
+    // The settings dialog, modeless; each opening replaces an open one, so it
+    // always shows what the file holds.
+    void showSettingsAfresh();
+    void unloadSettings();
+    settings::frmSettings* settingsWindow() const;
+
+    // The about window, modal: returns when it is closed.
+    void showAbout();
+    settings::frmOm* about() const;
+
     // Whether a window is shown that refills or repositions the main list,
     // during which a choice in that list has no effect.
     bool listIsBusy() const;
@@ -69,6 +83,8 @@ private:
     QPointer<session::frmMonitor> m_monitor;
     QPointer<admin::frmProfiles> m_profiles;
     QPointer<admin::frmAdd> m_add;
+    QPointer<settings::frmSettings> m_settings;
+    QPointer<settings::frmOm> m_about;
 };
 
 } // namespace tuvano::startup

@@ -17,5 +17,7 @@ QString countdownDone(QStringView startedProfile);
 inline constexpr QStringView kIllegalChoice = u"Otillåtet menyval - försök igen!";
 inline constexpr QStringView kErrorTitle = u"Fel";
 inline constexpr QStringView kProgramTitle = u"Lexaro Tuvano!";
+inline constexpr QStringView kLegalNotice =
+    u"© 2026 Lexaro Tuvano! Levereras i befintligt skick, utan garantier av något slag.";
 
 } // namespace tuvano::startup::texts

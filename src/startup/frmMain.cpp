@@ -214,11 +214,7 @@ QWidget* frmMain::buildFooter()
     auto* footer = new QWidget(this);
     auto* layout = new QHBoxLayout(footer);
     layout->setContentsMargins(20, 6, 20, 8);
-    layout->addWidget(plainLabel(u"Label7"_s,
-                                 u"© 2026 Lexaro Tuvano! Levereras i befintligt skick, "
-                                 u"utan garantier av något slag."_s,
-                                 footer),
-                      1);
+    layout->addWidget(plainLabel(u"Label7"_s, texts::kLegalNotice.toString(), footer), 1);
     layout->addWidget(plainLabel(u"Label9"_s, {}, footer));
     return footer;
 }
@@ -276,6 +272,7 @@ void frmMain::Label5_Click() { StopCountdown(); }
 void frmMain::Label3_Click()
 {
     StopCountdown();
+    m_forms.showAbout();
 }
 
 void frmMain::Label4_Click()
@@ -293,6 +290,7 @@ void frmMain::lblAdministreraProfiler_Click()
 void frmMain::lblInställningar_Click()
 {
     StopCountdown();
+    m_forms.showSettingsAfresh();
 }
 
 void frmMain::Timer1_Timer()

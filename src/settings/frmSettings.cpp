@@ -1,0 +1,242 @@
+#include "frmSettings.h"
+
+#include "startup/Forms.h"
+#include "startup/StatusTexts.h"
+#include "startup/frmMain.h"
+#include "store/ErrorText.h"
+#include "store/ProfileList.h"
+#include "store/SettingsFile.h"
+#include "widgets/ChoiceList.h"
+#include "widgets/ClickLabel.h"
+#include "widgets/Decoration.h"
+#include "widgets/Header.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace tuvano::settings {
+
+namespace {
+
+using platform::Icon;
+using startup::kFalse;
+using startup::kTrue;
+
+template <class Button>
+Button* named(Button* button, const QString& name)
+{
+    button->setObjectName(name);
+    return button;
+}
+
+QGroupBox* frame(const QString& name, const QString& title, QWidget* parent)
+{
+    auto* box = new QGroupBox(title, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QLabel* wrappedLabel(const QString& name, const QString& text, QWidget* parent)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setWordWrap(true);
+    return label;
+}
+
+} // namespace
+
+frmSettings::frmSettings(startup::Forms& forms) : m_forms(forms)
+{
+    setObjectName(u"frmSettings"_s);
+    setWindowTitle(u"Inställningar"_s);
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(16, 14, 16, 16);
+    root->setSpacing(10);
+    root->addWidget(new widgets::Header(
+        {u"Label5"_s, u"lblId"_s, u"Line2"_s, u"Line1"_s},
+        u"Ändra programinställningar för Lexaro Tuvano!"_s,
+        u"Välj de alternativ Du vill ändra. Klicka på 'Använd' för att spara ändringar och återgå."_s,
+        this));
+    root->addWidget(buildQuickStartFrame());
+    root->addWidget(buildDefaultFrame());
+    root->addWidget(buildOtherFrame());
+    root->addStretch(1);
+    root->addWidget(widgets::etchedSeparator(u"Line4"_s, u"Line3"_s, this));
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    cmdCancel = named(new QPushButton(u"A&vbryt"_s, this), u"cmdCancel"_s);
+    cmdDo = named(new QPushButton(u"&Använd"_s, this), u"cmdDo"_s);
+    cmdDo->setDefault(true);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmSettings::cmdCancel_Click);
+    connect(cmdDo, &QPushButton::clicked, this, &frmSettings::cmdDo_Click);
+    buttons->addWidget(cmdCancel);
+    buttons->addWidget(cmdDo);
+    root->addLayout(buttons);
+
+    const QList<QWidget*> order{chkAutoval, cmbProfiles, optIngen, opt3, opt10,
+                                opt30,      cmdCancel,   cmdDo,    chkShutdown, chkShow};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    chkAutoval->setFocus();
+    root->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+QWidget* frmSettings::buildQuickStartFrame()
+{
+    QGroupBox* box = frame(u"Frame1"_s, u"Automatiskt profilval"_s, this);
+    auto* layout = new QVBoxLayout(box);
+    chkAutoval = named(new QCheckBox(u"Använd &automatiskt profilval. Profilval sker automatiskt "
+                                     u"när musknappen släpps upp."_s,
+                                     box),
+                       u"chkAutoval"_s);
+    layout->addWidget(chkAutoval);
+    return box;
+}
+
+QWidget* frmSettings::buildDefaultFrame()
+{
+    QGroupBox* box = frame(u"Frame2"_s, u"Förvald profil"_s, this);
+    auto* layout = new QVBoxLayout(box);
+    layout->setSpacing(6);
+    QLabel* listCaption = wrappedLabel(
+        u"Label1"_s, u"Välj profil i listan som skall vara förvald vid programstart."_s, box);
+    layout->addWidget(listCaption);
+    cmbProfiles = new widgets::ChoiceList(box);
+    cmbProfiles->setObjectName(u"cmbProfiles"_s);
+    cmbProfiles->setAccessibleName(listCaption->text());
+    layout->addWidget(cmbProfiles);
+    layout->addSpacing(6);
+    layout->addWidget(wrappedLabel(u"Label2"_s,
+                                   u"Tid i sekunder innan vald profil startas automatiskt. "
+                                   u"Nedräkning avbryts vid musklick."_s,
+                                   box));
+    auto* options = new QGridLayout;
+    optIngen = named(new QRadioButton(u"&Ingen nedräkning."_s, box), u"optIngen"_s);
+    opt3 = named(new QRadioButton(u"&3 sekunder."_s, box), u"opt3"_s);
+    opt10 = named(new QRadioButton(u"&10 sekunder."_s, box), u"opt10"_s);
+    opt30 = named(new QRadioButton(u"3&0 sekunder."_s, box), u"opt30"_s);
+    options->addWidget(optIngen, 0, 0);
+    options->addWidget(opt3, 0, 1);
+    options->addWidget(opt10, 1, 0);
+    options->addWidget(opt30, 1, 1);
+    layout->addLayout(options);
+    return box;
+}
+
+QWidget* frmSettings::buildOtherFrame()
+{
+    QGroupBox* box = frame(u"Frame3"_s, u"Övrigt"_s, this);
+    auto* layout = new QVBoxLayout(box);
+    chkShow = named(new QCheckBox(u"&Visa Profilövervakaren under körningen av Lexaro."_s, box),
+                    u"chkShow"_s);
+    chkShutdown = named(new QCheckBox(u"&Stäng Lexaro Tuvano! samtidigt som Lexaro avslutas "
+                                      u"(rekommenderas)."_s,
+                                      box),
+                        u"chkShutdown"_s);
+    layout->addWidget(chkShow);
+    layout->addWidget(chkShutdown);
+    return box;
+}
+
+void frmSettings::cantOpen(const QString& reason)
+{
+    m_forms.platform().message(u"Inställningarna kan inte visas.\n\n" + reason,
+                               u"Inställningar"_s, Icon::Exclamation);
+}
+
+bool frmSettings::Form_Load()
+{
+    const auto stored = store::SettingsFile(m_forms.folder()).read();
+    if (!stored) {
+        cantOpen(store::errorText(stored.error()));
+        return false;
+    }
+    const auto list = store::ProfileList(m_forms.folder()).read();
+    if (!list) {
+        cantOpen(store::errorText(list.error()));
+        return false;
+    }
+    startup::ProgramState& state = m_forms.state();
+    state.load(*stored);
+    cmbProfiles->clearEntries();
+    for (const store::ProfileRecord& record : *list)
+        cmbProfiles->addEntry(record.name);
+    cmbProfiles->walkTo(state.sDefaultProfile);
+    chkAutoval->setChecked(state.fQuickStart == kTrue);
+    chkShutdown->setChecked(state.fShutdown == kTrue);
+    chkShow->setChecked(state.fShowMonitor == kTrue);
+    switch (state.nAutoSelectDelay) {
+    case 0:
+        optIngen->setChecked(true);
+        break;
+    case 3:
+        opt3->setChecked(true);
+        break;
+    case 10:
+        opt10->setChecked(true);
+        break;
+    case 30:
+        opt30->setChecked(true);
+        break;
+    default: // a length the dialog does not offer: no option is chosen
+        break;
+    }
+    return true;
+}
+
+store::Settings frmSettings::chosen() const
+{
+    const auto truth = [](const QCheckBox* box) {
+        return box->checkState() != Qt::Unchecked ? kTrue : kFalse;
+    };
+    store::Settings s;
+    s.fQuickStart = truth(chkAutoval);
+    s.fShutdown = truth(chkShutdown);
+    s.fShowMonitor = truth(chkShow);
+    s.sDefaultProfile = cmbProfiles->currentText();
+    s.nAutoSelectDelay = optIngen->isChecked() ? 0 : opt3->isChecked() ? 3 : opt10->isChecked() ? 10 : 30;
+    return s;
+}
+
+void frmSettings::cmdDo_Click()
+{
+    const store::Settings settings = chosen();
+    // Nothing changes unless the file could be written.
+    if (const store::Status written = store::SettingsFile(m_forms.folder()).write(settings);
+        !written) {
+        m_forms.platform().message(u"Inställningarna kunde inte sparas.\n\n" +
+                                       store::errorText(written.error()),
+                                   u"Inställningar"_s, Icon::Exclamation);
+        return;
+    }
+    startup::ProgramState& state = m_forms.state();
+    state.load(settings);
+    startup::frmMain& main = m_forms.main();
+    main.lblAutoval->setText(state.nAutoSelectDelay != 0
+                                 ? startup::texts::countdownStopped(state.sDefaultProfile)
+                                 : startup::texts::countdownOff());
+    main.lblSnabbstart->setText(startup::texts::quickStart(state.fQuickStart == kTrue));
+    main.cmbProfiler->walkTo(state.sDefaultProfile);
+    m_forms.unloadSettings();
+}
+
+void frmSettings::cmdCancel_Click() { m_forms.unloadSettings(); }
+
+void frmSettings::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    m_forms.unloadSettings();
+}
+
+} // namespace tuvano::settings
