@@ -4,7 +4,10 @@
 #include "store/ErrorText.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -30,6 +33,25 @@ std::optional<store::Settings> endWith(platform::Platform& platform, const QStri
 {
     platform.fatalError(text);
     return std::nullopt;
+}
+
+// What a first run leaves when it was cut short: no settings, no list, and in
+// "profiles" nothing but the standard profile's folder with some of its files.
+bool isInterruptedFirstRun(const store::ProgramFolder& folder)
+{
+    if (QFileInfo::exists(folder.file(store::kProfileListFile)))
+        return false;
+    const QStringList ids = QDir(folder.profilesFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    if (ids.size() > 1 || (ids.size() == 1 && ids[0] != store::kStandardProfileId))
+        return false;
+    QStringList dataFiles;
+    for (store::DataFile file : store::ProfileFileSet::listing)
+        dataFiles << store::fileName(file).toString();
+    const QStringList present =
+        QDir(folder.profileFolder(store::kStandardProfileId))
+            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    return std::all_of(present.begin(), present.end(),
+                       [&](const QString& name) { return dataFiles.contains(name); });
 }
 
 std::optional<store::Settings> restoreDefaults(platform::Platform& platform,
@@ -74,22 +96,24 @@ QString firstRunMessage()
 store::Status initialiseProgramFolder(const store::ProgramFolder& folder)
 {
     store::FileOps& ops = folder.ops();
-    if (auto s = store::SettingsFile(folder).createWithDefaults(); !s)
-        return s;
-    if (auto s = store::ProfileList(folder).createWithStandard(); !s)
-        return s;
-    if (auto s = ops.makeFolder(folder.profilesFolder()); !s)
-        return s;
     const QString standard = folder.profileFolder(store::kStandardProfileId);
-    if (auto s = ops.makeFolder(standard); !s)
-        return s;
-    for (store::DataFile file : store::ProfileFileSet::firstRunCopy) {
-        if (auto s = store::replaceByCopy(ops, folder.liveFile(file),
-                                          store::dataFilePath(standard, file));
-            !s)
+    for (const QString& path : {folder.profilesFolder(), standard}) {
+        if (QFileInfo(path).isDir())
+            continue;
+        if (auto s = ops.makeFolder(path); !s)
             return s;
     }
-    return {};
+    for (store::DataFile file : store::ProfileFileSet::firstRunCopy) {
+        // A copy made by an earlier, interrupted first run is whole: keep it.
+        const QString target = store::dataFilePath(standard, file);
+        if (QFileInfo::exists(target))
+            continue;
+        if (auto s = store::replaceByCopy(ops, folder.liveFile(file), target); !s)
+            return s;
+    }
+    if (auto s = store::ProfileList(folder).createWithStandard(); !s)
+        return s;
+    return store::SettingsFile(folder).createWithDefaults();
 }
 
 std::optional<store::Settings> obtainSettings(platform::Platform& platform,
@@ -97,7 +121,7 @@ std::optional<store::Settings> obtainSettings(platform::Platform& platform,
 {
     const store::SettingsFile file(folder);
     if (!file.exists()) {
-        if (!folder.hasProfileStore()) {
+        if (!folder.hasProfileStore() || isInterruptedFirstRun(folder)) {
             platform.message(firstRunMessage(), u"Initieringsprocess"_s, Icon::Exclamation);
             if (store::Status done = initialiseProgramFolder(folder); !done)
                 return endWith(platform, u"Initieringen kunde inte slutföras.\n\n" +

@@ -176,11 +176,22 @@ TEST_F(MainWindow, MissingSettingsOverAnExistingStoreAreRecreatedAndTheStoreIsUn
     EXPECT_EQ(main().cmbProfiler->count(), 2);
 }
 
-TEST_F(MainWindow, OnlyAProfilesFolderAlsoCountsAsAStore)
+TEST_F(MainWindow, AnInterruptedFirstRunIsTakenUpAndKeepsTheCopiesItMade)
+{
+    dir.write(u"profiles/1000000/ro.vwi"_s, "made before the cut");
+    ASSERT_TRUE(start());
+    EXPECT_EQ(platform.boxes.at(0).text, kFirstRunText);
+    EXPECT_EQ(dir.read(u"profiles/1000000/ro.vwi"_s), "made before the cut");
+    EXPECT_EQ(dir.read(u"profiles/1000000/lx98.vwi"_s), dir.read(u"lx98.vwi"_s));
+    EXPECT_EQ(dir.read(u"tuvano.ini"_s), kFirstRunSettings);
+    EXPECT_EQ(main().cmbProfiler->currentText(), u"Standardprofil"_s);
+}
+
+TEST_F(MainWindow, AProfilesFolderWithOtherProfilesIsAStoreNotAFirstRun)
 {
     dir.write(u"profiles/1000000/ro.vwi"_s, "mine");
-    platform.answers = {};
-    ASSERT_FALSE(start()); // settings recreated, but the list is missing
+    dir.write(u"profiles/2000000/ro.vwi"_s, "yours");
+    EXPECT_FALSE(start()); // settings recreated, but the list is missing
     EXPECT_NE(platform.boxes[0].text, kFirstRunText);
     EXPECT_FALSE(dir.exists(u"profiles.map"_s));
     EXPECT_EQ(dir.read(u"profiles/1000000/ro.vwi"_s), "mine");
@@ -254,20 +265,26 @@ INSTANTIATE_TEST_SUITE_P(
                       BrokenList{"unterminated", "\"Standardprofil\r\n", "Rad 1"}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST_F(MainWindow, AFailingFirstRunStepNamesTheFileAndTheNextStartIsNormal)
+TEST_F(MainWindow, AFailingFirstRunStepNamesTheFileAndListsNothingUntilItIsDone)
 {
+    const QByteArray recent = dir.read(u"recent.vwi"_s);
     QFile::remove(dir.file(u"recent.vwi"_s));
     EXPECT_FALSE(start());
     EXPECT_TRUE(platform.ended);
     EXPECT_TRUE(platform.fatal.contains(dir.file(u"recent.vwi"_s))) << platform.fatal.toStdString();
-    // What was done stays done: files copied before the failing one are there.
+    // What was done stays done, but no profile is listed with a file missing.
     EXPECT_TRUE(dir.exists(u"profiles/1000000/lx98.vwi"_s));
-    EXPECT_FALSE(dir.exists(u"profiles/1000000/glblstat.vwi"_s));
+    EXPECT_FALSE(dir.exists(u"profiles.map"_s));
+    EXPECT_FALSE(dir.exists(u"tuvano.ini"_s));
 
+    // The next start takes the first run up again and finishes it.
+    dir.write(u"recent.vwi"_s, recent);
     platform.boxes.clear();
     platform.ended = false;
     ASSERT_TRUE(start());
-    EXPECT_TRUE(platform.boxes.empty());
+    EXPECT_EQ(platform.boxes.at(0).text, kFirstRunText);
+    EXPECT_EQ(dir.read(u"profiles/1000000/recent.vwi"_s), recent);
+    EXPECT_EQ(dir.read(u"profiles.map"_s), "\"Standardprofil\",\"1000000\"\r\n");
 }
 
 // --- Clicks and the countdown ---------------------------------------------
