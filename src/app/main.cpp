@@ -1,20 +1,67 @@
 #include "platform/DesktopPlatform.h"
+#include "platform/SingleInstance.h"
 #include "startup/Forms.h"
+#include "startup/StatusTexts.h"
 #include "startup/frmMain.h"
 #include "widgets/Decoration.h"
 
 #include <QApplication>
 
+using namespace Qt::StringLiterals;
+using namespace tuvano;
+
+namespace {
+
+QString runningCopyText(platform::SingleInstance::Reply reply)
+{
+    const QString running = u"Lexaro Tuvano! körs redan i den här programmappen."_s;
+    switch (reply) {
+    case platform::SingleInstance::Reply::Shown:
+        return running + u" Det fönster som redan är öppet har tagits fram."_s;
+    case platform::SingleInstance::Reply::Busy:
+        return running + u"\n\nEn Lexaro-session pågår just nu. Starta Lexaro Tuvano! igen när "
+                         u"Lexaro har avslutats."_s;
+    case platform::SingleInstance::Reply::Silent:
+        break;
+    }
+    return running;
+}
+
+// Brings the start-up window to the front, unless it is hidden (the host
+// runs) or not there yet (start-up is still under way).
+bool comeForward(startup::Forms* forms)
+{
+    if (!forms || !forms->hasMain() || !forms->main().isVisible())
+        return false;
+    startup::frmMain& main = forms->main();
+    main.setWindowState(main.windowState() & ~Qt::WindowMinimized);
+    main.raise();
+    main.activateWindow();
+    return true;
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Lexaro Tuvano!"));
-    QApplication::setWindowIcon(tuvano::widgets::programIcon());
+    QApplication::setApplicationName(startup::texts::kProgramTitle.toString());
+    QApplication::setWindowIcon(widgets::programIcon());
 
-    tuvano::platform::DesktopPlatform platform;
-    tuvano::startup::Forms forms(platform);
-    if (!forms.loadMain())
+    platform::DesktopPlatform platform;
+    std::unique_ptr<startup::Forms> forms;
+    // A second copy in the same folder touches nothing: it only says so.
+    platform::SingleInstance instance(platform.programFolder());
+    if (!instance.acquire([&] { return comeForward(forms.get()); })) {
+        platform.message(runningCopyText(instance.askRunningCopy()),
+                         startup::texts::kProgramTitle.toString(), platform::Icon::Information,
+                         platform::Buttons::Ok);
         return 0;
-    forms.main().show();
+    }
+
+    forms = std::make_unique<startup::Forms>(platform);
+    if (!forms->loadMain())
+        return 0;
+    forms->main().show();
     return QApplication::exec();
 }

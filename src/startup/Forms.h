@@ -42,6 +42,7 @@ public:
     // program has ended during it (an error, or the user said so).
     bool loadMain();
     frmMain& main() { return *m_main; }
+    bool hasMain() const { return m_main != nullptr; }
 
     // The monitor of the running session: loaded (not shown) on first use.
     session::frmMonitor& loadMonitor();
