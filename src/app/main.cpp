@@ -58,6 +58,7 @@ int main(int argc, char* argv[])
                          platform::Buttons::Ok);
         return 0;
     }
+    platform.setBeforeEnd([&] { instance.release(); });
 
     forms = std::make_unique<startup::Forms>(platform);
     if (!forms->loadMain())

@@ -130,19 +130,22 @@ void DesktopPlatform::stayOnTop(QWidget* window, bool onTop)
 #endif
 }
 
-void DesktopPlatform::endProgram()
+void DesktopPlatform::endWith(int code)
 {
+    if (m_beforeEnd)
+        m_beforeEnd();
     // Every file is closed between events, so nothing is lost by not
     // unwinding: this is the quickest and surest end.
     std::fflush(nullptr);
-    std::_Exit(0);
+    std::_Exit(code);
 }
+
+void DesktopPlatform::endProgram() { endWith(0); }
 
 void DesktopPlatform::fatalError(const QString& text)
 {
     message(text, u"Lexaro Tuvano!"_s, Icon::Critical, Buttons::Ok);
-    std::fflush(nullptr);
-    std::_Exit(1);
+    endWith(1);
 }
 
 } // namespace tuvano::platform

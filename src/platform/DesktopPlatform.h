@@ -4,6 +4,8 @@
 
 #include <QRandomGenerator>
 
+#include <functional>
+
 namespace tuvano::platform {
 
 // The platform of the running program: Qt's message and input boxes with
@@ -29,8 +31,14 @@ public:
     void endProgram() override;
     void fatalError(const QString& text) override;
 
+    // Runs just before the program ends at once (to give up its lock).
+    void setBeforeEnd(std::function<void()> beforeEnd) { m_beforeEnd = std::move(beforeEnd); }
+
 private:
+    [[noreturn]] void endWith(int code);
+
     QRandomGenerator m_random;
+    std::function<void()> m_beforeEnd;
 };
 
 } // namespace tuvano::platform

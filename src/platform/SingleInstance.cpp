@@ -62,6 +62,12 @@ void SingleInstance::answer()
     }
 }
 
+void SingleInstance::release()
+{
+    m_server.close();
+    m_lock.unlock();
+}
+
 SingleInstance::Reply SingleInstance::askRunningCopy(int timeoutMs) const
 {
     QLocalSocket socket;

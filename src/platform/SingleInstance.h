@@ -31,6 +31,9 @@ public:
     // what comeForward returns (true: the window is in front).
     bool acquire(std::function<bool()> comeForward);
 
+    // Gives the lock up, for an end that skips destructors.
+    void release();
+
     // For a later copy: asks the running one to come forward.
     Reply askRunningCopy(int timeoutMs = 2000) const;
 

@@ -36,7 +36,7 @@ const QString kStyle = uR"(
 
 } // namespace
 
-frmOm::frmOm(startup::Forms& forms) : QDialog(&forms.main()), m_forms(forms)
+frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
 {
     setObjectName(u"frmOm"_s);
     setWindowTitle(u"Om Lexaro Tuvano!"_s);

@@ -1,10 +1,17 @@
 // Draws the program's windows into PNG files for the documentation, at 100 %
 // and 200 % scaling, from a sample program folder:
 //   screenshots <folder>
+#include "admin/frmAdd.h"
+#include "admin/frmProfiles.h"
 #include "platform/Platform.h"
+#include "session/frmMonitor.h"
+#include "settings/frmOm.h"
+#include "settings/frmSettings.h"
 #include "startup/Forms.h"
 #include "startup/frmMain.h"
 #include "store/HostContract.h"
+
+#include "widgets/ChoiceList.h"
 
 #include <QApplication>
 #include <QDir>
@@ -96,5 +103,23 @@ int main(int argc, char* argv[])
     if (!forms.loadMain())
         return 1;
     save(forms.main(), out + u"/main-window"_s + suffix);
+
+    forms.showProfiles();
+    save(*forms.profiles(), out + u"/profiles-window"_s + suffix);
+    forms.profiles()->cmdAdd_Click();
+    save(*forms.add(), out + u"/new-profile-dialog"_s + suffix);
+    forms.unloadAdd();
+    forms.unloadProfiles();
+
+    forms.showSettingsAfresh();
+    save(*forms.settingsWindow(), out + u"/settings-dialog"_s + suffix);
+    forms.unloadSettings();
+
+    settings::frmOm about(forms);
+    about.Form_Load();
+    save(about, out + u"/about-window"_s + suffix);
+
+    forms.main().cmbProfiler->setCurrentIndex(1);
+    save(forms.loadMonitor(), out + u"/monitor-window"_s + suffix);
     return 0;
 }
