@@ -47,6 +47,10 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(startup::texts::kProgramTitle.toString());
     QApplication::setWindowIcon(widgets::programIcon());
+    // The start-up window hides while the host runs, perhaps with no monitor
+    // shown: the program ends only when it says so, never by running out of
+    // visible windows.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     platform::DesktopPlatform platform;
     std::unique_ptr<startup::Forms> forms;
