@@ -2,16 +2,16 @@
 
 #include "ProfileCreation.h"
 #include "startup/Forms.h"
+#include "startup/StartUp.h"
 #include "store/ErrorText.h"
 #include "store/TextCodec.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/ClickLabel.h"
 #include "widgets/Decoration.h"
+#include "widgets/DialogFrame.h"
 #include "widgets/Header.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -31,11 +31,7 @@ const QString kFallBack =
 
 frmAdd::frmAdd(startup::Forms& forms) : m_forms(forms)
 {
-    setObjectName(u"frmAdd"_s);
-    setWindowTitle(u"Lägg till profil..."_s);
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(16, 14, 16, 16);
-    root->setSpacing(10);
+    QVBoxLayout* root = widgets::dialogLayout(this, u"frmAdd"_s, u"Lägg till profil..."_s);
     auto* header =
         new widgets::Header({u"Label5"_s, u"lblId"_s, u"Line2"_s, u"Line1"_s},
                             u"Skapa ny profil"_s, u"Profilidentifikation: 0000000."_s, this);
@@ -66,18 +62,11 @@ frmAdd::frmAdd(startup::Forms& forms) : m_forms(forms)
     root->addStretch(1);
     root->addWidget(widgets::etchedSeparator(u"Line4"_s, u"Line3"_s, this));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    cmdCancel = new QPushButton(u"&Avbryt"_s, this);
-    cmdCancel->setObjectName(u"cmdCancel"_s);
-    cmdDo = new QPushButton(u"&Lägg till"_s, this);
-    cmdDo->setObjectName(u"cmdDo"_s);
-    cmdDo->setDefault(true);
+    cmdCancel = widgets::namedButton(u"cmdCancel"_s, u"&Avbryt"_s, this);
+    cmdDo = widgets::namedButton(u"cmdDo"_s, u"&Lägg till"_s, this);
     connect(cmdCancel, &QPushButton::clicked, this, &frmAdd::cmdCancel_Click);
     connect(cmdDo, &QPushButton::clicked, this, &frmAdd::cmdDo_Click);
-    buttons->addWidget(cmdCancel);
-    buttons->addWidget(cmdDo);
-    root->addLayout(buttons);
+    widgets::addButtonRow(root, cmdCancel, cmdDo);
 
     setTabOrder(cmbProfiles, cmdDo);
     setTabOrder(cmdDo, cmdCancel);
@@ -86,13 +75,9 @@ frmAdd::frmAdd(startup::Forms& forms) : m_forms(forms)
 
 bool frmAdd::drawId()
 {
-    const auto list = store::ProfileList(m_forms.folder()).read();
-    if (!list) {
-        m_forms.platform().fatalError(u"Profillistan kunde inte läsas.\n\n" +
-                                      store::errorText(list.error()) +
-                                      u"\n\nLexaro Tuvano! avslutas.");
+    const auto list = startup::obtainProfileList(m_forms.platform(), m_forms.folder());
+    if (!list)
         return false;
-    }
     m_forms.platform().reseedRandom();
     do
         ID = identifierFrom(m_forms.platform().randomFraction());
@@ -177,11 +162,5 @@ void frmAdd::cmdDo_Click()
 }
 
 void frmAdd::cmdCancel_Click() { m_forms.unloadAdd(); }
-
-void frmAdd::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    m_forms.unloadAdd();
-}
 
 } // namespace tuvano::admin

@@ -38,9 +38,6 @@ public:
     QPushButton* cmdDo = nullptr;
     QPushButton* cmdCancel = nullptr;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     // Draws identifiers until one is used by no record and no folder.
     bool drawId();

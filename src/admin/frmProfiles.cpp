@@ -1,15 +1,15 @@
 #include "frmProfiles.h"
 
 #include "startup/Forms.h"
+#include "startup/StartUp.h"
 #include "startup/StatusTexts.h"
 #include "startup/frmMain.h"
 #include "store/ErrorText.h"
 #include "store/ProfileList.h"
 #include "widgets/ChoiceList.h"
-#include "widgets/Decoration.h"
+#include "widgets/DialogFrame.h"
 #include "widgets/Header.h"
 
-#include <QCloseEvent>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -55,22 +55,11 @@ void tellAboutFolder(platform::Platform& platform, const store::Removal& removal
     platform.message(text, u"Profilmappen finns kvar"_s, Icon::Exclamation);
 }
 
-QPushButton* button(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* b = new QPushButton(text, parent);
-    b->setObjectName(name);
-    return b;
-}
-
 } // namespace
 
 frmProfiles::frmProfiles(startup::Forms& forms) : m_forms(forms)
 {
-    setObjectName(u"frmProfiles"_s);
-    setWindowTitle(u"Administrera profiler"_s);
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(16, 14, 16, 16);
-    root->setSpacing(10);
+    QVBoxLayout* root = widgets::dialogLayout(this, u"frmProfiles"_s, u"Administrera profiler"_s);
     auto* header = new widgets::Header({u"Label5"_s, u"lblinfo"_s, u"Line2"_s, u"Line1"_s},
                                        u"Lägg till eller ta bort profiler."_s,
                                        u"Listar 0 profiler. "_s, this);
@@ -88,9 +77,9 @@ frmProfiles::frmProfiles(startup::Forms& forms) : m_forms(forms)
     body->addWidget(lstProfiles, 1);
 
     auto* column = new QVBoxLayout;
-    cmdAdd = button(u"cmdAdd"_s, u"&Lägg till"_s, this);
-    cmdDel = button(u"cmdDel"_s, u"&Ta bort"_s, this);
-    cmdExit = button(u"cmdExit"_s, u"&Stäng"_s, this);
+    cmdAdd = widgets::namedButton(u"cmdAdd"_s, u"&Lägg till"_s, this);
+    cmdDel = widgets::namedButton(u"cmdDel"_s, u"&Ta bort"_s, this);
+    cmdExit = widgets::namedButton(u"cmdExit"_s, u"&Stäng"_s, this);
     connect(cmdAdd, &QPushButton::clicked, this, &frmProfiles::cmdAdd_Click);
     connect(cmdDel, &QPushButton::clicked, this, &frmProfiles::cmdDel_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmProfiles::cmdExit_Click);
@@ -111,13 +100,9 @@ bool frmProfiles::Form_Load()
 {
     widgets::ChoiceList* mainList = m_forms.main().cmbProfiler;
     mainList->clearEntries();
-    const auto list = store::ProfileList(m_forms.folder()).read();
-    if (!list) {
-        m_forms.platform().fatalError(u"Profillistan kunde inte läsas.\n\n" +
-                                      store::errorText(list.error()) +
-                                      u"\n\nLexaro Tuvano! avslutas.");
+    const auto list = startup::obtainProfileList(m_forms.platform(), m_forms.folder());
+    if (!list)
         return false;
-    }
     for (const store::ProfileRecord& record : *list) {
         lstProfiles->addItem(record.name);
         mainList->addEntry(record.name);
@@ -175,12 +160,6 @@ void frmProfiles::cmdExit_Click()
     startup::frmMain& main = m_forms.main();
     main.cmbProfiler->walkTo(m_forms.state().sDefaultProfile);
     main.activateWindow();
-    m_forms.unloadProfiles();
-}
-
-void frmProfiles::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
     m_forms.unloadProfiles();
 }
 

@@ -32,9 +32,6 @@ public:
     QPushButton* cmdDel = nullptr;
     QPushButton* cmdExit = nullptr;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     startup::Forms& m_forms;
 };

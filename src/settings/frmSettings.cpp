@@ -9,13 +9,12 @@
 #include "widgets/ChoiceList.h"
 #include "widgets/ClickLabel.h"
 #include "widgets/Decoration.h"
+#include "widgets/DialogFrame.h"
 #include "widgets/Header.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -57,11 +56,7 @@ QLabel* wrappedLabel(const QString& name, const QString& text, QWidget* parent)
 
 frmSettings::frmSettings(startup::Forms& forms) : m_forms(forms)
 {
-    setObjectName(u"frmSettings"_s);
-    setWindowTitle(u"Inställningar"_s);
-    auto* root = new QVBoxLayout(this);
-    root->setContentsMargins(16, 14, 16, 16);
-    root->setSpacing(10);
+    QVBoxLayout* root = widgets::dialogLayout(this, u"frmSettings"_s, u"Inställningar"_s);
     root->addWidget(new widgets::Header(
         {u"Label5"_s, u"lblId"_s, u"Line2"_s, u"Line1"_s},
         u"Ändra programinställningar för Lexaro Tuvano!"_s,
@@ -73,16 +68,11 @@ frmSettings::frmSettings(startup::Forms& forms) : m_forms(forms)
     root->addStretch(1);
     root->addWidget(widgets::etchedSeparator(u"Line4"_s, u"Line3"_s, this));
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    cmdCancel = named(new QPushButton(u"A&vbryt"_s, this), u"cmdCancel"_s);
-    cmdDo = named(new QPushButton(u"&Använd"_s, this), u"cmdDo"_s);
-    cmdDo->setDefault(true);
+    cmdCancel = widgets::namedButton(u"cmdCancel"_s, u"A&vbryt"_s, this);
+    cmdDo = widgets::namedButton(u"cmdDo"_s, u"&Använd"_s, this);
     connect(cmdCancel, &QPushButton::clicked, this, &frmSettings::cmdCancel_Click);
     connect(cmdDo, &QPushButton::clicked, this, &frmSettings::cmdDo_Click);
-    buttons->addWidget(cmdCancel);
-    buttons->addWidget(cmdDo);
-    root->addLayout(buttons);
+    widgets::addButtonRow(root, cmdCancel, cmdDo);
 
     const QList<QWidget*> order{chkAutoval, cmbProfiles, optIngen, opt3, opt10,
                                 opt30,      cmdCancel,   cmdDo,    chkShutdown, chkShow};
@@ -232,11 +222,5 @@ void frmSettings::cmdDo_Click()
 }
 
 void frmSettings::cmdCancel_Click() { m_forms.unloadSettings(); }
-
-void frmSettings::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-    m_forms.unloadSettings();
-}
 
 } // namespace tuvano::settings

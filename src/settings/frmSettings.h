@@ -42,9 +42,6 @@ public:
     QPushButton* cmdDo = nullptr;
     QPushButton* cmdCancel = nullptr;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
 private:
     QWidget* buildQuickStartFrame();
     QWidget* buildDefaultFrame();

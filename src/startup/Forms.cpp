@@ -1,6 +1,8 @@
 #include "Forms.h"
 
 #include "frmMain.h"
+
+#include <QEvent>
 #include "admin/frmAdd.h"
 #include "admin/frmProfiles.h"
 #include "session/frmMonitor.h"
@@ -23,12 +25,32 @@ void unload(QPointer<Window>& window)
     window.clear();
 }
 
+// Closing a modeless window through its frame unloads it.
+template <class Window>
+class UnloadOnClose : public QObject {
+public:
+    explicit UnloadOnClose(QPointer<Window>& window) : QObject(window.data()), m_window(window) {}
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Close || watched != m_window.data())
+            return false;
+        event->ignore();
+        unload(m_window);
+        return true;
+    }
+
+private:
+    QPointer<Window>& m_window;
+};
+
 // Shows a modeless window, loading it first when it is not loaded.
 template <class Window>
 void show(QPointer<Window>& window, Forms& forms)
 {
     if (!window) {
         window = new Window(forms);
+        window->installEventFilter(new UnloadOnClose<Window>(window));
         if (!window->Form_Load()) {
             unload(window);
             return;

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class QBoxLayout;
+class QPushButton;
+class QVBoxLayout;
+class QWidget;
+
+namespace tuvano::widgets {
+
+// Names the window and gives it the margins all the program's dialogs share;
+// the controls go into the returned layout, top to bottom.
+QVBoxLayout* dialogLayout(QWidget* window, const QString& name, const QString& title);
+
+// A push button known by its name.
+QPushButton* namedButton(const QString& name, const QString& text, QWidget* parent);
+
+// The row of buttons at the bottom right of a dialog: cancel, then the
+// default action.
+void addButtonRow(QBoxLayout* layout, QPushButton* cancel, QPushButton* action);
+
+} // namespace tuvano::widgets
