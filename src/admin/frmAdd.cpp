@@ -33,8 +33,8 @@ frmAdd::frmAdd(startup::Forms& forms) : m_forms(forms)
 {
     QVBoxLayout* root = widgets::dialogLayout(this, u"frmAdd"_s, u"Lägg till profil..."_s);
     auto* header =
-        new widgets::Header({u"Label5"_s, u"lblId"_s, u"Line2"_s, u"Line1"_s},
-                            u"Skapa ny profil"_s, u"Profilidentifikation: 0000000."_s, this);
+        new widgets::Header({u"Label5"_s, u"lblId"_s, u"Line2"_s, u"Line1"_s}, u"Skapa ny profil"_s,
+                            u"Profilidentifikation: 0000000."_s, this);
     lblId = header->info;
     root->addWidget(header);
 
@@ -133,8 +133,9 @@ void frmAdd::cmdDo_Click()
     }
     for (const store::ProfileRecord& record : *list) {
         if (record.name == lblNamn->text())
-            fallBackToId(u"Det valda profilnamnet kan ej skapas. Varje profilnamn måste vara unikt."_s,
-                         u"Profilnamn ej unikt"_s);
+            fallBackToId(
+                u"Det valda profilnamnet kan ej skapas. Varje profilnamn måste vara unikt."_s,
+                u"Profilnamn ej unikt"_s);
     }
     QString base = folder.profileFolder(store::kStandardProfileId);
     if (const auto id = store::lastIdOf(*list, cmbProfiles->currentText()))

@@ -60,9 +60,9 @@ void tellAboutFolder(platform::Platform& platform, const store::Removal& removal
 frmProfiles::frmProfiles(startup::Forms& forms) : m_forms(forms)
 {
     QVBoxLayout* root = widgets::dialogLayout(this, u"frmProfiles"_s, u"Administrera profiler"_s);
-    auto* header = new widgets::Header({u"Label5"_s, u"lblinfo"_s, u"Line2"_s, u"Line1"_s},
-                                       u"Lägg till eller ta bort profiler."_s,
-                                       u"Listar 0 profiler. "_s, this);
+    auto* header =
+        new widgets::Header({u"Label5"_s, u"lblinfo"_s, u"Line2"_s, u"Line1"_s},
+                            u"Lägg till eller ta bort profiler."_s, u"Listar 0 profiler. "_s, this);
     lblinfo = header->info;
     root->addWidget(header);
 
@@ -137,8 +137,7 @@ void frmProfiles::cmdDel_Click()
     }
     const QString name = selected.first()->text();
     if (platform.message(u"Är Du säker på att Du vill ta bort profilen " + name + u'?',
-                         u"Bekräfta borttagning"_s, Icon::Question,
-                         Buttons::YesNo) != Answer::Yes)
+                         u"Bekräfta borttagning"_s, Icon::Question, Buttons::YesNo) != Answer::Yes)
         return;
 
     const auto removal = store::ProfileList(m_forms.folder()).remove(name);

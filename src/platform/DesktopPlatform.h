@@ -15,8 +15,7 @@ public:
     QString programFolder() const override;
     QString markerPath() const override;
 
-    Answer message(const QString& text, const QString& title, Icon icon,
-                   Buttons buttons) override;
+    Answer message(const QString& text, const QString& title, Icon icon, Buttons buttons) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
 

@@ -18,7 +18,8 @@ QString serverNameFor(const QString& folder)
 {
     const QByteArray key = QDir(folder).canonicalPath().toUtf8();
     return QStringLiteral("tuvano-") +
-           QString::fromLatin1(QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
+           QString::fromLatin1(
+               QCryptographicHash::hash(key, QCryptographicHash::Sha1).toHex().left(16));
 }
 
 } // namespace

@@ -19,9 +19,9 @@ class SingleInstance : public QObject {
 public:
     // What the running copy answered a later one.
     enum class Reply {
-        Shown,   // its window is in front now
-        Busy,    // it cannot come forward: its host runs, or it is starting
-        Silent,  // it did not answer
+        Shown,  // its window is in front now
+        Busy,   // it cannot come forward: its host runs, or it is starting
+        Silent, // it did not answer
     };
 
     explicit SingleInstance(const QString& programFolder);

@@ -21,8 +21,8 @@ QString missingDefaultText(QStringView defaultProfile, QStringView listText)
 {
     return u"Den profil som har lagrats som förval har tagits bort!\n\n"
            u"Automatiskt profilval har därför inte kunnat ske med profilen " +
-           defaultProfile +
-           u".\nIstället har Lexaro Tuvano! automatiskt använt profilen " + listText +
+           defaultProfile + u".\nIstället har Lexaro Tuvano! automatiskt använt profilen " +
+           listText +
            u".\n\nOm Du inte vill ha detta felmeddelande i fortsättningen, kontrollera "
            u"inställningarna!";
 }

@@ -33,8 +33,8 @@ QStringList saveIntoProfile(startup::Forms& forms, const QString& profileFolder)
     const store::ProgramFolder& folder = forms.folder();
     QStringList notSaved;
     for (store::DataFile file : store::ProfileFileSet::writeBack) {
-        const store::Status saved = store::replaceByCopy(
-            folder.ops(), folder.liveFile(file), store::dataFilePath(profileFolder, file));
+        const store::Status saved = store::replaceByCopy(folder.ops(), folder.liveFile(file),
+                                                         store::dataFilePath(profileFolder, file));
         if (!saved)
             notSaved << u"    " + store::fileName(file) + u" (" + reason(saved.error()) + u')';
     }

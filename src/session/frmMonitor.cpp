@@ -77,9 +77,6 @@ void frmMonitor::tmrCheck_Timer()
     WriteBackProfile(m_forms, *this);
 }
 
-void frmMonitor::closeEvent(QCloseEvent* event)
-{
-    event->ignore();
-}
+void frmMonitor::closeEvent(QCloseEvent* event) { event->ignore(); }
 
 } // namespace tuvano::session

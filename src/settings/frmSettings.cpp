@@ -30,8 +30,7 @@ using platform::Icon;
 using startup::kFalse;
 using startup::kTrue;
 
-template <class Button>
-Button* named(Button* button, const QString& name)
+template <class Button> Button* named(Button* button, const QString& name)
 {
     button->setObjectName(name);
     return button;
@@ -74,7 +73,7 @@ frmSettings::frmSettings(startup::Forms& forms) : m_forms(forms)
     connect(cmdDo, &QPushButton::clicked, this, &frmSettings::cmdDo_Click);
     widgets::addButtonRow(root, cmdCancel, cmdDo);
 
-    const QList<QWidget*> order{chkAutoval, cmbProfiles, optIngen, opt3, opt10,
+    const QList<QWidget*> order{chkAutoval, cmbProfiles, optIngen, opt3,        opt10,
                                 opt30,      cmdCancel,   cmdDo,    chkShutdown, chkShow};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -141,8 +140,8 @@ QWidget* frmSettings::buildOtherFrame()
 
 void frmSettings::cantOpen(const QString& reason)
 {
-    m_forms.platform().message(u"Inställningarna kan inte visas.\n\n" + reason,
-                               u"Inställningar"_s, Icon::Exclamation);
+    m_forms.platform().message(u"Inställningarna kan inte visas.\n\n" + reason, u"Inställningar"_s,
+                               Icon::Exclamation);
 }
 
 bool frmSettings::Form_Load()
@@ -195,7 +194,10 @@ store::Settings frmSettings::chosen() const
     s.fShutdown = truth(chkShutdown);
     s.fShowMonitor = truth(chkShow);
     s.sDefaultProfile = cmbProfiles->currentText();
-    s.nAutoSelectDelay = optIngen->isChecked() ? 0 : opt3->isChecked() ? 3 : opt10->isChecked() ? 10 : 30;
+    s.nAutoSelectDelay = optIngen->isChecked() ? 0
+                         : opt3->isChecked()   ? 3
+                         : opt10->isChecked()  ? 10
+                                               : 30;
     return s;
 }
 

@@ -1,13 +1,13 @@
 #include "Forms.h"
 
-#include "frmMain.h"
-
-#include <QEvent>
 #include "admin/frmAdd.h"
 #include "admin/frmProfiles.h"
+#include "frmMain.h"
 #include "session/frmMonitor.h"
 #include "settings/frmOm.h"
 #include "settings/frmSettings.h"
+
+#include <QEvent>
 
 namespace tuvano::startup {
 
@@ -15,8 +15,7 @@ namespace {
 
 // Unloading: the window goes away now and is destroyed once the handler that
 // asked for it has returned.
-template <class Window>
-void unload(QPointer<Window>& window)
+template <class Window> void unload(QPointer<Window>& window)
 {
     if (!window)
         return;
@@ -26,8 +25,7 @@ void unload(QPointer<Window>& window)
 }
 
 // Closing a modeless window through its frame unloads it.
-template <class Window>
-class UnloadOnClose : public QObject {
+template <class Window> class UnloadOnClose : public QObject {
 public:
     explicit UnloadOnClose(QPointer<Window>& window) : QObject(window.data()), m_window(window) {}
 
@@ -45,8 +43,7 @@ private:
 };
 
 // Shows a modeless window, loading it first when it is not loaded.
-template <class Window>
-void show(QPointer<Window>& window, Forms& forms)
+template <class Window> void show(QPointer<Window>& window, Forms& forms)
 {
     if (!window) {
         window = new Window(forms);
@@ -61,8 +58,7 @@ void show(QPointer<Window>& window, Forms& forms)
     window->activateWindow();
 }
 
-template <class Window>
-bool isShown(const QPointer<Window>& window)
+template <class Window> bool isShown(const QPointer<Window>& window)
 {
     return window && window->isVisible();
 }
@@ -71,8 +67,7 @@ bool isShown(const QPointer<Window>& window)
 
 Forms::Forms(platform::Platform& platform)
     : m_platform(platform), m_folder(platform.programFolder(), platform.fileOps())
-{
-}
+{}
 
 Forms::~Forms()
 {

@@ -41,7 +41,8 @@ bool isInterruptedFirstRun(const store::ProgramFolder& folder)
 {
     if (QFileInfo::exists(folder.file(store::kProfileListFile)))
         return false;
-    const QStringList ids = QDir(folder.profilesFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    const QStringList ids = QDir(folder.profilesFolder())
+                                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     if (ids.size() > 1 || (ids.size() == 1 && ids[0] != store::kStandardProfileId))
         return false;
     QStringList dataFiles;
@@ -133,8 +134,8 @@ std::optional<store::Settings> obtainSettings(platform::Platform& platform,
                                  u"inställningsfil skapas med standardinställningarna.",
                              texts::kProgramTitle.toString(), Icon::Exclamation);
             if (store::Status made = file.createWithDefaults(); !made)
-                return endWith(platform, store::errorText(made.error()) +
-                                             u"\n\nLexaro Tuvano! avslutas.");
+                return endWith(platform,
+                               store::errorText(made.error()) + u"\n\nLexaro Tuvano! avslutas.");
         }
     }
     auto settings = file.read();

@@ -309,8 +309,8 @@ void frmMain::Timer1_Timer()
 void frmMain::cmdGo_Click()
 {
     if (cmbProfiler->currentText().isEmpty()) {
-        m_forms.platform().message(texts::kIllegalChoice.toString(),
-                                   texts::kErrorTitle.toString(), platform::Icon::Critical);
+        m_forms.platform().message(texts::kIllegalChoice.toString(), texts::kErrorTitle.toString(),
+                                   platform::Icon::Critical);
         return;
     }
     StopCountdown();
@@ -334,10 +334,7 @@ void frmMain::tmrRun_Timer() { session::tmrRun_Timer(m_forms); }
 
 void frmMain::tmrDefault_Timer() { session::tmrDefault_Timer(m_forms); }
 
-void frmMain::mousePressEvent(QMouseEvent* event)
-{
-    event->accept();
-}
+void frmMain::mousePressEvent(QMouseEvent* event) { event->accept(); }
 
 void frmMain::mouseReleaseEvent(QMouseEvent* event)
 {

@@ -38,8 +38,8 @@ Result<QByteArray> formatProfileList(const ProfileRecords& list)
             return StoreError{ErrorKind::NotStorable, {}, 0, Flaw::BadCharacter, record.name};
         if (!isProfileIdentifier(record.id))
             return StoreError{ErrorKind::NotStorable, {}, 0, Flaw::BadIdentifier, record.id};
-        text += records::quoted(record.name) + u',' + records::quoted(record.id) +
-                records::kLineEnd;
+        text +=
+            records::quoted(record.name) + u',' + records::quoted(record.id) + records::kLineEnd;
     }
     // Every character was checked above, so the encoding cannot fail.
     return codec::encode(text).value_or(QByteArray());
@@ -110,8 +110,8 @@ Result<Removal> ProfileList::remove(const QString& name) const
         return written.error();
 
     Removal removal{*id, m_folder.profileFolder(*id), Removal::Folder::Removed, {}};
-    const bool shared = std::any_of(kept.begin(), kept.end(),
-                                    [&](const ProfileRecord& r) { return r.id == *id; });
+    const bool shared =
+        std::any_of(kept.begin(), kept.end(), [&](const ProfileRecord& r) { return r.id == *id; });
     if (shared) {
         removal.outcome = Removal::Folder::SharedId;
         return removal;

@@ -35,10 +35,7 @@ QString ProgramFolder::liveFile(DataFile file) const { return dataFilePath(m_pat
 
 QString ProgramFolder::profilesFolder() const { return file(kProfilesFolder); }
 
-QString ProgramFolder::profileFolder(QStringView id) const
-{
-    return profilesFolder() + u'/' + id;
-}
+QString ProgramFolder::profileFolder(QStringView id) const { return profilesFolder() + u'/' + id; }
 
 bool ProgramFolder::hasProfileStore() const
 {
@@ -63,9 +60,6 @@ bool isProfileIdentifier(QStringView id)
            std::all_of(id.begin(), id.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
 }
 
-QString dataFilePath(QStringView folder, DataFile file)
-{
-    return folder + u'/' + fileName(file);
-}
+QString dataFilePath(QStringView folder, DataFile file) { return folder + u'/' + fileName(file); }
 
 } // namespace tuvano::store

@@ -52,8 +52,7 @@ StoreError damaged(const QString& path, int line, Flaw flaw, QString detail)
     return StoreError{ErrorKind::Damaged, path, line, flaw, std::move(detail)};
 }
 
-Result<std::vector<Line>> splitLines(QStringView text, const QString& path,
-                                     std::size_t maxRecords)
+Result<std::vector<Line>> splitLines(QStringView text, const QString& path, std::size_t maxRecords)
 {
     std::vector<Line> lines;
     qsizetype pos = 0;

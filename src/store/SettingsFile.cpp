@@ -54,8 +54,12 @@ Result<Settings> parseSettings(QByteArrayView bytes, const QString& path)
         if (line.fields.size() > 1)
             return records::damaged(path, line.number, Flaw::ExtraText);
     }
-    const auto field = [&](int i) -> const QString& { return (*lines)[i].fields[0]; };
-    const auto quoted = [&](int i) { return bool((*lines)[i].quoted[0]); };
+    const auto field = [&](int i) -> const QString& {
+        return (*lines)[i].fields[0];
+    };
+    const auto quoted = [&](int i) {
+        return bool((*lines)[i].quoted[0]);
+    };
     const auto wrongType = [&](int i) {
         return records::damaged(path, (*lines)[i].number, Flaw::WrongType, field(i));
     };
@@ -81,11 +85,10 @@ Result<QByteArray> formatSettings(const Settings& s)
 {
     if (!codec::isStorable(s.sDefaultProfile))
         return StoreError{ErrorKind::NotStorable, {}, 0, Flaw::BadCharacter, s.sDefaultProfile};
-    const QString text = truthText(s.fQuickStart) + records::kLineEnd +
-                         QString::number(s.nAutoSelectDelay) + records::kLineEnd +
-                         records::quoted(s.sDefaultProfile) + records::kLineEnd +
-                         truthText(s.fShutdown) + records::kLineEnd +
-                         truthText(s.fShowMonitor) + records::kLineEnd;
+    const QString text =
+        truthText(s.fQuickStart) + records::kLineEnd + QString::number(s.nAutoSelectDelay) +
+        records::kLineEnd + records::quoted(s.sDefaultProfile) + records::kLineEnd +
+        truthText(s.fShutdown) + records::kLineEnd + truthText(s.fShowMonitor) + records::kLineEnd;
     return codec::encode(text).value_or(QByteArray());
 }
 

@@ -35,17 +35,16 @@ enum class Flaw {
 
 struct StoreError {
     ErrorKind kind = ErrorKind::ReadFailed;
-    QString path;      // the file or folder concerned
-    int line = 0;      // 1-based line of a damaged record, else 0
+    QString path; // the file or folder concerned
+    int line = 0; // 1-based line of a damaged record, else 0
     Flaw flaw = Flaw::None;
-    QString detail;    // the system's own words, or the offending text
+    QString detail; // the system's own words, or the offending text
 
     friend bool operator==(const StoreError&, const StoreError&) = default;
 };
 
 // The value of an operation, or why it failed.
-template <class T>
-class [[nodiscard]] Result {
+template <class T> class [[nodiscard]] Result {
 public:
     Result(T value) : m_v(std::move(value)) {}
     Result(StoreError error) : m_v(std::move(error)) {}
@@ -67,8 +66,7 @@ private:
     std::variant<T, StoreError> m_v;
 };
 
-template <>
-class [[nodiscard]] Result<void> {
+template <> class [[nodiscard]] Result<void> {
 public:
     Result() = default;
     Result(StoreError error) : m_error(std::move(error)) {}

@@ -58,7 +58,8 @@ bool isStorable(QStringView text)
     if (hasUnwritableCharacter(text))
         return false;
     // Every ANSI code page holds plain ASCII: only other text needs the encoder.
-    const bool ascii = std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
     return ascii || encode(text).has_value();
 }
 

@@ -6,10 +6,7 @@ namespace tuvano::widgets {
 
 ClickFrame::ClickFrame(const QString& title, QWidget* parent) : QGroupBox(title, parent) {}
 
-void ClickFrame::mousePressEvent(QMouseEvent* event)
-{
-    event->accept();
-}
+void ClickFrame::mousePressEvent(QMouseEvent* event) { event->accept(); }
 
 void ClickFrame::mouseReleaseEvent(QMouseEvent* event)
 {

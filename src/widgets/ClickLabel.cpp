@@ -22,10 +22,7 @@ void ClickLabel::setLinkLook()
     setPalette(p);
 }
 
-void ClickLabel::mousePressEvent(QMouseEvent* event)
-{
-    event->accept();
-}
+void ClickLabel::mousePressEvent(QMouseEvent* event) { event->accept(); }
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
 {

@@ -34,10 +34,7 @@ QWidget* etchedSeparator(const QString& grayName, const QString& whiteName, QWid
     return box;
 }
 
-Shape::Shape(QWidget* parent) : QFrame(parent)
-{
-    setAttribute(Qt::WA_StyledBackground);
-}
+Shape::Shape(QWidget* parent) : QFrame(parent) { setAttribute(Qt::WA_StyledBackground); }
 
 Picture::Picture(const QString& resource, QWidget* parent) : QLabel(parent)
 {

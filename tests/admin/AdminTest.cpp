@@ -16,7 +16,8 @@ using test::qs;
 
 namespace {
 
-const QByteArray kThree = "\"Standardprofil\",\"1000000\"\r\n\"Anna\",\"2000000\"\r\n\"Bo\",\"3000000\"\r\n";
+const QByteArray kThree =
+    "\"Standardprofil\",\"1000000\"\r\n\"Anna\",\"2000000\"\r\n\"Bo\",\"3000000\"\r\n";
 
 class Administration : public test::SessionFixture {
 protected:
@@ -43,7 +44,8 @@ protected:
     }
     void select(const QString& name)
     {
-        window().lstProfiles->setCurrentItem(window().lstProfiles->findItems(name, Qt::MatchExactly).first());
+        window().lstProfiles->setCurrentItem(
+            window().lstProfiles->findItems(name, Qt::MatchExactly).first());
     }
 };
 
@@ -103,7 +105,8 @@ TEST_F(Administration, DeletingWhileANewProfileIsMadeIsRefusedFirst)
     open().cmdAdd_Click();
     window().cmdDel_Click();
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].text, qs("Kan ej ta bort profil samtidigt som en ny profil läggs till."));
+    EXPECT_EQ(platform.boxes[0].text,
+              qs("Kan ej ta bort profil samtidigt som en ny profil läggs till."));
 }
 
 TEST_F(Administration, NoToTheQuestionChangesNothing)
@@ -129,7 +132,8 @@ TEST_F(Administration, ADeletionRemovesRecordAndFolderAndRefreshesBothLists)
     select(u"Anna"_s);
     platform.answers = {Answer::Yes};
     window().cmdDel_Click();
-    EXPECT_EQ(dir.read(u"profiles.map"_s), "\"Standardprofil\",\"1000000\"\r\n\"Bo\",\"3000000\"\r\n");
+    EXPECT_EQ(dir.read(u"profiles.map"_s),
+              "\"Standardprofil\",\"1000000\"\r\n\"Bo\",\"3000000\"\r\n");
     EXPECT_FALSE(dir.exists(u"profiles.new"_s));
     EXPECT_FALSE(dir.exists(u"profiles/2000000"_s));
     EXPECT_EQ(window().lblinfo->text(), u"Listar 2 profiler."_s);
@@ -145,8 +149,9 @@ TEST_F(Administration, ADeletionRemovesRecordAndFolderAndRefreshesBothLists)
 
 TEST_F(Administration, DeletingADuplicatedNameDropsBothAndOnlyTheLaterFolder)
 {
-    startWith(settings("#FALSE#", 0, "Anna"),
-              {{u"Standardprofil"_s, u"1000000"_s}, {u"Bo"_s, u"2000000"_s}, {u"Bo"_s, u"3000000"_s}});
+    startWith(
+        settings("#FALSE#", 0, "Anna"),
+        {{u"Standardprofil"_s, u"1000000"_s}, {u"Bo"_s, u"2000000"_s}, {u"Bo"_s, u"3000000"_s}});
     open();
     select(u"Bo"_s);
     platform.answers = {Answer::Yes};
@@ -280,11 +285,14 @@ TEST_F(NewProfile, ATypedNameAndAChosenBase)
     platform.inputs = {qs("Örjan, 3B")};
     d.lblNamn_Click();
     EXPECT_EQ(d.lblNamn->text(), qs("Örjan, 3B"));
-    EXPECT_EQ(platform.prompts, QStringList{qs("Ange det nya namnet för profilen som kommer att skapas! | Profilnamn")});
+    EXPECT_EQ(
+        platform.prompts,
+        QStringList{qs("Ange det nya namnet för profilen som kommer att skapas! | Profilnamn")});
     d.cmbProfiles->setListIndex(2);
     d.cmdDo_Click();
     EXPECT_EQ(dir.read(u"profiles.map"_s), kThree + "\"\xd6rjan, 3B\",\"5999999\"\r\n");
-    EXPECT_EQ(inProfile(u"5999999"_s, DataFile::Lx98), profileContent(u"3000000"_s, DataFile::Lx98));
+    EXPECT_EQ(inProfile(u"5999999"_s, DataFile::Lx98),
+              profileContent(u"3000000"_s, DataFile::Lx98));
 }
 
 class UnusableName : public NewProfile, public ::testing::WithParamInterface<const char*> {};
@@ -299,8 +307,9 @@ TEST_P(UnusableName, FallsBackToTheIdWithAMessage)
     EXPECT_EQ(d.lblNamn->text(), d.ID);
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_EQ(platform.boxes[0].icon, Icon::Exclamation);
-    EXPECT_TRUE(platform.boxes[0].text.endsWith(
-        qs("Profilnamnet kommer därför att sättas till profilidentifikationen för den nya profilen!")));
+    EXPECT_TRUE(
+        platform.boxes[0].text.endsWith(qs("Profilnamnet kommer därför att sättas till "
+                                           "profilidentifikationen för den nya profilen!")));
 }
 
 INSTANTIATE_TEST_SUITE_P(Admin, UnusableName,
@@ -332,7 +341,8 @@ TEST_F(NewProfile, ADuplicateNameIsToldOnceAndTheIdBecomesTheName)
     openAdd().lblNamn_Click();
     dialog().cmdDo_Click();
     ASSERT_EQ(platform.boxes.size(), 2u);
-    EXPECT_EQ(platform.boxes[0].text, qs("Det valda profilnamnet kan ej skapas. Varje profilnamn måste vara unikt."));
+    EXPECT_EQ(platform.boxes[0].text,
+              qs("Det valda profilnamnet kan ej skapas. Varje profilnamn måste vara unikt."));
     EXPECT_EQ(platform.boxes[0].title, u"Profilnamn ej unikt"_s);
     EXPECT_TRUE(dir.read(u"profiles.map"_s).endsWith("\"5999999\",\"5999999\"\r\n"));
 }

@@ -47,7 +47,8 @@ protected:
         platform = std::make_unique<HostPlatform>(dir.path());
         EXPECT_TRUE(QFile::copy(QStringLiteral(STANDIN_HOST), dir.file(u"lexaro.exe"_s)));
         // The host runs longer than one watch interval, so its start is seen.
-        dir.write(u"standin-host.ini"_s, "run-ms=4000\nappend=lx98.vwi:Hej fr\xc3\xa5n v\xc3\xa4rden\n");
+        dir.write(u"standin-host.ini"_s,
+                  "run-ms=4000\nappend=lx98.vwi:Hej fr\xc3\xa5n v\xc3\xa4rden\n");
         for (DataFile f : store::ProfileFileSet::listing)
             dir.write(store::fileName(f).toString(), "live");
     }
@@ -60,10 +61,12 @@ protected:
 
     void startAnna(const char* shutdown)
     {
-        dir.write(u"tuvano.ini"_s, QByteArray("#FALSE#\r\n0\r\n\"Anna\"\r\n") + shutdown + "\r\n#TRUE#\r\n");
+        dir.write(u"tuvano.ini"_s,
+                  QByteArray("#FALSE#\r\n0\r\n\"Anna\"\r\n") + shutdown + "\r\n#TRUE#\r\n");
         dir.write(u"profiles.map"_s, "\"Standardprofil\",\"1000000\"\r\n\"Anna\",\"2000000\"\r\n");
         for (DataFile f : store::ProfileFileSet::listing)
-            dir.write(u"profiles/2000000/"_s + store::fileName(f), "anna " + store::fileName(f).toLatin1() + "\r\n");
+            dir.write(u"profiles/2000000/"_s + store::fileName(f),
+                      "anna " + store::fileName(f).toLatin1() + "\r\n");
         forms = std::make_unique<startup::Forms>(*platform);
         ASSERT_TRUE(forms->loadMain());
         forms->main().show();

@@ -124,8 +124,7 @@ std::optional<QString> check(Reader reader, QByteArrayView bytes)
         return checkRoundTrip<store::ProfileRecords>(bytes, store::parseProfileList,
                                                      store::formatProfileList);
     case Reader::Settings:
-        return checkRoundTrip<store::Settings>(bytes, store::parseSettings,
-                                               store::formatSettings);
+        return checkRoundTrip<store::Settings>(bytes, store::parseSettings, store::formatSettings);
     }
     return u"unknown reader"_s;
 }

@@ -1,4 +1,5 @@
 #include "platform/SingleInstance.h"
+
 #include "support/TempFolder.h"
 
 #include <QLockFile>
@@ -20,12 +21,11 @@ namespace {
 // event loop lets the first copy answer.
 SingleInstance::Reply askWhileAnswering(const QString& folder)
 {
-    auto reply = std::async(std::launch::async, [folder] {
-        return SingleInstance(folder).askRunningCopy(5000);
-    });
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        return reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
-    }, 10000));
+    auto reply = std::async(std::launch::async,
+                            [folder] { return SingleInstance(folder).askRunningCopy(5000); });
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+        10000));
     return reply.get();
 }
 
@@ -34,7 +34,10 @@ TEST(SingleInstance, ASecondCopyIsRefusedAndTheFirstComesForward)
     TempFolder dir;
     int asked = 0;
     SingleInstance first(dir.path());
-    ASSERT_TRUE(first.acquire([&] { ++asked; return true; }));
+    ASSERT_TRUE(first.acquire([&] {
+        ++asked;
+        return true;
+    }));
     const auto before = dir.snapshot();
 
     SingleInstance second(dir.path());

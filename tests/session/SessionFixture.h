@@ -29,7 +29,10 @@ protected:
         ASSERT_TRUE(start());
     }
 
-    void installHost(const char* name = "lexaro.exe") { dir.write(QString::fromUtf8(name), "host"); }
+    void installHost(const char* name = "lexaro.exe")
+    {
+        dir.write(QString::fromUtf8(name), "host");
+    }
 
     void choose(const QString& name)
     {

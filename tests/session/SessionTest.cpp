@@ -44,7 +44,8 @@ TEST_F(StartButton, LaunchesBothExecutablesInTheirOrder)
 {
     installHost("lx2000.exe");
     main().cmdGo_Click();
-    EXPECT_EQ(platform.launched, (QStringList{dir.file(u"lx2000.exe"_s), dir.file(u"lexaro.exe"_s)}));
+    EXPECT_EQ(platform.launched,
+              (QStringList{dir.file(u"lx2000.exe"_s), dir.file(u"lexaro.exe"_s)}));
 }
 
 TEST_F(StartButton, WithoutAHostNothingIsToldAndTheButtonStaysDisabled)
@@ -302,7 +303,8 @@ TEST_F(Takeover, TheMonitorStandsOnTopNamingTheProfile)
     EXPECT_TRUE(monitor.isVisible());
     EXPECT_EQ(monitor.windowTitle(), qs("Profilövervakare"));
     EXPECT_EQ(monitor.lblProfilnamn->text(), u"Profilnamn: Bo"_s);
-    EXPECT_EQ(monitor.chkSparaEj->text(), qs("&Spara inte ändringar i profil efter denna session."));
+    EXPECT_EQ(monitor.chkSparaEj->text(),
+              qs("&Spara inte ändringar i profil efter denna session."));
     EXPECT_EQ(monitor.chkSparaEj->checkState(), Qt::Unchecked);
     EXPECT_EQ(monitor.palette().color(QPalette::Window), QColor(224, 224, 224));
     ASSERT_EQ(platform.pinned.size(), 1u);
@@ -353,7 +355,8 @@ TEST_F(Takeover, TheMonitorNamesTheListAsItIsButTheFilesGoWhereTheStartSaid)
     choose(u"Anna"_s);
     EXPECT_EQ(hostStarts().lblProfilnamn->text(), u"Profilnamn: Anna"_s);
     hostEnds("!");
-    EXPECT_EQ(inProfile(u"3000000"_s, DataFile::Ro), profileContent(u"3000000"_s, DataFile::Ro) + "!");
+    EXPECT_EQ(inProfile(u"3000000"_s, DataFile::Ro),
+              profileContent(u"3000000"_s, DataFile::Ro) + "!");
     EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro), profileContent(u"2000000"_s, DataFile::Ro));
 }
 

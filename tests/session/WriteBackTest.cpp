@@ -88,7 +88,8 @@ TEST_F(WriteBack, AFileMissingFromTheHostFolderKeepsTheProfilesCopyAndIsTold)
     platform.hostRunning = false;
     forms->monitor()->tmrCheck_Timer();
 
-    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Recent), profileContent(u"2000000"_s, DataFile::Recent));
+    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Recent),
+              profileContent(u"2000000"_s, DataFile::Recent));
     EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Lx98), saved(DataFile::Lx98, "x"));
     EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro), saved(DataFile::Ro, "x"));
     ASSERT_EQ(platform.boxes.size(), 1u);

@@ -50,8 +50,9 @@ TEST_F(SettingsDialog, FocusMovesInTheGivenOrder)
 {
     startWith(settings("#FALSE#", 0, "Anna"));
     settings::frmSettings& d = open();
-    const QList<QWidget*> expected{d.chkAutoval, d.cmbProfiles, d.optIngen, d.opt3, d.opt10,
-                                   d.opt30,      d.cmdCancel,   d.cmdDo,    d.chkShutdown, d.chkShow};
+    const QList<QWidget*> expected{d.chkAutoval,  d.cmbProfiles, d.optIngen,  d.opt3,
+                                   d.opt10,       d.opt30,       d.cmdCancel, d.cmdDo,
+                                   d.chkShutdown, d.chkShow};
     QList<QWidget*> seen;
     for (QWidget* w = d.chkAutoval; seen.size() < expected.size(); w = w->nextInFocusChain()) {
         if (expected.contains(w))
@@ -67,7 +68,9 @@ TEST_F(SettingsDialog, ApplyingWithoutChangesRewritesTheSameValues)
     startWith(file);
     open().cmdDo_Click();
     EXPECT_EQ(dir.read(u"tuvano.ini"_s), file);
-    EXPECT_EQ(main().lblAutoval->text(), qs("Automatiskt profilval med profil Anna är valt.\nNedräkningen stoppad av musklick."));
+    EXPECT_EQ(
+        main().lblAutoval->text(),
+        qs("Automatiskt profilval med profil Anna är valt.\nNedräkningen stoppad av musklick."));
     EXPECT_EQ(forms->settingsWindow(), nullptr);
 }
 
@@ -82,7 +85,9 @@ TEST_F(SettingsDialog, ANewDefaultWithThreeSecondsUpdatesTheMainWindowWithoutACo
     d.cmdDo_Click();
     EXPECT_EQ(dir.read(u"tuvano.ini"_s), settings("#FALSE#", 3, "Bo"));
     EXPECT_EQ(main().cmbProfiler->currentText(), u"Bo"_s);
-    EXPECT_EQ(main().lblAutoval->text(), qs("Automatiskt profilval med profil Bo är valt.\nNedräkningen stoppad av musklick."));
+    EXPECT_EQ(
+        main().lblAutoval->text(),
+        qs("Automatiskt profilval med profil Bo är valt.\nNedräkningen stoppad av musklick."));
     EXPECT_EQ(main().lblSnabbstart->text(), qs("Snabbstart är EJ aktiverat."));
     EXPECT_FALSE(main().tmrDefault->isActive());
     EXPECT_TRUE(platform.launched.isEmpty());
@@ -206,8 +211,8 @@ TEST_F(AboutWindow, ShowsTheVersionOnceEachTimeItOpensAndStopsTheCountdown)
     startWith(settings("#FALSE#", 10, "Anna"));
     for (int i = 0; i < 2; ++i) {
         openAndLook([&](settings::frmOm& about) {
-            EXPECT_EQ(main().lblAutoval->text(),
-                      qs("Automatiskt profilval med profil Anna är valt.\nNedräkningen stoppad av musklick."));
+            EXPECT_EQ(main().lblAutoval->text(), qs("Automatiskt profilval med profil Anna är "
+                                                    "valt.\nNedräkningen stoppad av musklick."));
             EXPECT_TRUE(about.isModal());
             EXPECT_EQ(about.windowTitle(), u"Om Lexaro Tuvano!"_s);
             EXPECT_EQ(about.Label3->text(), qs("Programinformation för version 1.0.9"));

@@ -1,5 +1,6 @@
-#include "startup/StartUp.h"
 #include "startup/frmMain.h"
+
+#include "startup/StartUp.h"
 #include "support/WindowFixture.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/ClickLabel.h"
@@ -19,16 +20,17 @@ using test::qs;
 namespace {
 
 const QByteArray kFirstRunSettings = "#FALSE#\r\n0\r\n\"Standardprofil\"\r\n#TRUE#\r\n#TRUE#\r\n";
-const QString kFirstRunText = qs(
-    "Detta är första gången Du använder Tuvano! Därför kommer en kort initieringsprocess att "
-    "starta.\n\nFöljande inställningar kommer att ställas in: \nAutoRun = False\nDefault = None"
-    "\n\nFöljande filer kommer att omfattas av profilhantering:\nro.vwi, glblstat.vwi, "
-    "plug-in.vwi, recent.vwi, lx98.vwi\n\nFör att påbörja initiering, klicka på 'Ok'.");
+const QString kFirstRunText =
+    qs("Detta är första gången Du använder Tuvano! Därför kommer en kort initieringsprocess att "
+       "starta.\n\nFöljande inställningar kommer att ställas in: \nAutoRun = False\nDefault = None"
+       "\n\nFöljande filer kommer att omfattas av profilhantering:\nro.vwi, glblstat.vwi, "
+       "plug-in.vwi, recent.vwi, lx98.vwi\n\nFör att påbörja initiering, klicka på 'Ok'.");
 const QString kOff = qs("Automatiskt profilval är EJ aktiverat.");
 
 QString stopped(const QString& name)
 {
-    return u"Automatiskt profilval med profil "_s + name + qs(" är valt.\nNedräkningen stoppad av musklick.");
+    return u"Automatiskt profilval med profil "_s + name +
+           qs(" är valt.\nNedräkningen stoppad av musklick.");
 }
 
 class MainWindow : public test::WindowFixture {
@@ -53,13 +55,13 @@ TEST_F(MainWindow, FirstRunBuildsTheStoreAndShowsTheStandardProfile)
         const QString name = store::fileName(f).toString();
         EXPECT_EQ(dir.read(u"profiles/1000000/"_s + name), dir.read(name)) << name.toStdString();
     }
-    EXPECT_EQ(dir.entries(),
-              (QStringList{u"glblstat.vwi"_s, u"lx98.vwi"_s, u"plug-in.vwi"_s, u"profiles"_s,
-                           u"profiles.map"_s, u"profiles/1000000"_s,
-                           u"profiles/1000000/glblstat.vwi"_s, u"profiles/1000000/lx98.vwi"_s,
-                           u"profiles/1000000/plug-in.vwi"_s, u"profiles/1000000/recent.vwi"_s,
-                           u"profiles/1000000/ro.vwi"_s, u"recent.vwi"_s, u"ro.vwi"_s,
-                           u"tuvano.ini"_s}));
+    EXPECT_EQ(
+        dir.entries(),
+        (QStringList{u"glblstat.vwi"_s, u"lx98.vwi"_s, u"plug-in.vwi"_s, u"profiles"_s,
+                     u"profiles.map"_s, u"profiles/1000000"_s, u"profiles/1000000/glblstat.vwi"_s,
+                     u"profiles/1000000/lx98.vwi"_s, u"profiles/1000000/plug-in.vwi"_s,
+                     u"profiles/1000000/recent.vwi"_s, u"profiles/1000000/ro.vwi"_s,
+                     u"recent.vwi"_s, u"ro.vwi"_s, u"tuvano.ini"_s}));
 
     EXPECT_EQ(main().windowTitle(), u"Lexaro Tuvano!"_s);
     EXPECT_EQ(main().cmbProfiler->count(), 1);
@@ -86,7 +88,8 @@ TEST_F(MainWindow, SecondStartShowsNoMessage)
 
 TEST_F(MainWindow, CountdownOfTenNamesTheDefaultAndArmsTheTimer)
 {
-    layOutStore(settings("#FALSE#", 10, "Bo"), {{u"Standardprofil"_s, u"1000000"_s}, {u"Bo"_s, u"2000000"_s}});
+    layOutStore(settings("#FALSE#", 10, "Bo"),
+                {{u"Standardprofil"_s, u"1000000"_s}, {u"Bo"_s, u"2000000"_s}});
     ASSERT_TRUE(start());
     EXPECT_EQ(main().cmbProfiler->currentText(), u"Bo"_s);
     EXPECT_EQ(autoval(), qs("Automatiskt profilval med profil Bo kommer att ske om 10 sekunder."));
@@ -108,11 +111,13 @@ TEST_F(MainWindow, DefaultAtTheEndOfALongListIsSelected)
 
 TEST_F(MainWindow, ADefaultThatNoLongerExistsLeavesTheLastEntryAndIsStillNamed)
 {
-    layOutStore(settings("#FALSE#", 3, "Borta"),
-                {{u"Standardprofil"_s, u"1000000"_s}, {u"Anna"_s, u"2000000"_s}, {u"Bo"_s, u"3000000"_s}});
+    layOutStore(
+        settings("#FALSE#", 3, "Borta"),
+        {{u"Standardprofil"_s, u"1000000"_s}, {u"Anna"_s, u"2000000"_s}, {u"Bo"_s, u"3000000"_s}});
     ASSERT_TRUE(start());
     EXPECT_EQ(main().cmbProfiler->currentText(), u"Bo"_s);
-    EXPECT_EQ(autoval(), qs("Automatiskt profilval med profil Borta kommer att ske om 3 sekunder."));
+    EXPECT_EQ(autoval(),
+              qs("Automatiskt profilval med profil Borta kommer att ske om 3 sekunder."));
 }
 
 TEST_F(MainWindow, NamesDifferingInCaseDoNotMatchTheDefault)
@@ -162,7 +167,8 @@ TEST_F(MainWindow, LeftoversOfAnInterruptedWriteAreRemovedAtStart)
 
 TEST_F(MainWindow, MissingSettingsOverAnExistingStoreAreRecreatedAndTheStoreIsUntouched)
 {
-    layOutStore(settings("#TRUE#", 10, "Bo"), {{u"Standardprofil"_s, u"1000000"_s}, {u"Bo"_s, u"2000000"_s}});
+    layOutStore(settings("#TRUE#", 10, "Bo"),
+                {{u"Standardprofil"_s, u"1000000"_s}, {u"Bo"_s, u"2000000"_s}});
     QFile::remove(dir.file(u"tuvano.ini"_s));
     auto before = dir.snapshot();
     ASSERT_TRUE(start());
@@ -253,7 +259,8 @@ TEST_P(BrokenProfileList, EndsTheProgramNamingFileAndLineAndWritesNothing)
     const auto before = dir.snapshot();
     EXPECT_FALSE(start());
     EXPECT_TRUE(platform.ended);
-    EXPECT_TRUE(platform.fatal.contains(dir.file(u"profiles.map"_s))) << platform.fatal.toStdString();
+    EXPECT_TRUE(platform.fatal.contains(dir.file(u"profiles.map"_s)))
+        << platform.fatal.toStdString();
     EXPECT_TRUE(platform.fatal.contains(qs(GetParam().expected))) << platform.fatal.toStdString();
     EXPECT_EQ(dir.snapshot(), before);
 }
@@ -261,7 +268,8 @@ TEST_P(BrokenProfileList, EndsTheProgramNamingFileAndLineAndWritesNothing)
 INSTANTIATE_TEST_SUITE_P(
     Startup, BrokenProfileList,
     ::testing::Values(BrokenList{"missing", {}, "saknas"},
-                      BrokenList{"badIdentifier", "\"Standardprofil\",\"1000000\"\r\n\"X\",\"../..\"\r\n", "Rad 2"},
+                      BrokenList{"badIdentifier",
+                                 "\"Standardprofil\",\"1000000\"\r\n\"X\",\"../..\"\r\n", "Rad 2"},
                       BrokenList{"unterminated", "\"Standardprofil\r\n", "Rad 1"}),
     [](const auto& info) { return std::string(info.param.label); });
 
@@ -293,7 +301,8 @@ class Clicks : public MainWindow, public ::testing::WithParamInterface<const cha
 protected:
     void startCounting(int delay)
     {
-        layOutStore(settings("#FALSE#", delay, "Bo"), {{u"Standardprofil"_s, u"1000000"_s}, {u"Bo"_s, u"2000000"_s}});
+        layOutStore(settings("#FALSE#", delay, "Bo"),
+                    {{u"Standardprofil"_s, u"1000000"_s}, {u"Bo"_s, u"2000000"_s}});
         ASSERT_TRUE(start());
     }
     void click(const char* name)
@@ -326,8 +335,8 @@ TEST_P(StoppingClicks, LeaveTheOffTextWithoutACountdown)
 
 INSTANTIATE_TEST_SUITE_P(Startup, StoppingClicks,
                          ::testing::Values("frmMain", "Shape1", "Shape2", "Frame1", "lblAutoval",
-                                           "lblSnabbstart", "Label5",
-                                           "lblAdministreraProfiler", "lblInställningar"));
+                                           "lblSnabbstart", "Label5", "lblAdministreraProfiler",
+                                           "lblInställningar"));
 
 class InertClicks : public Clicks {};
 
@@ -341,7 +350,8 @@ TEST_P(InertClicks, DoNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Startup, InertClicks,
-                         ::testing::Values("Label6", "Label1", "Label2", "Label7", "Image1", "Image2"));
+                         ::testing::Values("Label6", "Label1", "Label2", "Label7", "Image1",
+                                           "Image2"));
 
 TEST_F(Clicks, TheStoppedTextIsWrittenAgainAfterTheCountdownHasStopped)
 {

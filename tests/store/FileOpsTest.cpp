@@ -1,4 +1,5 @@
 #include "store/FileOps.h"
+
 #include "store/HostContract.h"
 #include "store/ProgramFolder.h"
 #include "support/FaultyFileOps.h"
@@ -33,7 +34,8 @@ TEST_P(ReplaceByCopy, MakesTheTargetAByteForByteCopy)
     const QByteArray content = randomBytes(GetParam());
     dir.write(u"src.vwi"_s, content);
     dir.write(u"dst/ro.vwi"_s, "old content");
-    ASSERT_TRUE(replaceByCopy(FileOps::real(), dir.file(u"src.vwi"_s), dir.file(u"dst/ro.vwi"_s)).ok());
+    ASSERT_TRUE(
+        replaceByCopy(FileOps::real(), dir.file(u"src.vwi"_s), dir.file(u"dst/ro.vwi"_s)).ok());
     EXPECT_TRUE(dir.read(u"dst/ro.vwi"_s) == content);
     EXPECT_EQ(dir.entries(), (QStringList{u"dst"_s, u"dst/ro.vwi"_s, u"src.vwi"_s}));
 }
@@ -96,15 +98,21 @@ TEST(FileOps, TemporaryFileStandsBesideItsTarget)
 {
     EXPECT_EQ(tempPathFor(u"/p/profiles.map"_s), u"/p/profiles.new"_s);
     EXPECT_EQ(tempPathFor(u"/p/tuvano.ini"_s), u"/p/tuvano.new"_s);
-    EXPECT_EQ(tempPathFor(u"/p/profiles/1000000/plug-in.vwi"_s), u"/p/profiles/1000000/plug-in.new"_s);
+    EXPECT_EQ(tempPathFor(u"/p/profiles/1000000/plug-in.vwi"_s),
+              u"/p/profiles/1000000/plug-in.new"_s);
 }
 
 TEST(ProgramFolder, LeftoversOfInterruptedWritesAreRemovedAndNothingElse)
 {
     TempFolder dir;
-    const QStringList kept{u"notes.new"_s,         u"profiles"_s,        u"profiles.map"_s,
-                           u"profiles/1000000"_s,  u"profiles/1000000/ro.vwi"_s,
-                           u"profiles/x"_s,        u"profiles/x/ro.new"_s, u"ro.vwi"_s};
+    const QStringList kept{u"notes.new"_s,
+                           u"profiles"_s,
+                           u"profiles.map"_s,
+                           u"profiles/1000000"_s,
+                           u"profiles/1000000/ro.vwi"_s,
+                           u"profiles/x"_s,
+                           u"profiles/x/ro.new"_s,
+                           u"ro.vwi"_s};
     for (const QString& name : {u"notes.new"_s, u"profiles.map"_s, u"profiles/1000000/ro.vwi"_s,
                                 u"profiles/x/ro.new"_s, u"ro.vwi"_s, u"profiles.new"_s,
                                 u"tuvano.new"_s, u"lx98.new"_s, u"profiles/1000000/plug-in.new"_s})

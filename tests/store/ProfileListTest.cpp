@@ -1,4 +1,5 @@
 #include "store/ProfileList.h"
+
 #include "support/FaultyFileOps.h"
 #include "support/TempFolder.h"
 
@@ -36,15 +37,23 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ReadCase{"empty", "", {}},
         ReadCase{"firstRun", kStandardLine, {{u"Standardprofil"_s, u"1000000"_s}}},
-        ReadCase{"commaInName", "\"Berg, Anna\",\"1234567\"\r\n", {{u"Berg, Anna"_s, u"1234567"_s}}},
-        ReadCase{"windows1252", "\"G\xf6ran \xc5s\",\"10999998\"\r\n", {{qs("Göran Ås"), u"10999998"_s}}},
-        ReadCase{"noFinalLineEnd", "\"A\",\"1\"\r\n\"B\",\"2\"", {{u"A"_s, u"1"_s}, {u"B"_s, u"2"_s}}},
-        ReadCase{"lfAndCrLineEnds", "\"A\",\"1\"\n\"B\",\"2\"\r\"C\",\"3\"\r\n",
+        ReadCase{
+            "commaInName", "\"Berg, Anna\",\"1234567\"\r\n", {{u"Berg, Anna"_s, u"1234567"_s}}},
+        ReadCase{"windows1252",
+                 "\"G\xf6ran \xc5s\",\"10999998\"\r\n",
+                 {{qs("Göran Ås"), u"10999998"_s}}},
+        ReadCase{
+            "noFinalLineEnd", "\"A\",\"1\"\r\n\"B\",\"2\"", {{u"A"_s, u"1"_s}, {u"B"_s, u"2"_s}}},
+        ReadCase{"lfAndCrLineEnds",
+                 "\"A\",\"1\"\n\"B\",\"2\"\r\"C\",\"3\"\r\n",
                  {{u"A"_s, u"1"_s}, {u"B"_s, u"2"_s}, {u"C"_s, u"3"_s}}},
-        ReadCase{"handEditedUnquoted", "  Kalle Anka ,  1234567 \r\n", {{u"Kalle Anka"_s, u"1234567"_s}}},
+        ReadCase{"handEditedUnquoted",
+                 "  Kalle Anka ,  1234567 \r\n",
+                 {{u"Kalle Anka"_s, u"1234567"_s}}},
         ReadCase{"blanksAroundQuotes", " \"A b \" , \"42\" \r\n", {{u"A b "_s, u"42"_s}}},
         ReadCase{"blankLinesPassedOver", "\r\n\"A\",\"1\"\r\n  \r\n\r\n", {{u"A"_s, u"1"_s}}},
-        ReadCase{"caseKept", "\"anna\",\"1\"\r\n\"Anna\",\"2\"\r\n",
+        ReadCase{"caseKept",
+                 "\"anna\",\"1\"\r\n\"Anna\",\"2\"\r\n",
                  {{u"anna"_s, u"1"_s}, {u"Anna"_s, u"2"_s}}}),
     [](const auto& info) { return std::string(info.param.label); });
 
@@ -70,7 +79,8 @@ TEST_P(DamagedList, IsReportedWithItsLine)
 INSTANTIATE_TEST_SUITE_P(
     ProfileList, DamagedList,
     ::testing::Values(
-        DamagedCase{"unterminatedQuote", kStandardLine + "\"Anna,\"1234567\r\n", 2, Flaw::ExtraText},
+        DamagedCase{"unterminatedQuote", kStandardLine + "\"Anna,\"1234567\r\n", 2,
+                    Flaw::ExtraText},
         DamagedCase{"quoteNeverClosed", kStandardLine + "\"Anna\",\"1234567\r\n", 2,
                     Flaw::UnterminatedQuote},
         DamagedCase{"nameOnly", kStandardLine + "\"Anna\"\r\n", 2, Flaw::MissingField},

@@ -1,4 +1,5 @@
 #include "store/SettingsFile.h"
+
 #include "support/FaultyFileOps.h"
 #include "support/TempFolder.h"
 
@@ -38,7 +39,8 @@ TEST_F(SettingsFileTest, WrittenValuesReadBackInFiveLines)
 {
     const Settings chosen{kTrue, 30, qs("Berg, Åsa"), kFalse, kTrue};
     ASSERT_TRUE(settings.write(chosen).ok());
-    EXPECT_EQ(dir.read(u"tuvano.ini"_s), "#TRUE#\r\n30\r\n\"Berg, \xc5sa\"\r\n#FALSE#\r\n#TRUE#\r\n");
+    EXPECT_EQ(dir.read(u"tuvano.ini"_s),
+              "#TRUE#\r\n30\r\n\"Berg, \xc5sa\"\r\n#FALSE#\r\n#TRUE#\r\n");
     EXPECT_EQ(settings.read().value(), chosen);
 }
 
@@ -85,16 +87,18 @@ TEST_P(AcceptedSettings, ReadAsTheirValues)
 
 INSTANTIATE_TEST_SUITE_P(
     Settings, AcceptedSettings,
-    ::testing::Values(
-        AcceptedCase{"lineFeedsOnly", "#TRUE#\n3\n\"A\"\n#FALSE#\n#FALSE#\n",
-                     Settings{kTrue, 3, u"A"_s, kFalse, kFalse}},
-        AcceptedCase{"negativeAndOddLength", "#FALSE#\r\n-5\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n",
-                     Settings{kFalse, -5, u"A"_s, kTrue, kTrue}},
-        AcceptedCase{"handEdited", " #true# \r\n 7 \r\n Kalle Anka \r\n#False#\r\n#TRUE#\r\n",
-                     Settings{kTrue, 7, u"Kalle Anka"_s, kFalse, kTrue}},
-        AcceptedCase{"emptyDefault", "#FALSE#\r\n0\r\n\"\"\r\n#TRUE#\r\n#TRUE#\r\n",
-                     Settings{kFalse, 0, {}, kTrue, kTrue}},
-        AcceptedCase{"textAfterTheFifthIgnored", kFirstRun + "anything at all\r\n\"", Settings::firstRun()}),
+    ::testing::Values(AcceptedCase{"lineFeedsOnly", "#TRUE#\n3\n\"A\"\n#FALSE#\n#FALSE#\n",
+                                   Settings{kTrue, 3, u"A"_s, kFalse, kFalse}},
+                      AcceptedCase{"negativeAndOddLength",
+                                   "#FALSE#\r\n-5\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n",
+                                   Settings{kFalse, -5, u"A"_s, kTrue, kTrue}},
+                      AcceptedCase{"handEdited",
+                                   " #true# \r\n 7 \r\n Kalle Anka \r\n#False#\r\n#TRUE#\r\n",
+                                   Settings{kTrue, 7, u"Kalle Anka"_s, kFalse, kTrue}},
+                      AcceptedCase{"emptyDefault", "#FALSE#\r\n0\r\n\"\"\r\n#TRUE#\r\n#TRUE#\r\n",
+                                   Settings{kFalse, 0, {}, kTrue, kTrue}},
+                      AcceptedCase{"textAfterTheFifthIgnored", kFirstRun + "anything at all\r\n\"",
+                                   Settings::firstRun()}),
     [](const auto& info) { return std::string(info.param.label); });
 
 struct DamagedCase {
@@ -121,14 +125,20 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         DamagedCase{"empty", "", 1, Flaw::MissingRecord},
         DamagedCase{"fourRecords", "#FALSE#\r\n0\r\n\"A\"\r\n#TRUE#\r\n", 5, Flaw::MissingRecord},
-        DamagedCase{"truthAsWord", "TRUE\r\n0\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n", 1, Flaw::WrongType},
-        DamagedCase{"quotedTruth", "\"#TRUE#\"\r\n0\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n", 1, Flaw::WrongType},
-        DamagedCase{"textForCountdown", "#TRUE#\r\nten\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n", 2, Flaw::WrongType},
-        DamagedCase{"countdownTooLarge", "#TRUE#\r\n40000\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n", 2, Flaw::WrongType},
+        DamagedCase{"truthAsWord", "TRUE\r\n0\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n", 1,
+                    Flaw::WrongType},
+        DamagedCase{"quotedTruth", "\"#TRUE#\"\r\n0\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n", 1,
+                    Flaw::WrongType},
+        DamagedCase{"textForCountdown", "#TRUE#\r\nten\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n", 2,
+                    Flaw::WrongType},
+        DamagedCase{"countdownTooLarge", "#TRUE#\r\n40000\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n", 2,
+                    Flaw::WrongType},
         DamagedCase{"unterminatedQuote", "#TRUE#\r\n0\r\n\"A\r\n#TRUE#\r\n#TRUE#\r\n", 3,
                     Flaw::UnterminatedQuote},
-        DamagedCase{"twoFields", "#TRUE#\r\n0\r\n\"A\",\"B\"\r\n#TRUE#\r\n#TRUE#\r\n", 3, Flaw::ExtraText},
-        DamagedCase{"numberForMonitor", "#TRUE#\r\n0\r\n\"A\"\r\n#TRUE#\r\n1\r\n", 5, Flaw::WrongType}),
+        DamagedCase{"twoFields", "#TRUE#\r\n0\r\n\"A\",\"B\"\r\n#TRUE#\r\n#TRUE#\r\n", 3,
+                    Flaw::ExtraText},
+        DamagedCase{"numberForMonitor", "#TRUE#\r\n0\r\n\"A\"\r\n#TRUE#\r\n1\r\n", 5,
+                    Flaw::WrongType}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace

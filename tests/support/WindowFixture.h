@@ -79,8 +79,7 @@ protected:
     startup::frmMain& main() { return forms->main(); }
     startup::ProgramState& state() { return forms->state(); }
 
-    template <class T = QWidget>
-    T* control(QWidget* window, const char* name)
+    template <class T = QWidget> T* control(QWidget* window, const char* name)
     {
         T* w = window->findChild<T*>(QString::fromUtf8(name));
         EXPECT_NE(w, nullptr) << name;

@@ -1,5 +1,4 @@
 #include "RunConfig.h"
-
 #include "store/HostContract.h"
 #include "store/ProgramFolder.h"
 

@@ -33,8 +33,8 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "usage: grab-screen <file.png>\n");
         return 2;
     }
-    const QImage screen =
-        QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage screen = QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(
+        QImage::Format_RGB32);
     const QRect content = contentOf(screen);
     const QImage shot = content.isEmpty() ? screen : screen.copy(content);
     if (!shot.save(QString::fromLocal8Bit(argv[1]))) {

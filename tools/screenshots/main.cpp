@@ -10,7 +10,6 @@
 #include "startup/Forms.h"
 #include "startup/frmMain.h"
 #include "store/HostContract.h"
-
 #include "widgets/ChoiceList.h"
 
 #include <QApplication>
@@ -64,9 +63,10 @@ void write(const QString& path, const QByteArray& bytes)
 void layOutSample(const QString& folder)
 {
     QDir(folder).mkpath(u"profiles"_s);
-    const QList<QPair<QByteArray, QByteArray>> profiles{
-        {"Standardprofil", "1000000"}, {"Anna", "4718204"}, {"Bj\xf6rn", "10337561"},
-        {"Klassrum 3B", "2286519"}};
+    const QList<QPair<QByteArray, QByteArray>> profiles{{"Standardprofil", "1000000"},
+                                                        {"Anna", "4718204"},
+                                                        {"Bj\xf6rn", "10337561"},
+                                                        {"Klassrum 3B", "2286519"}};
     QByteArray list;
     for (const auto& [name, id] : profiles) {
         list += '"' + name + "\",\"" + id + "\"\r\n";

@@ -13,8 +13,7 @@ using store::StoreError;
 
 HostRun::HostRun(store::ProgramFolder folder, QString marker)
     : m_folder(std::move(folder)), m_marker(std::move(marker))
-{
-}
+{}
 
 Status HostRun::start()
 {

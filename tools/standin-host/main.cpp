@@ -18,10 +18,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void complain(const QString& text)
-{
-    std::fputs(qPrintable(text + u'\n'), stderr);
-}
+void complain(const QString& text) { std::fputs(qPrintable(text + u'\n'), stderr); }
 
 } // namespace
 
