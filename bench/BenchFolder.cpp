@@ -1,0 +1,187 @@
+#include "BenchFolder.h"
+
+#include "session/Activation.h"
+#include "session/SessionWatch.h"
+#include "session/frmMonitor.h"
+#include "startup/frmMain.h"
+#include "store/ErrorText.h"
+#include "store/ProfileList.h"
+#include "store/SettingsFile.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+using namespace Qt::StringLiterals;
+
+namespace tuvano::bench {
+
+namespace {
+
+void check(const store::Status& status)
+{
+    if (!status)
+        fail(store::errorText(status.error()));
+}
+
+// Not all zeros, so that no file system can take a shortcut on them.
+QByteArray dataBytes(qint64 size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qint64 i = 0; i < size; ++i)
+        bytes[i] = char((quint32(i) * 2654435761u) >> 24);
+    return bytes;
+}
+
+QString profileName(int i) { return u"Profil %1"_s.arg(i, 5, 10, QChar(u'0')); }
+
+QString profileId(int i) { return QString::number(1'000'000 + i); }
+
+} // namespace
+
+void fail(const QString& what)
+{
+    std::fprintf(stderr, "bench: %s\n", qPrintable(what));
+    std::fflush(nullptr);
+    std::_Exit(2);
+}
+
+QString benchProfileName() { return store::kStandardProfileName.toString(); }
+
+QString benchProfileFolder(const QString& programFolder)
+{
+    return store::ProgramFolder(programFolder).profileFolder(store::kStandardProfileId);
+}
+
+void prepareProgramFolder(const QString& path, const FolderLayout& layout)
+{
+    const store::ProgramFolder folder(path);
+    store::FileOps& ops = folder.ops();
+
+    store::Settings settings = store::Settings::firstRun();
+    settings.nAutoSelectDelay = layout.countdown;
+    check(store::SettingsFile(folder).write(settings));
+
+    store::ProfileRecords records;
+    records.reserve(std::size_t(layout.profiles));
+    records.push_back({benchProfileName(), store::kStandardProfileId.toString()});
+    for (int i = 1; i < layout.profiles; ++i)
+        records.push_back({profileName(i), profileId(i)});
+    const auto list = store::formatProfileList(records);
+    if (!list)
+        fail(u"the list cannot be written"_s);
+    check(ops.writeNew(folder.file(store::kProfileListFile), *list));
+
+    check(ops.makeFolder(folder.profilesFolder()));
+    for (const store::ProfileRecord& record : records)
+        check(ops.makeFolder(folder.profileFolder(record.id)));
+
+    const QByteArray bytes = dataBytes(layout.dataFileBytes);
+    const QString standard = benchProfileFolder(path);
+    for (store::DataFile file : store::ProfileFileSet::listing) {
+        check(ops.writeNew(store::dataFilePath(standard, file), bytes));
+        check(ops.writeNew(folder.liveFile(file), bytes));
+    }
+}
+
+platform::Answer FolderPlatform::message(const QString& text, const QString& title, platform::Icon,
+                                         platform::Buttons)
+{
+    fail(u"a message box came up: "_s + title + u": " + text);
+}
+
+QString FolderPlatform::inputBox(const QString& prompt, const QString& title, const QString&)
+{
+    fail(u"an input box came up: "_s + title + u": " + prompt);
+}
+
+void FolderPlatform::endProgram() { fail(u"the program ended itself"_s); }
+
+void FolderPlatform::fatalError(const QString& text) { fail(u"the program ended: "_s + text); }
+
+SessionRig::SessionRig(const QString& folder) : m_platform(folder), m_forms(m_platform)
+{
+    if (!m_forms.loadMain())
+        fail(u"the start-up window could not be loaded over "_s + folder);
+    // The state a session starts from: the window has been on the screen.
+    m_forms.main().show();
+    QCoreApplication::processEvents();
+}
+
+void SessionRig::swapIn()
+{
+    // The start button disables itself before it starts anything.
+    m_forms.main().cmdGo->setEnabled(false);
+    if (session::swapInProfile(m_forms, benchProfileName(), session::OnFailure::PassOver) !=
+        session::StartOutcome::Started)
+        fail(u"the profile was not started"_s);
+}
+
+void SessionRig::checkSwappedIn() const
+{
+    checkSameSizes(benchProfileFolder(m_platform.programFolder()), m_platform.programFolder());
+}
+
+void SessionRig::prepareWriteBack()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    startup::ProgramState& state = m_forms.state();
+    state.sProfileFolder = benchProfileFolder(m_platform.programFolder());
+    state.fShutdown = startup::kFalse;
+    m_forms.main().hide();
+    session::frmMonitor& monitor = m_forms.loadMonitor();
+    monitor.tmrCheck->stop();
+    monitor.chkSparaEj->setCheckState(Qt::Unchecked);
+}
+
+void SessionRig::writeBack()
+{
+    session::frmMonitor* monitor = m_forms.monitor();
+    if (!monitor)
+        fail(u"no monitor to write back from"_s);
+    session::WriteBackProfile(m_forms, *monitor);
+}
+
+void SessionRig::checkWrittenBack() const
+{
+    checkSameSizes(m_platform.programFolder(), benchProfileFolder(m_platform.programFolder()));
+}
+
+void SessionRig::checkSameSizes(const QString& from, const QString& to) const
+{
+    for (store::DataFile file : store::ProfileFileSet::listing) {
+        const QFileInfo source(store::dataFilePath(from, file));
+        const QFileInfo copy(store::dataFilePath(to, file));
+        if (!copy.isFile() || copy.size() != source.size())
+            fail(copy.filePath() + u" is not a whole copy of "_s + source.filePath());
+        if (QFileInfo::exists(store::tempPathFor(copy.filePath())))
+            fail(u"a temporary file was left beside "_s + copy.filePath());
+    }
+}
+
+void resetPeakMemory()
+{
+    QFile clear(u"/proc/self/clear_refs"_s);
+    if (clear.open(QIODevice::WriteOnly))
+        clear.write("5");
+}
+
+qint64 peakMemoryKib()
+{
+    QFile status(u"/proc/self/status"_s);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+} // namespace tuvano::bench
