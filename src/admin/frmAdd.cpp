@@ -73,29 +73,23 @@ frmAdd::frmAdd(startup::Forms& forms) : m_forms(forms)
     resize(400, 250);
 }
 
-bool frmAdd::drawId()
+void frmAdd::drawId(const store::ProfileRecords& list)
 {
-    const auto list = startup::obtainProfileList(m_forms.platform(), m_forms.folder());
-    if (!list)
-        return false;
     m_forms.platform().reseedRandom();
     do
         ID = identifierFrom(m_forms.platform().randomFraction());
-    while (!isFreeIdentifier(m_forms.folder(), *list, ID));
+    while (!isFreeIdentifier(m_forms.folder(), list, ID));
     lblId->setText(u"Profilidentifikation: " + ID + u'.');
-    return true;
 }
 
 bool frmAdd::Form_Load()
 {
-    if (!drawId())
+    const auto list = startup::obtainProfileList(m_forms.platform(), m_forms.folder());
+    if (!list)
         return false;
+    drawId(*list);
     lblNamn->setText(ID);
-    const auto list = store::ProfileList(m_forms.folder()).read();
-    if (list) {
-        for (const store::ProfileRecord& record : *list)
-            cmbProfiles->addEntry(record.name);
-    }
+    cmbProfiles->setEntries(store::namesOf(*list));
     if (cmbProfiles->count() > 0)
         cmbProfiles->setListIndex(0);
     return true;
@@ -143,8 +137,7 @@ void frmAdd::cmdDo_Click()
     // The list or the folders may have changed since the identifier was drawn.
     if (!isFreeIdentifier(folder, *list, ID)) {
         const bool namedById = lblNamn->text() == ID;
-        if (!drawId())
-            return;
+        drawId(*list);
         if (namedById)
             lblNamn->setText(ID);
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ProfileList.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -40,7 +42,7 @@ public:
 
 private:
     // Draws identifiers until one is used by no record and no folder.
-    bool drawId();
+    void drawId(const store::ProfileRecords& list);
     // The name falls back to the identifier, with a message saying why.
     void fallBackToId(const QString& text, const QString& title);
 

@@ -99,14 +99,13 @@ frmProfiles::frmProfiles(startup::Forms& forms) : m_forms(forms)
 bool frmProfiles::Form_Load()
 {
     widgets::ChoiceList* mainList = m_forms.main().cmbProfiler;
-    mainList->clearEntries();
+    mainList->clearEntries(); // emptied even when the list cannot be read
     const auto list = startup::obtainProfileList(m_forms.platform(), m_forms.folder());
     if (!list)
         return false;
-    for (const store::ProfileRecord& record : *list) {
-        lstProfiles->addItem(record.name);
-        mainList->addEntry(record.name);
-    }
+    const QStringList names = store::namesOf(*list);
+    lstProfiles->addItems(names);
+    mainList->setEntries(names);
     lblinfo->setText(u"Listar " + QString::number(lstProfiles->count()) + u" profiler.");
     return true;
 }
@@ -150,6 +149,8 @@ void frmProfiles::cmdDel_Click()
     startup::Forms& forms = m_forms;
     // Reloading destroys this window once the handler returns.
     forms.reloadProfiles();
+    if (!forms.profiles())
+        return; // the list could not be read again: the program has ended
     tellAboutFolder(platform, *removal);
     platform.message(u"Borttagningen slutförd!"_s, u"Borttagning klar"_s, Icon::Exclamation);
 }

@@ -158,9 +158,7 @@ bool frmSettings::Form_Load()
     }
     startup::ProgramState& state = m_forms.state();
     state.load(*stored);
-    cmbProfiles->clearEntries();
-    for (const store::ProfileRecord& record : *list)
-        cmbProfiles->addEntry(record.name);
+    cmbProfiles->setEntries(store::namesOf(*list));
     cmbProfiles->walkTo(state.sDefaultProfile);
     chkAutoval->setChecked(state.fQuickStart == kTrue);
     chkShutdown->setChecked(state.fShutdown == kTrue);

@@ -11,12 +11,11 @@ namespace tuvano::store {
 
 Result<ProfileRecords> parseProfileList(QByteArrayView bytes, const QString& path)
 {
-    auto lines = records::splitLines(codec::decode(bytes), path);
-    if (!lines)
-        return lines.error();
+    const QString text = codec::decode(bytes);
+    records::LineReader reader(text, path);
+    records::Line line;
     ProfileRecords list;
-    list.reserve(lines->size());
-    for (records::Line& line : *lines) {
+    while (reader.next(line)) {
         if (line.fields.size() < 2)
             return records::damaged(path, line.number, Flaw::MissingField);
         if (line.fields.size() > 2)
@@ -27,6 +26,8 @@ Result<ProfileRecords> parseProfileList(QByteArrayView bytes, const QString& pat
             return records::damaged(path, line.number, Flaw::BadIdentifier, line.fields[1]);
         list.push_back({std::move(line.fields[0]), std::move(line.fields[1])});
     }
+    if (reader.error())
+        return *reader.error();
     return list;
 }
 
@@ -43,6 +44,15 @@ Result<QByteArray> formatProfileList(const ProfileRecords& list)
     }
     // Every character was checked above, so the encoding cannot fail.
     return codec::encode(text).value_or(QByteArray());
+}
+
+QStringList namesOf(const ProfileRecords& list)
+{
+    QStringList names;
+    names.reserve(qsizetype(list.size()));
+    for (const ProfileRecord& record : list)
+        names << record.name;
+    return names;
 }
 
 std::optional<QString> lastIdOf(const ProfileRecords& list, QStringView name)

@@ -33,6 +33,9 @@ Result<ProfileRecords> parseProfileList(QByteArrayView bytes, const QString& pat
 // for a name the format cannot carry or an identifier that is not all digits.
 Result<QByteArray> formatProfileList(const ProfileRecords& records);
 
+// The names of the records, in file order.
+QStringList namesOf(const ProfileRecords& records);
+
 // The identifier of the last record with exactly this name, if any.
 std::optional<QString> lastIdOf(const ProfileRecords& records, QStringView name);
 

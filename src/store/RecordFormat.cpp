@@ -52,33 +52,33 @@ StoreError damaged(const QString& path, int line, Flaw flaw, QString detail)
     return StoreError{ErrorKind::Damaged, path, line, flaw, std::move(detail)};
 }
 
-Result<std::vector<Line>> splitLines(QStringView text, const QString& path, std::size_t maxRecords)
+bool LineReader::next(Line& out)
 {
-    std::vector<Line> lines;
-    qsizetype pos = 0;
-    int number = 0;
-    while (pos < text.size() && lines.size() < maxRecords) {
-        qsizetype end = pos;
-        while (end < text.size() && text[end] != u'\r' && text[end] != u'\n')
+    while (m_pos < m_text.size() && !m_error) {
+        qsizetype end = m_pos;
+        while (end < m_text.size() && m_text[end] != u'\r' && m_text[end] != u'\n')
             ++end;
-        const QStringView line = text.sliced(pos, end - pos);
-        ++number;
+        const QStringView line = m_text.sliced(m_pos, end - m_pos);
+        ++m_number;
         // CR LF, LF or a lone CR each end one line.
-        pos = end;
-        if (pos < text.size() && text[pos] == u'\r')
-            ++pos;
-        if (pos < text.size() && text[pos] == u'\n')
-            ++pos;
+        m_pos = end;
+        if (m_pos < m_text.size() && m_text[m_pos] == u'\r')
+            ++m_pos;
+        if (m_pos < m_text.size() && m_text[m_pos] == u'\n')
+            ++m_pos;
 
         if (skipBlanks(line, 0) == line.size())
             continue;
-        Line split;
-        split.number = number;
-        if (const Flaw flaw = splitFields(line, split); flaw != Flaw::None)
-            return damaged(path, number, flaw, line.toString());
-        lines.push_back(std::move(split));
+        out.number = m_number;
+        out.fields.clear();
+        out.quoted.clear();
+        if (const Flaw flaw = splitFields(line, out); flaw != Flaw::None) {
+            m_error = damaged(m_path, m_number, flaw, line.toString());
+            return false;
+        }
+        return true;
     }
-    return lines;
+    return false;
 }
 
 QString quoted(QStringView text) { return u'"' + text.toString() + u'"'; }

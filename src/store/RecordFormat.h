@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
 #include <vector>
 
 // The comma-separated records shared by the program's text files: one record
@@ -21,12 +22,27 @@ struct Line {
     std::vector<bool> quoted;    // whether each field was quoted
 };
 
-// Splits decoded text into its non-blank lines and their fields; lines that
-// hold only blanks are passed over. Stops at the first line that cannot be
-// split and reports it as Damaged for path. Nothing after the first
-// maxRecords records is looked at.
-Result<std::vector<Line>> splitLines(QStringView text, const QString& path,
-                                     std::size_t maxRecords = std::size_t(-1));
+// Reads decoded text one non-blank line at a time, split into its fields;
+// lines that hold only blanks are passed over. A line that cannot be split
+// ends the reading and is reported as Damaged for path. Only what is asked
+// for is read.
+class LineReader {
+public:
+    LineReader(QStringView text, const QString& path) : m_text(text), m_path(path) {}
+
+    // The next line into line; false at the end of the text or on damage.
+    bool next(Line& line);
+    const std::optional<StoreError>& error() const { return m_error; }
+    // The number of the last line read, blank ones included.
+    int lineNumber() const { return m_number; }
+
+private:
+    QStringView m_text;
+    const QString& m_path;
+    qsizetype m_pos = 0;
+    int m_number = 0;
+    std::optional<StoreError> m_error;
+};
 
 // The damaged-record error for line of path.
 StoreError damaged(const QString& path, int line, Flaw flaw, QString detail = {});

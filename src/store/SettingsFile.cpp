@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 
+#include <array>
+
 namespace tuvano::store {
 
 namespace {
@@ -42,26 +44,23 @@ Settings Settings::firstRun()
 
 Result<Settings> parseSettings(QByteArrayView bytes, const QString& path)
 {
-    auto lines = records::splitLines(codec::decode(bytes), path, kRecordCount);
-    if (!lines)
-        return lines.error();
-    if (lines->size() < kRecordCount) {
-        const int last = lines->empty() ? 0 : lines->back().number;
-        return records::damaged(path, last + 1, Flaw::MissingRecord);
-    }
-    for (std::size_t i = 0; i < kRecordCount; ++i) {
-        const records::Line& line = (*lines)[i];
+    const QString text = codec::decode(bytes);
+    records::LineReader reader(text, path);
+    // Nothing after the fifth record is read.
+    std::array<records::Line, kRecordCount> lines;
+    for (records::Line& line : lines) {
+        if (!reader.next(line)) {
+            if (reader.error())
+                return *reader.error();
+            return records::damaged(path, reader.lineNumber() + 1, Flaw::MissingRecord);
+        }
         if (line.fields.size() > 1)
             return records::damaged(path, line.number, Flaw::ExtraText);
     }
-    const auto field = [&](int i) -> const QString& {
-        return (*lines)[i].fields[0];
-    };
-    const auto quoted = [&](int i) {
-        return bool((*lines)[i].quoted[0]);
-    };
-    const auto wrongType = [&](int i) {
-        return records::damaged(path, (*lines)[i].number, Flaw::WrongType, field(i));
+    const auto field = [&](std::size_t i) -> const QString& { return lines[i].fields[0]; };
+    const auto quoted = [&](std::size_t i) { return bool(lines[i].quoted[0]); };
+    const auto wrongType = [&](std::size_t i) {
+        return records::damaged(path, lines[i].number, Flaw::WrongType, field(i));
     };
 
     const auto quick = toTruth(field(0), quoted(0));
@@ -71,7 +70,7 @@ Result<Settings> parseSettings(QByteArrayView bytes, const QString& path)
     if (!delay)
         return wrongType(1);
     if (!codec::isStorable(field(2)))
-        return records::damaged(path, (*lines)[2].number, Flaw::BadCharacter, field(2));
+        return records::damaged(path, lines[2].number, Flaw::BadCharacter, field(2));
     const auto shutdown = toTruth(field(3), quoted(3));
     if (!shutdown)
         return wrongType(3);

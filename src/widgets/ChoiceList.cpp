@@ -12,13 +12,12 @@ ChoiceList::ChoiceList(QWidget* parent) : QComboBox(parent)
     connect(this, &QComboBox::activated, this, &ChoiceList::choiceMade);
 }
 
-void ChoiceList::addEntry(const QString& text)
+void ChoiceList::setEntries(const QStringList& texts)
 {
     const QSignalBlocker quiet(this);
-    const int before = currentIndex();
-    addItem(text);
-    if (before == -1)
-        setCurrentIndex(-1);
+    clear();
+    addItems(texts);
+    setCurrentIndex(-1);
 }
 
 void ChoiceList::clearEntries()

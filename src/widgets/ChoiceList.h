@@ -13,7 +13,8 @@ class ChoiceList : public QComboBox {
 public:
     explicit ChoiceList(QWidget* parent = nullptr);
 
-    void addEntry(const QString& text);
+    // Replaces every entry at once, leaving no choice.
+    void setEntries(const QStringList& texts);
     void clearEntries();
     // Chooses the entry at index (-1: none) and raises choiceMade.
     void setListIndex(int index);
