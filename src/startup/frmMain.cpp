@@ -43,16 +43,15 @@ QTimer* timer(const QString& name, int interval, QObject* parent)
     return t;
 }
 
-const QString kStyle = uR"(
-#Shape1 { background: qlineargradient(x1:0, y1:0, x2:1, y2:1, stop:0 #173f66, stop:1 #2f78b7); }
-#Shape3 { background: #f0a81c; }
-#Shape2 { background: #eef3f8; }
-#Label1 { color: #cfe2f3; font-size: 13pt; letter-spacing: 3px; }
-#Label2 { color: white; font-size: 26pt; font-weight: bold; }
-#Label5 { color: #30475e; font-style: italic; }
-#Label6 { font-weight: bold; }
-#Label7 { color: #6b7785; font-size: 8pt; }
-)"_s;
+// The banner's blue, from dark at the top left to light at the bottom right.
+QBrush bannerFill()
+{
+    QLinearGradient gradient(0, 0, 1, 1);
+    gradient.setCoordinateMode(QGradient::ObjectMode);
+    gradient.setColorAt(0, QColor(0x17, 0x3f, 0x66));
+    gradient.setColorAt(1, QColor(0x2f, 0x78, 0xb7));
+    return gradient;
+}
 
 } // namespace
 
@@ -60,7 +59,6 @@ frmMain::frmMain(Forms& forms) : m_forms(forms), m_state(forms.state())
 {
     setObjectName(u"frmMain"_s);
     setWindowTitle(texts::kProgramTitle.toString());
-    setWindowIcon(widgets::programIcon());
 
     // The timers, in the order the window creates its controls.
     tmrRun = timer(u"tmrRun"_s, 3000, this);
@@ -79,13 +77,13 @@ frmMain::~frmMain() = default;
 
 void frmMain::buildWindow()
 {
-    setStyleSheet(kStyle);
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
     root->addWidget(buildBanner());
     auto* accent = new widgets::Shape(this);
     accent->setObjectName(u"Shape3"_s);
+    accent->setFill(QColor(0xf0, 0xa8, 0x1c));
     accent->setFixedHeight(4);
     root->addWidget(accent);
 
@@ -109,12 +107,17 @@ QWidget* frmMain::buildBanner()
 {
     auto* banner = new widgets::Shape(this);
     banner->setObjectName(u"Shape1"_s);
+    banner->setFill(bannerFill());
     auto* layout = new QHBoxLayout(banner);
     layout->setContentsMargins(24, 14, 20, 14);
     auto* titles = new QVBoxLayout;
     titles->setSpacing(0);
-    titles->addWidget(plainLabel(u"Label1"_s, u"Lexaro"_s, banner));
-    titles->addWidget(plainLabel(u"Label2"_s, u"Tuvano!"_s, banner));
+    QLabel* product = plainLabel(u"Label1"_s, u"Lexaro"_s, banner);
+    widgets::setLook(product, 13, QFont::Normal, QColor(0xcf, 0xe2, 0xf3), false, 3);
+    titles->addWidget(product);
+    QLabel* name = plainLabel(u"Label2"_s, u"Tuvano!"_s, banner);
+    widgets::setLook(name, 26, QFont::Bold, Qt::white);
+    titles->addWidget(name);
     layout->addLayout(titles);
     layout->addStretch(1);
     auto* picture = new widgets::Picture(u":/pictures/profiles.png"_s, banner);
@@ -127,6 +130,7 @@ QWidget* frmMain::buildCommandPanel()
 {
     auto* panel = new widgets::Shape(this);
     panel->setObjectName(u"Shape2"_s);
+    panel->setFill(QColor(0xee, 0xf3, 0xf8));
     panel->setFixedWidth(184);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(20, 20, 16, 16);
@@ -165,11 +169,13 @@ QWidget* frmMain::buildStartPanel()
                                      panel);
     Label5->setObjectName(u"Label5"_s);
     Label5->setWordWrap(true);
+    widgets::setLook(Label5, 0, QFont::Normal, QColor(0x30, 0x47, 0x5e), true);
     connect(Label5, &widgets::ClickLabel::clicked, this, &frmMain::Label5_Click);
     layout->addWidget(Label5);
     layout->addSpacing(10);
 
     QLabel* prompt = plainLabel(u"Label6"_s, u"Välj profil att starta i listan!"_s, panel);
+    widgets::setLook(prompt, 0, QFont::Bold, QColor());
     layout->addWidget(prompt);
     auto* row = new QHBoxLayout;
     cmbProfiler = new widgets::ChoiceList(panel);
@@ -214,7 +220,9 @@ QWidget* frmMain::buildFooter()
     auto* footer = new QWidget(this);
     auto* layout = new QHBoxLayout(footer);
     layout->setContentsMargins(20, 6, 20, 8);
-    layout->addWidget(plainLabel(u"Label7"_s, texts::kLegalNotice.toString(), footer), 1);
+    QLabel* notice = plainLabel(u"Label7"_s, texts::kLegalNotice.toString(), footer);
+    widgets::setLook(notice, 8, QFont::Normal, QColor(0x6b, 0x77, 0x85));
+    layout->addWidget(notice, 1);
     layout->addWidget(plainLabel(u"Label9"_s, {}, footer));
     return footer;
 }
@@ -230,8 +238,7 @@ bool frmMain::Form_Load()
     const auto profiles = obtainProfileList(platform, m_forms.folder());
     if (!profiles)
         return false;
-    for (const store::ProfileRecord& record : *profiles)
-        cmbProfiler->addEntry(record.name);
+    cmbProfiler->setEntries(store::namesOf(*profiles));
     selectDefaultProfile();
     lblSnabbstart->setText(texts::quickStart(m_state.fQuickStart == kTrue));
     StartCountdown();
@@ -333,6 +340,15 @@ void frmMain::cmbProfiler_Click()
 void frmMain::tmrRun_Timer() { session::tmrRun_Timer(m_forms); }
 
 void frmMain::tmrDefault_Timer() { session::tmrDefault_Timer(m_forms); }
+
+void frmMain::showEvent(QShowEvent* event)
+{
+    // The countdown line changes every second; at a fixed size its changes
+    // repaint the line alone instead of laying out the whole window.
+    if (lblAutoval->minimumSize() != lblAutoval->maximumSize())
+        lblAutoval->setFixedSize(lblAutoval->size());
+    QWidget::showEvent(event);
+}
 
 void frmMain::mousePressEvent(QMouseEvent* event) { event->accept(); }
 

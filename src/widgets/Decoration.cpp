@@ -34,7 +34,32 @@ QWidget* etchedSeparator(const QString& grayName, const QString& whiteName, QWid
     return box;
 }
 
-Shape::Shape(QWidget* parent) : QFrame(parent) { setAttribute(Qt::WA_StyledBackground); }
+Shape::Shape(QWidget* parent) : QFrame(parent) { setAutoFillBackground(true); }
+
+void Shape::setFill(const QBrush& brush)
+{
+    QPalette p = palette();
+    p.setBrush(QPalette::Window, brush);
+    setPalette(p);
+}
+
+void setLook(QWidget* widget, qreal pointSize, QFont::Weight weight, const QColor& color,
+             bool italic, qreal letterSpacing)
+{
+    QFont f = widget->font();
+    if (pointSize > 0)
+        f.setPointSizeF(pointSize);
+    f.setWeight(weight);
+    f.setItalic(italic);
+    if (letterSpacing != 0)
+        f.setLetterSpacing(QFont::AbsoluteSpacing, letterSpacing);
+    widget->setFont(f);
+    if (color.isValid()) {
+        QPalette p = widget->palette();
+        p.setColor(QPalette::WindowText, color);
+        widget->setPalette(p);
+    }
+}
 
 Picture::Picture(const QString& resource, QWidget* parent) : QLabel(parent)
 {

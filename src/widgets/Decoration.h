@@ -18,13 +18,18 @@ public:
 QWidget* etchedSeparator(const QString& grayName, const QString& whiteName,
                          QWidget* parent = nullptr);
 
-// A filled area of the window's decoration (styled by its object name). Clicks
+// A filled area of the window's decoration. Clicks
 // on it, but not on the controls in it, reach the window behind.
 class Shape : public QFrame {
     Q_OBJECT
 public:
     explicit Shape(QWidget* parent = nullptr);
+    void setFill(const QBrush& brush);
 };
+
+// Sets a label's (or any control's) type and text colour.
+void setLook(QWidget* widget, qreal pointSize, QFont::Weight weight, const QColor& color,
+             bool italic = false, qreal letterSpacing = 0);
 
 // A picture from the program's resources. It takes clicks and does nothing
 // with them.
