@@ -55,8 +55,10 @@ StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure
 
     store::FileOps& ops = folder.ops();
     for (store::DataFile file : store::ProfileFileSet::start) {
+        // A live file that is gone already (a start cut short) is as wanted.
         const store::Status deleted = ops.remove(folder.liveFile(file));
-        if (!deleted && onFailure == OnFailure::EndProgram)
+        if (!deleted && deleted.error().kind != store::ErrorKind::Missing &&
+            onFailure == OnFailure::EndProgram)
             return endWith(forms, deleted.error());
     }
     for (store::DataFile file : store::ProfileFileSet::start) {

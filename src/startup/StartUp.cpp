@@ -36,23 +36,15 @@ std::optional<store::Settings> endWith(platform::Platform& platform, const QStri
 }
 
 // What a first run leaves when it was cut short: no settings, no list, and in
-// "profiles" nothing but the standard profile's folder with some of its files.
+// "profiles" nothing but the standard profile's folder. Whatever that folder
+// already holds is kept: the first run only adds the copies still missing.
 bool isInterruptedFirstRun(const store::ProgramFolder& folder)
 {
     if (QFileInfo::exists(folder.file(store::kProfileListFile)))
         return false;
     const QStringList ids = QDir(folder.profilesFolder())
                                 .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    if (ids.size() > 1 || (ids.size() == 1 && ids[0] != store::kStandardProfileId))
-        return false;
-    QStringList dataFiles;
-    for (store::DataFile file : store::ProfileFileSet::listing)
-        dataFiles << store::fileName(file).toString();
-    const QStringList present =
-        QDir(folder.profileFolder(store::kStandardProfileId))
-            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    return std::all_of(present.begin(), present.end(),
-                       [&](const QString& name) { return dataFiles.contains(name); });
+    return ids.isEmpty() || ids == QStringList{store::kStandardProfileId.toString()};
 }
 
 std::optional<store::Settings> restoreDefaults(platform::Platform& platform,
