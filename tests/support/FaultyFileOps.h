@@ -2,7 +2,10 @@
 
 #include "store/FileOps.h"
 
+#include <QFile>
+
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 namespace tuvano::test {
@@ -14,53 +17,138 @@ struct SimulatedCrash : std::runtime_error {
 };
 
 // The real file operations, except that the one numbered failAt (1-based,
-// counting every operation) fails as a full disk would, and the one numbered
-// crashAt is not carried out and throws SimulatedCrash instead.
+// counting every operation) fails as a full disk would (or as fault says),
+// and the one numbered crashAt is not carried out and throws SimulatedCrash
+// instead (with tornCrash, a write leaves half its bytes first).
 class FaultyFileOps : public store::FileOps {
 public:
+    // How the operation at failAt fails. A full disk is told as a failed write
+    // whatever the operation; the others as the operation's own kind of error.
+    enum class Fault { DiskFull, IoError, AccessDenied };
+
+    // The operation that failAt or crashAt hit.
+    struct Injection {
+        int at = 0;
+        const char* operation = "";
+        QString path;
+    };
+
     int failAt = 0;
     int crashAt = 0;
     int count = 0;
+    Fault fault = Fault::DiskFull;
+    // A crash in the middle of a write: the target holds the first half of
+    // what was to be written, as after a power cut.
+    bool tornCrash = false;
+    std::optional<Injection> injected;
+    // Runs as the fault is injected, before the failure is returned or the
+    // crash thrown.
+    std::function<void(const Injection&)> onFault;
 
     store::Result<QByteArray> readAll(const QString& path) override
     {
-        return step(path, [&] { return store::FileOps::real().readAll(path); });
+        return step("readAll", store::ErrorKind::ReadFailed, path,
+                    [&] { return store::FileOps::real().readAll(path); });
     }
     store::Status writeNew(const QString& path, const QByteArray& bytes) override
     {
-        return step(path, [&] { return store::FileOps::real().writeNew(path, bytes); });
+        return step(
+            "writeNew", store::ErrorKind::WriteFailed, path,
+            [&] { return store::FileOps::real().writeNew(path, bytes); },
+            [&] { tear(path, bytes); });
     }
     store::Status copyNew(const QString& source, const QString& target) override
     {
-        return step(target, [&] { return store::FileOps::real().copyNew(source, target); });
+        return step(
+            "copyNew", store::ErrorKind::WriteFailed, target,
+            [&] { return store::FileOps::real().copyNew(source, target); },
+            [&] { tear(target, readOrEmpty(source)); });
     }
     store::Status rename(const QString& from, const QString& to) override
     {
-        return step(to, [&] { return store::FileOps::real().rename(from, to); });
+        return step("rename", store::ErrorKind::WriteFailed, to,
+                    [&] { return store::FileOps::real().rename(from, to); });
     }
     store::Status remove(const QString& path) override
     {
-        return step(path, [&] { return store::FileOps::real().remove(path); });
+        return step("remove", store::ErrorKind::DeleteFailed, path,
+                    [&] { return store::FileOps::real().remove(path); });
     }
     store::Status makeFolder(const QString& path) override
     {
-        return step(path, [&] { return store::FileOps::real().makeFolder(path); });
+        return step("makeFolder", store::ErrorKind::FolderFailed, path,
+                    [&] { return store::FileOps::real().makeFolder(path); });
     }
     store::Status removeFolder(const QString& path) override
     {
-        return step(path, [&] { return store::FileOps::real().removeFolder(path); });
+        return step("removeFolder", store::ErrorKind::FolderFailed, path,
+                    [&] { return store::FileOps::real().removeFolder(path); });
+    }
+
+    static const char* faultName(Fault f)
+    {
+        switch (f) {
+        case Fault::DiskFull:
+            return "disk full";
+        case Fault::IoError:
+            return "I/O error";
+        case Fault::AccessDenied:
+            return "access denied";
+        }
+        return "?";
     }
 
 private:
-    template <class Op>
-    auto step(const QString& path, Op op) -> decltype(op())
+    static QByteArray readOrEmpty(const QString& path)
+    {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+
+    static void tear(const QString& path, const QByteArray& bytes)
+    {
+        QFile f(path);
+        if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            f.write(bytes.left(bytes.size() / 2));
+    }
+
+    store::StoreError failure(store::ErrorKind ownKind, const QString& path) const
+    {
+        switch (fault) {
+        case Fault::DiskFull:
+            break;
+        case Fault::IoError:
+            return {ownKind, path, 0, store::Flaw::None, QStringLiteral("Input/output error")};
+        case Fault::AccessDenied:
+            return {ownKind, path, 0, store::Flaw::None, QStringLiteral("Permission denied")};
+        }
+        return {store::ErrorKind::WriteFailed, path, 0, store::Flaw::None,
+                QStringLiteral("No space left on device")};
+    }
+
+    void record(const char* operation, const QString& path)
+    {
+        injected = Injection{count, operation, path};
+        if (onFault)
+            onFault(*injected);
+    }
+
+    template <class Op, class Torn = void (*)()>
+    auto step(
+        const char* operation, store::ErrorKind kind, const QString& path, Op op, Torn torn = [] {})
+        -> decltype(op())
     {
         ++count;
-        if (count == crashAt)
+        if (count == crashAt) {
+            record(operation, path);
+            if (tornCrash)
+                torn();
             throw SimulatedCrash();
-        if (count == failAt)
-            return store::StoreError{store::ErrorKind::WriteFailed, path, 0, store::Flaw::None,
-                                     QStringLiteral("No space left on device")};
+        }
+        if (count == failAt) {
+            record(operation, path);
+            return failure(kind, path);
+        }
         return op();
     }
 };

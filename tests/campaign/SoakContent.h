@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QByteArrayView>
+#include <QRandomGenerator>
+#include <QString>
+
+// Data file content that shows by itself whether it is whole, so that a file
+// found after a kill can be judged without knowing when the kill came:
+//
+//   <id>:<generation>:<file name>:<padding of some kilobytes>\n#<checksum>\n
+//
+// where the checksum (FNV-1a, 64 bits, 16 hex digits) covers every byte
+// before the '#'.
+namespace tuvano::test::soak {
+
+inline quint64 checksum(QByteArrayView bytes)
+{
+    quint64 h = 14695981039346656037ull;
+    for (char c : bytes) {
+        h ^= quint8(c);
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+inline QByteArray hex16(quint64 value)
+{
+    return QByteArray::number(value, 16).rightJustified(16, '0');
+}
+
+inline QByteArray makeContent(const QString& id, const QString& generation, const QString& fileName,
+                              quint32 seed)
+{
+    QRandomGenerator random(seed);
+    QByteArray body = id.toLatin1() + ':' + generation.toLatin1() + ':' + fileName.toLatin1() + ':';
+    const int padding = random.bounded(2048, 12288);
+    for (int i = 0; i < padding; ++i)
+        body += i % 64 == 63 ? '\n' : char('a' + random.bounded(26));
+    body += '\n';
+    return body + '#' + hex16(checksum(body)) + '\n';
+}
+
+// Why bytes are not a whole file named fileName, or nothing when they are.
+inline QString checkContent(const QString& fileName, const QByteArray& bytes)
+{
+    constexpr qsizetype kTrailer = 18; // '#', 16 digits, '\n'
+    if (bytes.size() < kTrailer + 4 || !bytes.endsWith('\n') ||
+        bytes[bytes.size() - kTrailer] != '#')
+        return QStringLiteral("no checksum line (%1 bytes): cut short").arg(bytes.size());
+    const QByteArrayView body(bytes.constData(), bytes.size() - kTrailer);
+    const QByteArray stated = bytes.mid(bytes.size() - kTrailer + 1, 16);
+    if (hex16(checksum(body)) != stated)
+        return QStringLiteral("checksum mismatch (%1 bytes)").arg(bytes.size());
+    const QList<QByteArray> fields = bytes.left(200).split(':');
+    if (fields.size() < 4 || fields[0].isEmpty() || fields[2] != fileName.toLatin1())
+        return QStringLiteral("whole, but the content of another file: ") +
+               QString::fromLatin1(bytes.left(60));
+    return {};
+}
+
+} // namespace tuvano::test::soak

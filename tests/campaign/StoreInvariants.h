@@ -1,0 +1,201 @@
+#pragma once
+
+#include "startup/Forms.h"
+#include "store/HostContract.h"
+#include "store/ProfileList.h"
+#include "store/ProgramFolder.h"
+#include "store/SettingsFile.h"
+#include "support/FakePlatform.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QList>
+#include <QMap>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+// What must hold of a program folder whatever happened to the last operation
+// on it: a failure, a crash, a kill. Shared by the fault walks and the soak.
+namespace tuvano::test::campaign {
+
+using namespace Qt::StringLiterals;
+
+// Per profile identifier, its files by name with their bytes.
+using ProfileFiles = QMap<QString, QMap<QString, QByteArray>>;
+
+// Says why one file of a listed profile is not whole, or nothing when it is.
+using Judge =
+    std::function<QString(const QString& id, const QString& fileName, const QByteArray& bytes)>;
+
+// Each file must be byte-equal to its content before the operation or to its
+// content after it; a listed profile in neither is not expected at all.
+inline Judge oldOrNew(ProfileFiles before, ProfileFiles after)
+{
+    return [before = std::move(before), after = std::move(after)](
+               const QString& id, const QString& name, const QByteArray& bytes) -> QString {
+        if (!before.contains(id) && !after.contains(id))
+            return u"profile " + id + u" is listed but was never expected";
+        const auto matches = [&](const ProfileFiles& side) {
+            return side.contains(id) && side[id].contains(name) && side[id][name] == bytes;
+        };
+        if (matches(before) || matches(after))
+            return {};
+        return u"neither its old nor its new content (" + QString::number(bytes.size()) +
+               u" bytes)";
+    };
+}
+
+// Whether the user was told of an injected failure: some message box, other
+// than those the operation shows anyway, came at or after the failure.
+struct Telling {
+    const std::vector<Box>* boxes = nullptr;
+    std::size_t boxesAtFault = 0;
+    QStringList routineTitles; // boxes the operation shows when nothing fails
+};
+
+struct Check {
+    QString folder;
+    Judge judge;
+    // Whether the store must already be whole before the next start. Not so
+    // after a first run cut short (the next start takes it up again) or while
+    // the start-up still has a damaged settings file to replace.
+    bool wholeBeforeNextStart = true;
+    // Whether the next start must come up without a single message.
+    bool quietNextStart = true;
+    // When not empty, what the list and the settings may read as.
+    QList<store::ProfileRecords> lists;
+    QList<store::Settings> settings;
+    std::optional<Telling> telling;
+};
+
+// What the next start of the program made of the folder.
+struct NextStart {
+    bool loaded = false;
+    QString fatal;
+    std::vector<Box> boxes;
+};
+
+// Starts the program again on the folder, as a user would after the failure
+// or the crash: a fresh platform with the real file operations, the windows
+// created afresh and the start-up window loaded. Yes to every question (a
+// damaged settings file is replaced).
+inline NextStart startAgain(const QString& folder)
+{
+    FakePlatform platform(folder);
+    for (int i = 0; i < 4; ++i)
+        platform.answers.push_back(platform::Answer::Yes);
+    NextStart result;
+    {
+        startup::Forms forms(platform);
+        result.loaded = forms.loadMain();
+    }
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    result.fatal = platform.fatal;
+    result.boxes = platform.boxes;
+    return result;
+}
+
+inline QString describeBoxes(const std::vector<Box>& boxes)
+{
+    QStringList all;
+    for (const Box& b : boxes)
+        all << u'[' + b.title + u"] " + b.text.left(120).replace(u'\n', u' ');
+    return all.join(u"; ");
+}
+
+// Every file and folder below root, relative and sorted.
+inline QStringList listTree(const QString& root)
+{
+    QStringList all;
+    QDirIterator it(root, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        all << QDir(root).relativeFilePath(it.next());
+    all.sort();
+    return all;
+}
+
+namespace detail {
+
+inline void checkStore(const Check& check, const QString& when, QStringList& out)
+{
+    const store::ProgramFolder folder(check.folder);
+    const auto list = store::ProfileList(folder).read();
+    if (!list)
+        out << when + u": profiles.map does not read: kind " +
+                   QString::number(int(list.error().kind)) + u' ' + list.error().detail;
+    const auto settings = store::SettingsFile(folder).read();
+    if (!settings)
+        out << when + u": tuvano.ini does not read: kind " +
+                   QString::number(int(settings.error().kind)) + u' ' + settings.error().detail;
+    if (list && !check.lists.isEmpty() && !check.lists.contains(*list))
+        out << when + u": profiles.map holds neither the old nor the new list";
+    if (settings && !check.settings.isEmpty() && !check.settings.contains(*settings))
+        out << when + u": tuvano.ini holds neither the old nor the new settings";
+    if (!list)
+        return;
+    for (const store::ProfileRecord& record : *list) {
+        for (store::DataFile f : store::ProfileFileSet::listing) {
+            const QString name = store::fileName(f).toString();
+            const QString path = store::dataFilePath(folder.profileFolder(record.id), f);
+            if (!QFileInfo(path).isFile()) {
+                out << when + u": listed profile " + record.id + u" has no " + name;
+                continue;
+            }
+            QFile file(path);
+            if (!file.open(QIODevice::ReadOnly)) {
+                out << when + u": " + path + u" cannot be read";
+                continue;
+            }
+            if (const QString why = check.judge(record.id, name, file.readAll()); !why.isEmpty())
+                out << when + u": profile " + record.id + u'/' + name + u": " + why;
+        }
+    }
+}
+
+} // namespace detail
+
+// The invariants, each violation as one line: before the next start (when
+// the store must be whole already) and after it, the list and the settings
+// read cleanly and every listed profile holds five whole files; the next
+// start comes up and leaves no temporary file; an injected failure was told.
+inline QStringList violations(const Check& check, NextStart* next = nullptr)
+{
+    QStringList out;
+    if (check.wholeBeforeNextStart)
+        detail::checkStore(check, u"before the next start"_s, out);
+
+    const NextStart started = startAgain(check.folder);
+    if (!started.loaded)
+        out << u"the next start did not come up: " + describeBoxes(started.boxes);
+    else if (check.quietNextStart && !started.boxes.empty())
+        out << u"the next start was not quiet: " + describeBoxes(started.boxes);
+    detail::checkStore(check, u"after the next start"_s, out);
+    QStringList temporaries;
+    for (const QString& name : listTree(check.folder)) {
+        if (name.endsWith(u".new"))
+            temporaries << name;
+    }
+    if (!temporaries.isEmpty())
+        out << u"temporary files left after the next start: " + temporaries.join(u", ");
+
+    if (check.telling) {
+        const Telling& t = *check.telling;
+        bool told = false;
+        for (std::size_t i = t.boxesAtFault; i < t.boxes->size(); ++i)
+            told = told || !t.routineTitles.contains((*t.boxes)[i].title);
+        if (!told)
+            out << u"the failure was not told; boxes: " + describeBoxes(*t.boxes);
+    }
+    if (next)
+        *next = started;
+    return out;
+}
+
+} // namespace tuvano::test::campaign
