@@ -12,32 +12,28 @@ using namespace tuvano;
 
 namespace {
 
-QString runningCopyText(platform::SingleInstance::Reply reply)
+// What a second copy says before it ends without touching anything.
+QString runningCopyText(bool hostRuns, bool broughtForward)
 {
-    const QString running = u"Lexaro Tuvano! körs redan i den här programmappen."_s;
-    switch (reply) {
-    case platform::SingleInstance::Reply::Shown:
-        return running + u" Det fönster som redan är öppet har tagits fram."_s;
-    case platform::SingleInstance::Reply::Busy:
-        return running + u"\n\nEn Lexaro-session pågår just nu. Starta Lexaro Tuvano! igen när "
-                         u"Lexaro har avslutats."_s;
-    case platform::SingleInstance::Reply::Silent:
-        break;
-    }
-    return running;
+    QString text = u"Lexaro Tuvano! körs redan i den här programmappen."_s;
+    if (hostRuns)
+        text += u"\n\nEn Lexaro-session pågår just nu. Starta Lexaro Tuvano! igen när "
+                u"Lexaro har avslutats."_s;
+    else if (broughtForward)
+        text += u" Det fönster som redan är öppet har tagits fram."_s;
+    return text;
 }
 
 // Brings the start-up window to the front, unless it is hidden (the host
 // runs) or not there yet (start-up is still under way).
-bool comeForward(startup::Forms* forms)
+void comeForward(startup::Forms* forms)
 {
     if (!forms || !forms->hasMain() || !forms->main().isVisible())
-        return false;
+        return;
     startup::frmMain& main = forms->main();
     main.setWindowState(main.windowState() & ~Qt::WindowMinimized);
     main.raise();
     main.activateWindow();
-    return true;
 }
 
 } // namespace
@@ -56,8 +52,10 @@ int main(int argc, char* argv[])
     std::unique_ptr<startup::Forms> forms;
     // A second copy in the same folder touches nothing: it only says so.
     platform::SingleInstance instance(platform.programFolder());
-    if (!instance.acquire([&] { return comeForward(forms.get()); })) {
-        platform.message(runningCopyText(instance.askRunningCopy()),
+    if (!instance.acquire([&] { comeForward(forms.get()); })) {
+        const bool hostRuns = platform.canOpen(platform.markerPath());
+        const bool asked = !hostRuns && instance.askRunningCopy();
+        platform.message(runningCopyText(hostRuns, asked),
                          startup::texts::kProgramTitle.toString(), platform::Icon::Information,
                          platform::Buttons::Ok);
         return 0;
@@ -65,6 +63,8 @@ int main(int argc, char* argv[])
     platform.setBeforeEnd([&] { instance.release(); });
 
     forms = std::make_unique<startup::Forms>(platform);
+    // Files half written can only be left by a copy that was cut short.
+    forms->setLeftoversPossible(instance.previousRunWasCutShort());
     if (!forms->loadMain())
         return 0;
     forms->main().show();

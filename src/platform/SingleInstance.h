@@ -1,51 +1,46 @@
 #pragma once
 
-#include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 
 #include <functional>
-#include <memory>
+
+class QSocketNotifier;
 
 namespace tuvano::platform {
 
 // Keeps a second copy of the program from working in the same program folder
-// at the same time. The first copy holds a lock file in the folder and
-// listens for later copies, which ask it to come forward instead of starting.
-// A lock left by a copy that was killed is taken over.
+// at the same time. The first copy holds a lock file in the folder; a later
+// copy finds it taken and asks the first to come forward instead of
+// starting. A lock left by a copy that was killed is taken over.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    // What the running copy answered a later one.
-    enum class Reply {
-        Shown,  // its window is in front now
-        Busy,   // it cannot come forward: its host runs, or it is starting
-        Silent, // it did not answer
-    };
-
     explicit SingleInstance(const QString& programFolder);
     ~SingleInstance() override;
 
-    // True when this is the only copy; it then answers later copies with
-    // what comeForward returns (true: the window is in front).
-    bool acquire(std::function<bool()> comeForward);
-
+    // True when this is the only copy; comeForward then runs whenever a
+    // later copy asks.
+    bool acquire(std::function<void()> comeForward);
+    // Whether the copy before this one was killed or lost its power: it left
+    // its lock behind, and perhaps files it was writing.
+    bool previousRunWasCutShort() const { return m_cutShort; }
     // Gives the lock up, for an end that skips destructors.
     void release();
 
-    // For a later copy: asks the running one to come forward.
-    Reply askRunningCopy(int timeoutMs = 2000) const;
+    // For a later copy: asks the running one to come forward. False when it
+    // could not be reached.
+    bool askRunningCopy() const;
 
     static QString lockFileName() { return QStringLiteral("tuvano.lock"); }
 
 private:
-    void answer();
-
-    QString m_serverName;
+    QString m_lockPath;
     QLockFile m_lock;
-    QLocalServer m_server;
-    std::function<bool()> m_comeForward;
+    bool m_cutShort = false;
+    QSocketNotifier* m_asked = nullptr;
+    std::function<void()> m_comeForward;
 };
 
 } // namespace tuvano::platform

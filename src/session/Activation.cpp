@@ -62,8 +62,11 @@ StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure
             return endWith(forms, deleted.error());
     }
     for (store::DataFile file : store::ProfileFileSet::start) {
-        const store::Status copied = store::replaceByCopy(
-            ops, store::dataFilePath(state.sProfileFolder, file), folder.liveFile(file));
+        // The live files are copies the profile still holds: no need to wait
+        // for them to reach the disk.
+        const store::Status copied =
+            store::replaceByCopy(ops, store::dataFilePath(state.sProfileFolder, file),
+                                 folder.liveFile(file), store::Durability::Cached);
         if (!copied && onFailure == OnFailure::EndProgram)
             return endWith(forms, copied.error());
     }

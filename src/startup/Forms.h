@@ -38,6 +38,11 @@ public:
     ProgramState& state() { return m_state; }
     const store::ProgramFolder& folder() const { return m_folder; }
 
+    // Whether the profile folders may hold temporary files of writes cut
+    // short; if not, start-up does not look through them all.
+    void setLeftoversPossible(bool possible) { m_leftoversPossible = possible; }
+    bool leftoversPossible() const { return m_leftoversPossible; }
+
     // Creates the start-up window and runs its load handler. False when the
     // program has ended during it (an error, or the user said so).
     bool loadMain();
@@ -80,6 +85,7 @@ private:
     platform::Platform& m_platform;
     store::ProgramFolder m_folder;
     ProgramState m_state;
+    bool m_leftoversPossible = true;
     std::unique_ptr<frmMain> m_main;
     QPointer<session::frmMonitor> m_monitor;
     QPointer<admin::frmProfiles> m_profiles;

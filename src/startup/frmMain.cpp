@@ -229,7 +229,7 @@ QWidget* frmMain::buildFooter()
 
 bool frmMain::Form_Load()
 {
-    m_forms.folder().removeLeftovers();
+    m_forms.folder().removeLeftovers(m_forms.leftoversPossible());
     platform::Platform& platform = m_forms.platform();
     const auto settings = obtainSettings(platform, m_forms.folder());
     if (!settings)

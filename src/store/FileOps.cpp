@@ -146,7 +146,7 @@ Status FileOps::writeNew(const QString& path, const QByteArray& bytes)
     return {};
 }
 
-Status FileOps::copyNew(const QString& source, const QString& target)
+Status FileOps::copyNew(const QString& source, const QString& target, Durability durability)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -168,7 +168,7 @@ Status FileOps::copyNew(const QString& source, const QString& target)
             return error(ErrorKind::ReadFailed, source, in.errorString());
         return error(ErrorKind::WriteFailed, target, out.errorString());
     }
-    if (!syncToDisk(out))
+    if (durability == Durability::OnDisk && !syncToDisk(out))
         return error(ErrorKind::WriteFailed, target, qt_error_string());
     out.close();
     if (out.error() != QFileDevice::NoError)
@@ -255,10 +255,11 @@ Status replaceWithBytes(FileOps& ops, const QString& target, const QString& temp
     return status ? status : undoTemp(ops, status, temp, target);
 }
 
-Status replaceByCopy(FileOps& ops, const QString& source, const QString& target)
+Status replaceByCopy(FileOps& ops, const QString& source, const QString& target,
+                     Durability durability)
 {
     const QString temp = tempPathFor(target);
-    Status status = ops.copyNew(source, temp);
+    Status status = ops.copyNew(source, temp, durability);
     if (status)
         status = ops.rename(temp, target);
     return status ? status : undoTemp(ops, status, temp, target);

@@ -42,11 +42,13 @@ bool ProgramFolder::hasProfileStore() const
     return QFileInfo::exists(file(kProfileListFile)) || QFileInfo::exists(profilesFolder());
 }
 
-void ProgramFolder::removeLeftovers() const
+void ProgramFolder::removeLeftovers(bool inProfileFolders) const
 {
     removeIfPresent(*m_ops, file(kProfileListTemp));
     removeIfPresent(*m_ops, tempPathFor(file(kSettingsFile)));
     removeDataFileLeftovers(*m_ops, m_path);
+    if (!inProfileFolders)
+        return;
     const QStringList folders = QDir(profilesFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& id : folders) {
         if (isProfileIdentifier(id))

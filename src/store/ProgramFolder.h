@@ -31,7 +31,8 @@ public:
 
     // Deletes the temporary files that a write cut short (a crash, a power
     // cut) can leave behind; the files they were meant to replace are whole.
-    void removeLeftovers() const;
+    // The profile folders are looked through only when asked.
+    void removeLeftovers(bool inProfileFolders = true) const;
 
 private:
     QString m_path;

@@ -1,5 +1,4 @@
 #include "platform/SingleInstance.h"
-
 #include "support/TempFolder.h"
 
 #include <QLockFile>
@@ -7,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <future>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,42 +15,20 @@ using tuvano::test::TempFolder;
 
 namespace {
 
-// Asks from another thread, as a second process would, while this thread's
-// event loop lets the first copy answer.
-SingleInstance::Reply askWhileAnswering(const QString& folder)
-{
-    auto reply = std::async(std::launch::async,
-                            [folder] { return SingleInstance(folder).askRunningCopy(5000); });
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return reply.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
-        10000));
-    return reply.get();
-}
-
 TEST(SingleInstance, ASecondCopyIsRefusedAndTheFirstComesForward)
 {
     TempFolder dir;
     int asked = 0;
     SingleInstance first(dir.path());
-    ASSERT_TRUE(first.acquire([&] {
-        ++asked;
-        return true;
-    }));
+    ASSERT_TRUE(first.acquire([&] { ++asked; }));
+    EXPECT_FALSE(first.previousRunWasCutShort());
     const auto before = dir.snapshot();
 
     SingleInstance second(dir.path());
-    EXPECT_FALSE(second.acquire([] { return true; }));
-    EXPECT_EQ(askWhileAnswering(dir.path()), SingleInstance::Reply::Shown);
-    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(second.acquire([] {}));
+    EXPECT_TRUE(second.askRunningCopy());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return asked == 1; }, 5000));
     EXPECT_EQ(dir.snapshot(), before);
-}
-
-TEST(SingleInstance, ACopyWhoseHostRunsAnswersBusy)
-{
-    TempFolder dir;
-    SingleInstance first(dir.path());
-    ASSERT_TRUE(first.acquire([] { return false; }));
-    EXPECT_EQ(askWhileAnswering(dir.path()), SingleInstance::Reply::Busy);
 }
 
 TEST(SingleInstance, CopiesInOtherFoldersDoNotMeet)
@@ -60,12 +36,12 @@ TEST(SingleInstance, CopiesInOtherFoldersDoNotMeet)
     TempFolder one;
     TempFolder two;
     SingleInstance first(one.path());
-    ASSERT_TRUE(first.acquire([] { return true; }));
+    ASSERT_TRUE(first.acquire([] {}));
     SingleInstance other(two.path());
-    EXPECT_TRUE(other.acquire([] { return true; }));
+    EXPECT_TRUE(other.acquire([] {}));
 }
 
-TEST(SingleInstance, TheLockOfAKilledCopyDoesNotBlockTheNextStart)
+TEST(SingleInstance, TheLockOfAKilledCopyIsTakenOverAndSaysSo)
 {
     TempFolder dir;
     const QString lockPath = dir.file(SingleInstance::lockFileName());
@@ -80,13 +56,27 @@ TEST(SingleInstance, TheLockOfAKilledCopyDoesNotBlockTheNextStart)
     ASSERT_TRUE(dir.exists(SingleInstance::lockFileName()));
 
     SingleInstance next(dir.path());
-    EXPECT_TRUE(next.acquire([] { return true; }));
+    EXPECT_TRUE(next.acquire([] {}));
+    EXPECT_TRUE(next.previousRunWasCutShort());
 }
 
-TEST(SingleInstance, NobodyAnsweringIsSilent)
+TEST(SingleInstance, ACopyThatEndedNormallyLeavesNothingToTakeOver)
 {
     TempFolder dir;
-    EXPECT_EQ(SingleInstance(dir.path()).askRunningCopy(200), SingleInstance::Reply::Silent);
+    {
+        SingleInstance first(dir.path());
+        ASSERT_TRUE(first.acquire([] {}));
+        first.release();
+    }
+    SingleInstance next(dir.path());
+    EXPECT_TRUE(next.acquire([] {}));
+    EXPECT_FALSE(next.previousRunWasCutShort());
+}
+
+TEST(SingleInstance, WithNobodyRunningThereIsNobodyToAsk)
+{
+    TempFolder dir;
+    EXPECT_FALSE(SingleInstance(dir.path()).askRunningCopy());
 }
 
 } // namespace

@@ -121,6 +121,16 @@ TEST(ProgramFolder, LeftoversOfInterruptedWritesAreRemovedAndNothingElse)
     EXPECT_EQ(dir.entries(), kept);
 }
 
+TEST(ProgramFolder, AfterANormalEndOnlyTheProgramFolderIsLookedThrough)
+{
+    TempFolder dir;
+    dir.write(u"profiles.new"_s, "x");
+    dir.write(u"profiles/1000000/ro.new"_s, "x");
+    ProgramFolder(dir.path()).removeLeftovers(false);
+    EXPECT_EQ(dir.entries(), (QStringList{u"profiles"_s, u"profiles/1000000"_s,
+                                          u"profiles/1000000/ro.new"_s}));
+}
+
 TEST(HostContract, MarkerFollowsTheTemporaryFolder)
 {
     const QByteArray saved = qgetenv("TMPDIR");

@@ -57,11 +57,12 @@ public:
             [&] { return store::FileOps::real().writeNew(path, bytes); },
             [&] { tear(path, bytes); });
     }
-    store::Status copyNew(const QString& source, const QString& target) override
+    store::Status copyNew(const QString& source, const QString& target,
+                          store::Durability durability) override
     {
         return step(
             "copyNew", store::ErrorKind::WriteFailed, target,
-            [&] { return store::FileOps::real().copyNew(source, target); },
+            [&] { return store::FileOps::real().copyNew(source, target, durability); },
             [&] { tear(target, readOrEmpty(source)); });
     }
     store::Status rename(const QString& from, const QString& to) override
