@@ -6,6 +6,7 @@
 #include "widgets/Decoration.h"
 
 #include <QApplication>
+#include <QTimer>
 
 using namespace Qt::StringLiterals;
 using namespace tuvano;
@@ -42,7 +43,6 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(startup::texts::kProgramTitle.toString());
-    QApplication::setWindowIcon(widgets::programIcon());
     // The start-up window hides while the host runs, perhaps with no monitor
     // shown: the program ends only when it says so, never by running out of
     // visible windows.
@@ -68,5 +68,8 @@ int main(int argc, char* argv[])
     if (!forms->loadMain())
         return 0;
     forms->main().show();
+    // Decoding the icon in all its sizes takes a while: not before the window
+    // is on the screen.
+    QTimer::singleShot(0, [] { QApplication::setWindowIcon(widgets::programIcon()); });
     return QApplication::exec();
 }

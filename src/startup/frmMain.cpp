@@ -199,12 +199,14 @@ QWidget* frmMain::buildStartPanel()
     info->setSpacing(6);
     lblSnabbstart = new widgets::ClickLabel({}, Frame1);
     lblSnabbstart->setObjectName(u"lblSnabbstart"_s);
+    widgets::ClickFrame::paintOnInside(lblSnabbstart);
     connect(lblSnabbstart, &widgets::ClickLabel::clicked, this, &frmMain::lblSnabbstart_Click);
     info->addWidget(lblSnabbstart);
     lblAutoval = new widgets::ClickLabel({}, Frame1);
     lblAutoval->setObjectName(u"lblAutoval"_s);
     lblAutoval->setWordWrap(true);
     lblAutoval->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    widgets::ClickFrame::paintOnInside(lblAutoval);
     // Room for the longest status text, so the window never jumps.
     lblAutoval->setMinimumHeight(3 * lblAutoval->fontMetrics().lineSpacing());
     connect(lblAutoval, &widgets::ClickLabel::clicked, this, &frmMain::lblAutoval_Click);

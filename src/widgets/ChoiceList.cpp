@@ -1,11 +1,14 @@
 #include "ChoiceList.h"
 
 #include <QSignalBlocker>
+#include <QStringListModel>
 
 namespace tuvano::widgets {
 
 ChoiceList::ChoiceList(QWidget* parent) : QComboBox(parent)
 {
+    // Plain strings: a list of thousands of names fills fast and stays small.
+    setModel(new QStringListModel(this));
     setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     setMinimumContentsLength(18);
     // The user's choices: a pick in the popup, the arrow keys, the wheel.
@@ -15,8 +18,7 @@ ChoiceList::ChoiceList(QWidget* parent) : QComboBox(parent)
 void ChoiceList::setEntries(const QStringList& texts)
 {
     const QSignalBlocker quiet(this);
-    clear();
-    addItems(texts);
+    static_cast<QStringListModel*>(model())->setStringList(texts);
     setCurrentIndex(-1);
 }
 

@@ -1,10 +1,38 @@
 #include "ClickFrame.h"
 
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 
 namespace tuvano::widgets {
 
 ClickFrame::ClickFrame(const QString& title, QWidget* parent) : QGroupBox(title, parent) {}
+
+void ClickFrame::paintOnInside(QWidget* control)
+{
+    control->setAutoFillBackground(true);
+    QPalette p = control->palette();
+    p.setColor(QPalette::Window, insideColor());
+    control->setPalette(p);
+}
+
+void ClickFrame::paintEvent(QPaintEvent*)
+{
+    QStyleOptionGroupBox option;
+    initStyleOption(&option);
+    const QRect label =
+        style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, this);
+    QRect frame = rect();
+    frame.setTop(label.bottom() + 3);
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QColor(0xc9, 0xd6, 0xe3));
+    p.setBrush(insideColor());
+    p.drawRoundedRect(QRectF(frame).adjusted(0.5, 0.5, -0.5, -0.5), 3, 3);
+    p.setPen(palette().color(QPalette::WindowText));
+    p.drawText(label, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, title());
+}
 
 void ClickFrame::mousePressEvent(QMouseEvent* event) { event->accept(); }
 

@@ -1,7 +1,8 @@
 #include "Decoration.h"
 
 #include <QIcon>
-#include <QImageReader>
+#include <QFile>
+#include <QPixmap>
 #include <QVBoxLayout>
 
 namespace tuvano::widgets {
@@ -63,18 +64,27 @@ void setLook(QWidget* widget, qreal pointSize, QFont::Weight weight, const QColo
 
 Picture::Picture(const QString& resource, QWidget* parent) : QLabel(parent)
 {
-    // QIcon picks the @2x drawing on high-density screens.
-    const QIcon icon(resource);
-    const QSize size = QImageReader(resource).size();
-    setPixmap(icon.pixmap(size, devicePixelRatioF()));
-    setFixedSize(size);
+    // High-density screens get the drawing made at twice the size.
+    QString file = resource;
+    if (devicePixelRatioF() > 1) {
+        QString doubled = resource;
+        doubled.insert(resource.lastIndexOf(u'.'), QStringLiteral("@2x"));
+        if (QFile::exists(doubled))
+            file = doubled;
+    }
+    QPixmap pixmap(file);
+    if (file != resource)
+        pixmap.setDevicePixelRatio(2);
+    setPixmap(pixmap);
+    setFixedSize(pixmap.deviceIndependentSize().toSize());
     setAttribute(Qt::WA_NoMousePropagation);
 }
 
 QIcon programIcon()
 {
+    // The sizes window frames and task bars ask for, at 100 % and 200 %.
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
+    for (int size : {16, 24, 32, 48, 64})
         icon.addFile(QStringLiteral(":/pictures/tuvano-%1.png").arg(size), QSize(size, size));
     return icon;
 }

@@ -104,7 +104,8 @@ int main(int argc, char* argv[])
     save(folder + u"/profiles@2x.png"_s, 128, 64, profiles);
     save(folder + u"/swap.png"_s, 48, 64, swapFiles);
     save(folder + u"/swap@2x.png"_s, 96, 64, swapFiles);
-    for (int size : {16, 24, 32, 48, 64, 128, 256})
+    for (int size : {16, 24, 32, 48, 64})
         save(folder + u"/tuvano-"_s + QString::number(size) + u".png"_s, size, 64, icon);
+    save(folder + u"/tuvano-48@2x.png"_s, 96, 64, icon);
     return 0;
 }
