@@ -55,9 +55,8 @@ int main(int argc, char* argv[])
     if (!instance.acquire([&] { comeForward(forms.get()); })) {
         const bool hostRuns = platform.canOpen(platform.markerPath());
         const bool asked = !hostRuns && instance.askRunningCopy();
-        platform.message(runningCopyText(hostRuns, asked),
-                         startup::texts::kProgramTitle.toString(), platform::Icon::Information,
-                         platform::Buttons::Ok);
+        platform.message(runningCopyText(hostRuns, asked), startup::texts::kProgramTitle.toString(),
+                         platform::Icon::Information, platform::Buttons::Ok);
         return 0;
     }
     platform.setBeforeEnd([&] { instance.release(); });

@@ -74,7 +74,8 @@ bool SingleInstance::acquire(std::function<void()> comeForward)
     m_cutShort = leftBehind;
     m_comeForward = std::move(comeForward);
 #ifndef Q_OS_WIN
-    if (g_requests[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_requests) == 0) {
+    if (g_requests[0] < 0 &&
+        ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_requests) == 0) {
         m_asked = new QSocketNotifier(g_requests[1], QSocketNotifier::Read, this);
         connect(m_asked, &QSocketNotifier::activated, this, [this] {
             char bytes[16];

@@ -25,15 +25,6 @@ QLabel* label(const QString& name, const QString& text, QWidget* parent)
     return l;
 }
 
-const QString kStyle = uR"(
-#Shape1 { background: qlineargradient(x1:0, y1:0, x2:1, y2:1, stop:0 #173f66, stop:1 #2f78b7); }
-#Shape2 { background: #f0a81c; }
-#Label1 { color: #cfe2f3; font-size: 11pt; letter-spacing: 2px; }
-#Label2 { color: white; font-size: 20pt; font-weight: bold; }
-#Label3 { font-weight: bold; }
-#Label6 { color: #6b7785; font-size: 8pt; }
-)"_s;
-
 } // namespace
 
 frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
@@ -41,13 +32,13 @@ frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
     setObjectName(u"frmOm"_s);
     setWindowTitle(u"Om Lexaro Tuvano!"_s);
     setModal(true);
-    setStyleSheet(kStyle);
     auto* root = new QVBoxLayout(this);
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
 
     auto* banner = new widgets::Shape(this);
     banner->setObjectName(u"Shape1"_s);
+    banner->setFill(widgets::bannerFill());
     auto* bannerLayout = new QHBoxLayout(banner);
     bannerLayout->setContentsMargins(20, 14, 20, 14);
     bannerLayout->setSpacing(14);
@@ -56,12 +47,17 @@ frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
     bannerLayout->addWidget(picture);
     auto* titles = new QVBoxLayout;
     titles->setSpacing(0);
-    titles->addWidget(label(u"Label1"_s, u"Lexaro"_s, banner));
-    titles->addWidget(label(u"Label2"_s, u"Tuvano!"_s, banner));
+    QLabel* product = label(u"Label1"_s, u"Lexaro"_s, banner);
+    widgets::setLook(product, 11, QFont::Normal, QColor(0xcf, 0xe2, 0xf3), false, 2);
+    titles->addWidget(product);
+    QLabel* name = label(u"Label2"_s, u"Tuvano!"_s, banner);
+    widgets::setLook(name, 20, QFont::Bold, Qt::white);
+    titles->addWidget(name);
     bannerLayout->addLayout(titles, 1);
     root->addWidget(banner);
     auto* accent = new widgets::Shape(this);
     accent->setObjectName(u"Shape2"_s);
+    accent->setFill(widgets::kAccentColor);
     accent->setFixedHeight(4);
     root->addWidget(accent);
 
@@ -69,6 +65,7 @@ frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
     body->setContentsMargins(20, 16, 20, 16);
     body->setSpacing(8);
     Label3 = label(u"Label3"_s, u"Programinformation för"_s, this);
+    widgets::setLook(Label3, 0, QFont::Bold, QColor());
     body->addWidget(Label3);
     body->addWidget(label(u"Label5"_s,
                           u"Tillbehör till Lexaro för hantering av flera användare på en "
@@ -76,7 +73,9 @@ frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
                           this));
     body->addSpacing(4);
     body->addWidget(widgets::etchedSeparator(u"Line2"_s, u"Line1"_s, this));
-    body->addWidget(label(u"Label6"_s, startup::texts::kLegalNotice.toString(), this));
+    QLabel* notice = label(u"Label6"_s, startup::texts::kLegalNotice.toString(), this);
+    widgets::setLook(notice, 8, QFont::Normal, QColor(0x6b, 0x77, 0x85));
+    body->addWidget(notice);
     body->addWidget(widgets::etchedSeparator(u"Line8"_s, u"Line7"_s, this));
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);

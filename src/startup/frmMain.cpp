@@ -43,16 +43,6 @@ QTimer* timer(const QString& name, int interval, QObject* parent)
     return t;
 }
 
-// The banner's blue, from dark at the top left to light at the bottom right.
-QBrush bannerFill()
-{
-    QLinearGradient gradient(0, 0, 1, 1);
-    gradient.setCoordinateMode(QGradient::ObjectMode);
-    gradient.setColorAt(0, QColor(0x17, 0x3f, 0x66));
-    gradient.setColorAt(1, QColor(0x2f, 0x78, 0xb7));
-    return gradient;
-}
-
 } // namespace
 
 frmMain::frmMain(Forms& forms) : m_forms(forms), m_state(forms.state())
@@ -83,7 +73,7 @@ void frmMain::buildWindow()
     root->addWidget(buildBanner());
     auto* accent = new widgets::Shape(this);
     accent->setObjectName(u"Shape3"_s);
-    accent->setFill(QColor(0xf0, 0xa8, 0x1c));
+    accent->setFill(widgets::kAccentColor);
     accent->setFixedHeight(4);
     root->addWidget(accent);
 
@@ -107,7 +97,7 @@ QWidget* frmMain::buildBanner()
 {
     auto* banner = new widgets::Shape(this);
     banner->setObjectName(u"Shape1"_s);
-    banner->setFill(bannerFill());
+    banner->setFill(widgets::bannerFill());
     auto* layout = new QHBoxLayout(banner);
     layout->setContentsMargins(24, 14, 20, 14);
     auto* titles = new QVBoxLayout;

@@ -57,8 +57,12 @@ Result<Settings> parseSettings(QByteArrayView bytes, const QString& path)
         if (line.fields.size() > 1)
             return records::damaged(path, line.number, Flaw::ExtraText);
     }
-    const auto field = [&](std::size_t i) -> const QString& { return lines[i].fields[0]; };
-    const auto quoted = [&](std::size_t i) { return bool(lines[i].quoted[0]); };
+    const auto field = [&](std::size_t i) -> const QString& {
+        return lines[i].fields[0];
+    };
+    const auto quoted = [&](std::size_t i) {
+        return bool(lines[i].quoted[0]);
+    };
     const auto wrongType = [&](std::size_t i) {
         return records::damaged(path, lines[i].number, Flaw::WrongType, field(i));
     };

@@ -1,7 +1,7 @@
 #include "Decoration.h"
 
-#include <QIcon>
 #include <QFile>
+#include <QIcon>
 #include <QPixmap>
 #include <QVBoxLayout>
 
@@ -42,6 +42,15 @@ void Shape::setFill(const QBrush& brush)
     QPalette p = palette();
     p.setBrush(QPalette::Window, brush);
     setPalette(p);
+}
+
+QBrush bannerFill()
+{
+    QLinearGradient gradient(0, 0, 1, 1);
+    gradient.setCoordinateMode(QGradient::ObjectMode);
+    gradient.setColorAt(0, QColor(0x17, 0x3f, 0x66));
+    gradient.setColorAt(1, QColor(0x2f, 0x78, 0xb7));
+    return gradient;
 }
 
 void setLook(QWidget* widget, qreal pointSize, QFont::Weight weight, const QColor& color,
