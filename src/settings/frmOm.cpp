@@ -5,6 +5,7 @@
 #include "startup/StatusTexts.h"
 #include "startup/frmMain.h"
 #include "widgets/Decoration.h"
+#include "widgets/DialogFrame.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,17 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace tuvano::settings {
 
-namespace {
-
-QLabel* label(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setWordWrap(true);
-    return l;
-}
-
-} // namespace
+namespace {} // namespace
 
 frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
 {
@@ -47,10 +38,10 @@ frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
     bannerLayout->addWidget(picture);
     auto* titles = new QVBoxLayout;
     titles->setSpacing(0);
-    QLabel* product = label(u"Label1"_s, u"Lexaro"_s, banner);
+    QLabel* product = widgets::namedLabel(u"Label1"_s, u"Lexaro"_s, banner);
     widgets::setLook(product, 11, QFont::Normal, QColor(0xcf, 0xe2, 0xf3), false, 2);
     titles->addWidget(product);
-    QLabel* name = label(u"Label2"_s, u"Tuvano!"_s, banner);
+    QLabel* name = widgets::namedLabel(u"Label2"_s, u"Tuvano!"_s, banner);
     widgets::setLook(name, 20, QFont::Bold, Qt::white);
     titles->addWidget(name);
     bannerLayout->addLayout(titles, 1);
@@ -64,16 +55,18 @@ frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
     auto* body = new QVBoxLayout;
     body->setContentsMargins(20, 16, 20, 16);
     body->setSpacing(8);
-    Label3 = label(u"Label3"_s, u"Programinformation för"_s, this);
+    Label3 = widgets::namedLabel(u"Label3"_s, u"Programinformation för"_s, this, true);
     widgets::setLook(Label3, 0, QFont::Bold, QColor());
     body->addWidget(Label3);
-    body->addWidget(label(u"Label5"_s,
-                          u"Tillbehör till Lexaro för hantering av flera användare på en "
-                          u"installation. "_s,
-                          this));
+    body->addWidget(
+        widgets::namedLabel(u"Label5"_s,
+                            u"Tillbehör till Lexaro för hantering av flera användare på en "
+                            u"installation. "_s,
+                            this, true));
     body->addSpacing(4);
     body->addWidget(widgets::etchedSeparator(u"Line2"_s, u"Line1"_s, this));
-    QLabel* notice = label(u"Label6"_s, startup::texts::kLegalNotice.toString(), this);
+    QLabel* notice =
+        widgets::namedLabel(u"Label6"_s, startup::texts::kLegalNotice.toString(), this, true);
     widgets::setLook(notice, 8, QFont::Normal, QColor(0x6b, 0x77, 0x85));
     body->addWidget(notice);
     body->addWidget(widgets::etchedSeparator(u"Line8"_s, u"Line7"_s, this));

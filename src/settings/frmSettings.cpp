@@ -43,14 +43,6 @@ QGroupBox* frame(const QString& name, const QString& title, QWidget* parent)
     return box;
 }
 
-QLabel* wrappedLabel(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setWordWrap(true);
-    return label;
-}
-
 } // namespace
 
 frmSettings::frmSettings(startup::Forms& forms) : m_forms(forms)
@@ -98,18 +90,18 @@ QWidget* frmSettings::buildDefaultFrame()
     QGroupBox* box = frame(u"Frame2"_s, u"Förvald profil"_s, this);
     auto* layout = new QVBoxLayout(box);
     layout->setSpacing(6);
-    QLabel* listCaption = wrappedLabel(
-        u"Label1"_s, u"Välj profil i listan som skall vara förvald vid programstart."_s, box);
+    QLabel* listCaption = widgets::namedLabel(
+        u"Label1"_s, u"Välj profil i listan som skall vara förvald vid programstart."_s, box, true);
     layout->addWidget(listCaption);
     cmbProfiles = new widgets::ChoiceList(box);
     cmbProfiles->setObjectName(u"cmbProfiles"_s);
     cmbProfiles->setAccessibleName(listCaption->text());
     layout->addWidget(cmbProfiles);
     layout->addSpacing(6);
-    layout->addWidget(wrappedLabel(u"Label2"_s,
-                                   u"Tid i sekunder innan vald profil startas automatiskt. "
-                                   u"Nedräkning avbryts vid musklick."_s,
-                                   box));
+    layout->addWidget(widgets::namedLabel(u"Label2"_s,
+                                          u"Tid i sekunder innan vald profil startas automatiskt. "
+                                          u"Nedräkning avbryts vid musklick."_s,
+                                          box, true));
     auto* options = new QGridLayout;
     optIngen = named(new QRadioButton(u"&Ingen nedräkning."_s, box), u"optIngen"_s);
     opt3 = named(new QRadioButton(u"&3 sekunder."_s, box), u"opt3"_s);

@@ -11,6 +11,7 @@
 #include "widgets/ClickLabel.h"
 #include "widgets/CommandLink.h"
 #include "widgets/Decoration.h"
+#include "widgets/DialogFrame.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -25,15 +26,6 @@ using namespace Qt::StringLiterals;
 namespace tuvano::startup {
 
 namespace {
-
-// A label that is only text: clicks on it do nothing at all.
-QLabel* plainLabel(const QString& name, const QString& text, QWidget* parent)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    label->setAttribute(Qt::WA_NoMousePropagation);
-    return label;
-}
 
 QTimer* timer(const QString& name, int interval, QObject* parent)
 {
@@ -102,10 +94,10 @@ QWidget* frmMain::buildBanner()
     layout->setContentsMargins(24, 14, 20, 14);
     auto* titles = new QVBoxLayout;
     titles->setSpacing(0);
-    QLabel* product = plainLabel(u"Label1"_s, u"Lexaro"_s, banner);
+    QLabel* product = widgets::namedLabel(u"Label1"_s, u"Lexaro"_s, banner);
     widgets::setLook(product, 13, QFont::Normal, QColor(0xcf, 0xe2, 0xf3), false, 3);
     titles->addWidget(product);
-    QLabel* name = plainLabel(u"Label2"_s, u"Tuvano!"_s, banner);
+    QLabel* name = widgets::namedLabel(u"Label2"_s, u"Tuvano!"_s, banner);
     widgets::setLook(name, 26, QFont::Bold, Qt::white);
     titles->addWidget(name);
     layout->addLayout(titles);
@@ -164,7 +156,7 @@ QWidget* frmMain::buildStartPanel()
     layout->addWidget(Label5);
     layout->addSpacing(10);
 
-    QLabel* prompt = plainLabel(u"Label6"_s, u"Välj profil att starta i listan!"_s, panel);
+    QLabel* prompt = widgets::namedLabel(u"Label6"_s, u"Välj profil att starta i listan!"_s, panel);
     widgets::setLook(prompt, 0, QFont::Bold, QColor());
     layout->addWidget(prompt);
     auto* row = new QHBoxLayout;
@@ -212,10 +204,10 @@ QWidget* frmMain::buildFooter()
     auto* footer = new QWidget(this);
     auto* layout = new QHBoxLayout(footer);
     layout->setContentsMargins(20, 6, 20, 8);
-    QLabel* notice = plainLabel(u"Label7"_s, texts::kLegalNotice.toString(), footer);
+    QLabel* notice = widgets::namedLabel(u"Label7"_s, texts::kLegalNotice.toString(), footer);
     widgets::setLook(notice, 8, QFont::Normal, QColor(0x6b, 0x77, 0x85));
     layout->addWidget(notice, 1);
-    layout->addWidget(plainLabel(u"Label9"_s, {}, footer));
+    layout->addWidget(widgets::namedLabel(u"Label9"_s, {}, footer));
     return footer;
 }
 

@@ -1,6 +1,7 @@
 #include "DialogFrame.h"
 
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -15,6 +16,15 @@ QVBoxLayout* dialogLayout(QWidget* window, const QString& name, const QString& t
     layout->setContentsMargins(16, 14, 16, 16);
     layout->setSpacing(10);
     return layout;
+}
+
+QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent, bool wordWrap)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setWordWrap(wordWrap);
+    label->setAttribute(Qt::WA_NoMousePropagation);
+    return label;
 }
 
 QPushButton* namedButton(const QString& name, const QString& text, QWidget* parent)

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QBoxLayout;
+class QLabel;
 class QPushButton;
 class QVBoxLayout;
 class QWidget;
@@ -12,6 +13,11 @@ namespace tuvano::widgets {
 // Names the window and gives it the margins all the program's dialogs share;
 // the controls go into the returned layout, top to bottom.
 QVBoxLayout* dialogLayout(QWidget* window, const QString& name, const QString& title);
+
+// A label known by its name. Clicks on it do nothing, not even reach the
+// window behind it.
+QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent,
+                   bool wordWrap = false);
 
 // A push button known by its name.
 QPushButton* namedButton(const QString& name, const QString& text, QWidget* parent);
