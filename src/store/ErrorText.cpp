@@ -25,6 +25,8 @@ QString flawText(Flaw flaw)
         return QStringLiteral("profilidentifikationen består inte bara av siffror");
     case Flaw::BadCharacter:
         return QStringLiteral("texten innehåller ett tecken som inte kan lagras");
+    case Flaw::BadEncoding:
+        return QStringLiteral("ett tecken kan inte tolkas");
     }
     return {};
 }
@@ -55,8 +57,13 @@ QString errorText(const StoreError& e)
     case ErrorKind::FolderFailed:
         return withDetail(u"Mappen kunde inte skapas eller tas bort:\n" + path, e.detail);
     case ErrorKind::Damaged:
-        return u"Filen är skadad:\n" + path + u"\n\nRad " + QString::number(e.line) + u": " +
-               flawText(e.flaw) + u'.';
+        if (e.flaw == Flaw::BadEncoding)
+            return u"Filen är inte sparad i den väntade teckenkodningen:\n" + path + u"\n\nRad " +
+                   QString::number(e.line) + u": " + flawText(e.flaw) +
+                   u". Filen ska vara sparad som Windows-1252 (ANSI) eller UTF-8.";
+        return withDetail(u"Filen är skadad:\n" + path + u"\n\nRad " + QString::number(e.line) +
+                              u": " + flawText(e.flaw) + u'.',
+                          e.detail);
     case ErrorKind::NotStorable:
         return u"Texten \"" + e.detail +
                u"\" kan inte sparas: den innehåller citattecken, radbrytningar eller andra "

@@ -11,8 +11,10 @@ namespace tuvano::store {
 
 Result<ProfileRecords> parseProfileList(QByteArrayView bytes, const QString& path)
 {
-    const QString text = codec::decode(bytes);
-    records::LineReader reader(text, path);
+    const codec::Decoded decoded = codec::decode(bytes);
+    if (decoded.badLine > 0)
+        return records::damaged(path, decoded.badLine, Flaw::BadEncoding);
+    records::LineReader reader(decoded.text, path);
     records::Line line;
     ProfileRecords list;
     while (reader.next(line)) {
@@ -42,8 +44,10 @@ Result<QByteArray> formatProfileList(const ProfileRecords& list)
         text +=
             records::quoted(record.name) + u',' + records::quoted(record.id) + records::kLineEnd;
     }
-    // Every character was checked above, so the encoding cannot fail.
-    return codec::encode(text).value_or(QByteArray());
+    auto bytes = codec::encode(text);
+    if (!bytes)
+        return StoreError{ErrorKind::NotStorable, {}, 0, Flaw::BadCharacter, text};
+    return std::move(*bytes);
 }
 
 QStringList namesOf(const ProfileRecords& list)
@@ -95,6 +99,21 @@ Status ProfileList::append(const ProfileRecord& record) const
     if (!bytes && bytes.error().kind != ErrorKind::Missing)
         return bytes.error();
     QByteArray list = bytes ? std::move(*bytes) : QByteArray();
+    // A list saved as UTF-8 is written anew in the code page: a record in the
+    // code page after UTF-8 lines would make the whole file unreadable.
+    if (codec::decode(list).encoding == codec::Encoding::Utf8) {
+        auto records = parseProfileList(list, path());
+        if (!records)
+            return records.error();
+        records->push_back(record);
+        auto whole = formatProfileList(*records);
+        if (!whole) {
+            StoreError e = whole.error();
+            e.path = path();
+            return e;
+        }
+        return replaceWith(*whole);
+    }
     // A last line without its line end (edited by hand) must not swallow the
     // new record.
     if (!list.isEmpty() && !list.endsWith('\n') && !list.endsWith('\r'))
@@ -114,9 +133,13 @@ Result<Removal> ProfileList::remove(const QString& name) const
     ProfileRecords kept;
     std::copy_if(list->begin(), list->end(), std::back_inserter(kept),
                  [&](const ProfileRecord& r) { return r.name != name; });
-    // Every record was read from the file, so each can be written back.
-    const QByteArray bytes = formatProfileList(kept).value();
-    if (Status written = replaceWith(bytes); !written)
+    auto bytes = formatProfileList(kept);
+    if (!bytes) {
+        StoreError e = bytes.error();
+        e.path = path();
+        return e;
+    }
+    if (Status written = replaceWith(*bytes); !written)
         return written.error();
 
     Removal removal{*id, m_folder.profileFolder(*id), Removal::Folder::Removed, {}};

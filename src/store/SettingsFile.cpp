@@ -44,8 +44,10 @@ Settings Settings::firstRun()
 
 Result<Settings> parseSettings(QByteArrayView bytes, const QString& path)
 {
-    const QString text = codec::decode(bytes);
-    records::LineReader reader(text, path);
+    const codec::Decoded decoded = codec::decode(bytes);
+    if (decoded.badLine > 0)
+        return records::damaged(path, decoded.badLine, Flaw::BadEncoding);
+    records::LineReader reader(decoded.text, path);
     // Nothing after the fifth record is read.
     std::array<records::Line, kRecordCount> lines;
     for (records::Line& line : lines) {
@@ -92,7 +94,10 @@ Result<QByteArray> formatSettings(const Settings& s)
         truthText(s.fQuickStart) + records::kLineEnd + QString::number(s.nAutoSelectDelay) +
         records::kLineEnd + records::quoted(s.sDefaultProfile) + records::kLineEnd +
         truthText(s.fShutdown) + records::kLineEnd + truthText(s.fShowMonitor) + records::kLineEnd;
-    return codec::encode(text).value_or(QByteArray());
+    auto bytes = codec::encode(text);
+    if (!bytes)
+        return StoreError{ErrorKind::NotStorable, {}, 0, Flaw::BadCharacter, s.sDefaultProfile};
+    return std::move(*bytes);
 }
 
 bool SettingsFile::exists() const { return QFileInfo::exists(path()); }

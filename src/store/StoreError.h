@@ -31,6 +31,7 @@ enum class Flaw {
     ExtraText,         // text after the last field of a record
     BadIdentifier,     // an identifier that is not all decimal digits
     BadCharacter,      // a character the format cannot carry (quote, control character)
+    BadEncoding,       // a byte that is neither Windows-1252 nor part of valid UTF-8
 };
 
 struct StoreError {

@@ -9,44 +9,83 @@ namespace tuvano::store::codec {
 
 namespace {
 
+// A converter remembers a failed conversion for good, so every conversion
+// gets a fresh one: a name that cannot be stored must never spoil the next.
 #ifdef Q_OS_WIN
-QStringDecoder makeDecoder() { return QStringDecoder(QStringConverter::System); }
-QStringEncoder makeEncoder()
+QStringDecoder codePageDecoder() { return QStringDecoder(QStringConverter::System); }
+QStringEncoder codePageEncoder()
 {
     return QStringEncoder(QStringConverter::System, QStringConverter::Flag::Stateless);
 }
 #else
-QStringDecoder makeDecoder() { return QStringDecoder("windows-1252"); }
-QStringEncoder makeEncoder()
+QStringDecoder codePageDecoder() { return QStringDecoder("windows-1252"); }
+QStringEncoder codePageEncoder()
 {
     return QStringEncoder("windows-1252", QStringConverter::Flag::Stateless);
 }
 #endif
 
-bool hasUnwritableCharacter(QStringView text)
+constexpr QByteArrayView kUtf8Mark("\xEF\xBB\xBF");
+
+bool isAscii(QByteArrayView bytes)
 {
-    for (QChar c : text) {
-        if (c == u'"' || c.category() == QChar::Other_Control)
-            return true;
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+}
+
+// The five bytes Windows-1252 leaves undefined come out as these controls.
+bool isUnplaced(QChar c)
+{
+    switch (c.unicode()) {
+    case 0x81:
+    case 0x8D:
+    case 0x8F:
+    case 0x90:
+    case 0x9D:
+    case 0xFFFD:
+        return true;
+    default:
+        return false;
     }
-    return false;
+}
+
+// The line of text[pos]; CR LF, LF and a lone CR each end a line.
+int lineAt(QStringView text, qsizetype pos)
+{
+    int line = 1;
+    for (qsizetype i = 0; i < pos; ++i) {
+        if (text[i] == u'\n' || (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n')))
+            ++line;
+    }
+    return line;
+}
+
+Decoded finish(QString text, Encoding encoding)
+{
+    const auto bad = std::find_if(text.cbegin(), text.cend(), isUnplaced);
+    const int badLine = bad == text.cend() ? 0 : lineAt(text, bad - text.cbegin());
+    return Decoded{std::move(text), encoding, badLine};
 }
 
 } // namespace
 
-// Setting up a converter means a lookup in the system's conversion tables, so
-// each thread keeps its own pair and only resets it between uses.
-QString decode(QByteArrayView bytes)
+Decoded decode(QByteArrayView bytes)
 {
-    thread_local QStringDecoder decoder = makeDecoder();
-    decoder.resetState();
-    return decoder.decode(bytes);
+    const bool marked = bytes.startsWith(kUtf8Mark);
+    if (marked)
+        bytes = bytes.sliced(kUtf8Mark.size());
+    if (isAscii(bytes))
+        return Decoded{QString::fromLatin1(bytes), marked ? Encoding::Utf8 : Encoding::CodePage, 0};
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8.decode(bytes);
+    if (marked || !utf8.hasError())
+        return finish(std::move(text), Encoding::Utf8);
+    QStringDecoder codePage = codePageDecoder();
+    return finish(codePage.decode(bytes), Encoding::CodePage);
 }
 
 std::optional<QByteArray> encode(QStringView text)
 {
-    thread_local QStringEncoder encoder = makeEncoder();
-    encoder.resetState();
+    QStringEncoder encoder = codePageEncoder();
     QByteArray bytes = encoder.encode(text);
     if (encoder.hasError())
         return std::nullopt;
@@ -55,7 +94,10 @@ std::optional<QByteArray> encode(QStringView text)
 
 bool isStorable(QStringView text)
 {
-    if (hasUnwritableCharacter(text))
+    const bool unwritable = std::any_of(text.begin(), text.end(), [](QChar c) {
+        return c == u'"' || c.category() == QChar::Other_Control;
+    });
+    if (unwritable)
         return false;
     // Every ANSI code page holds plain ASCII: only other text needs the encoder.
     const bool ascii =

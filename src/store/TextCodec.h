@@ -9,10 +9,24 @@
 
 // The program's text files hold single-byte characters of the system's ANSI
 // code page: Windows-1252 wherever the program runs, except on Windows itself,
-// where the system's own code page is used.
+// where the system's own code page is used. Files saved by a modern editor
+// (UTF-8, perhaps with a byte-order mark) are read too; every write is in the
+// code page.
 namespace tuvano::store::codec {
 
-QString decode(QByteArrayView bytes);
+enum class Encoding { CodePage, Utf8 };
+
+struct Decoded {
+    QString text;
+    Encoding encoding = Encoding::CodePage;
+    // The 1-based line of the first byte the reading could not place, or 0.
+    int badLine = 0;
+};
+
+// A UTF-8 byte-order mark is skipped and the rest read as UTF-8; without one,
+// bytes that are valid UTF-8 and not plain ASCII are read as UTF-8, all else
+// in the code page.
+Decoded decode(QByteArrayView bytes);
 
 // Empty when the text holds a character the code page cannot represent.
 std::optional<QByteArray> encode(QStringView text);

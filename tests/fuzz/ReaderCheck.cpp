@@ -29,6 +29,9 @@ struct LineCount {
 // that a decoder that loses text cannot go unnoticed.
 LineCount countLines(QByteArrayView bytes)
 {
+    // A UTF-8 byte-order mark is no text of the first line.
+    if (bytes.startsWith(QByteArrayView("\xEF\xBB\xBF")))
+        bytes = bytes.sliced(3);
     LineCount count;
     qsizetype pos = 0;
     while (pos < bytes.size()) {

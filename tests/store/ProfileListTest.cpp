@@ -1,4 +1,5 @@
 #include "store/ProfileList.h"
+#include "store/SettingsFile.h"
 
 #include "support/FaultyFileOps.h"
 #include "support/TempFolder.h"
@@ -52,6 +53,10 @@ INSTANTIATE_TEST_SUITE_P(
                  {{u"Kalle Anka"_s, u"1234567"_s}}},
         ReadCase{"blanksAroundQuotes", " \"A b \" , \"42\" \r\n", {{u"A b "_s, u"42"_s}}},
         ReadCase{"blankLinesPassedOver", "\r\n\"A\",\"1\"\r\n  \r\n\r\n", {{u"A"_s, u"1"_s}}},
+        ReadCase{"utf8WithMark",
+                 "\xef\xbb\xbf\"\xc3\x85sa\",\"2\"\r\n",
+                 {{qs("Åsa"), u"2"_s}}},
+        ReadCase{"utf8WithoutMark", "\"G\xc3\xb6ran\",\"2\"", {{qs("Göran"), u"2"_s}}},
         ReadCase{"caseKept",
                  "\"anna\",\"1\"\r\n\"Anna\",\"2\"\r\n",
                  {{u"anna"_s, u"1"_s}, {u"Anna"_s, u"2"_s}}}),
@@ -92,7 +97,13 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"emptyId", "\"A\",\"\"\r\n", 1, Flaw::BadIdentifier},
         DamagedCase{"emptyUnquotedId", "A,\r\n", 1, Flaw::BadIdentifier},
         DamagedCase{"quoteInsideUnquoted", "An\"na,1\r\n", 1, Flaw::BadCharacter},
-        DamagedCase{"controlCharacterInName", "\"A\tB\",\"1\"\r\n", 1, Flaw::BadCharacter}),
+        DamagedCase{"controlCharacterInName", "\"A\tB\",\"1\"\r\n", 1, Flaw::BadCharacter},
+        DamagedCase{"byteOutsideCodePage", kStandardLine + "\r\n\"A\x81\",\"2\"\r\n", 3,
+                    Flaw::BadEncoding},
+        DamagedCase{"markThenCodePage", "\xef\xbb\xbf" + kStandardLine + "\"\xc5sa\",\"2\"\r\n", 2,
+                    Flaw::BadEncoding},
+        DamagedCase{"utf8NameOutsideCodePage", "\"\xc5\x81ukasz\",\"2\"\r\n", 1,
+                    Flaw::BadCharacter}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // --- Writing -------------------------------------------------------------
@@ -126,6 +137,14 @@ TEST_F(ProfileListFile, AppendKeepsEveryEarlierByteAndAddsOneLine)
     EXPECT_FALSE(dir.exists(u"profiles.new"_s));
 }
 
+TEST_F(ProfileListFile, AppendToAUtf8ListWritesTheWholeListInTheCodePage)
+{
+    dir.write(u"profiles.map"_s, "\xef\xbb\xbf" + kStandardLine + "\"\xc3\x85sa\",\"2\"\r\n");
+    ASSERT_TRUE(list.append({qs("Örjan"), u"3"_s}).ok());
+    EXPECT_EQ(dir.read(u"profiles.map"_s),
+              kStandardLine + "\"\xc5sa\",\"2\"\r\n\"\xd6rjan\",\"3\"\r\n");
+}
+
 TEST_F(ProfileListFile, AppendAfterALastLineWithoutLineEndStartsANewLine)
 {
     dir.write(u"profiles.map"_s, "\"A\",\"1\"");
@@ -143,11 +162,22 @@ TEST_P(UnstorableName, IsRefusedBeforeAnythingIsWritten)
     EXPECT_EQ(status.error().kind, ErrorKind::NotStorable);
     EXPECT_EQ(dir.read(u"profiles.map"_s), kStandardLine);
     EXPECT_EQ(dir.entries(), QStringList{u"profiles.map"_s});
+
+    // A refused name leaves nothing behind: every later write is whole.
+    const QByteArray asa = "\"\xc5sa\",\"2000000\"\r\n";
+    ASSERT_TRUE(list.append({qs("Åsa"), u"2000000"_s}).ok());
+    EXPECT_EQ(dir.read(u"profiles.map"_s), kStandardLine + asa);
+    ASSERT_TRUE(list.append({u"Bo"_s, u"3000000"_s}).ok());
+    ASSERT_TRUE(list.remove(u"Bo"_s).ok());
+    EXPECT_EQ(dir.read(u"profiles.map"_s), kStandardLine + asa);
+    ASSERT_TRUE(SettingsFile(folder).write({kTrue, 3, qs("Åsa"), kFalse, kTrue}).ok());
+    EXPECT_EQ(dir.read(u"tuvano.ini"_s), "#TRUE#\r\n3\r\n\"\xc5sa\"\r\n#FALSE#\r\n#TRUE#\r\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(ProfileList, UnstorableName,
                          ::testing::Values("Say \"hi\"", "two\nlines", "cr\rname", "tab\there",
-                                           "Ωmega", "emoji \xf0\x9f\x99\x82"));
+                                           "Ωmega", "emoji \xf0\x9f\x99\x82", "Łukasz",
+                                           "zero\xe2\x80\x8bwidth"));
 
 TEST_F(ProfileListFile, IdentifierThatIsNotAllDigitsIsRefused)
 {

@@ -97,6 +97,9 @@ INSTANTIATE_TEST_SUITE_P(
                                    Settings{kTrue, 7, u"Kalle Anka"_s, kFalse, kTrue}},
                       AcceptedCase{"emptyDefault", "#FALSE#\r\n0\r\n\"\"\r\n#TRUE#\r\n#TRUE#\r\n",
                                    Settings{kFalse, 0, {}, kTrue, kTrue}},
+                      AcceptedCase{"utf8WithMark",
+                                   "\xef\xbb\xbf#TRUE#\r\n3\r\n\"\xc3\x85sa\"\r\n#FALSE#\r\n#TRUE#\r\n",
+                                   Settings{kTrue, 3, QString::fromUtf8("Åsa"), kFalse, kTrue}},
                       AcceptedCase{"textAfterTheFifthIgnored", kFirstRun + "anything at all\r\n\"",
                                    Settings::firstRun()}),
     [](const auto& info) { return std::string(info.param.label); });
@@ -138,7 +141,9 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"twoFields", "#TRUE#\r\n0\r\n\"A\",\"B\"\r\n#TRUE#\r\n#TRUE#\r\n", 3,
                     Flaw::ExtraText},
         DamagedCase{"numberForMonitor", "#TRUE#\r\n0\r\n\"A\"\r\n#TRUE#\r\n1\r\n", 5,
-                    Flaw::WrongType}),
+                    Flaw::WrongType},
+        DamagedCase{"byteOutsideCodePage", "#TRUE#\r\n0\r\n\"\x90\"\r\n#TRUE#\r\n#TRUE#\r\n", 3,
+                    Flaw::BadEncoding}),
     [](const auto& info) { return std::string(info.param.label); });
 
 } // namespace
