@@ -17,7 +17,8 @@ bool isFreeIdentifier(const store::ProgramFolder& folder, const store::ProfileRe
 {
     const bool listed = std::any_of(list.begin(), list.end(),
                                     [&](const store::ProfileRecord& r) { return r.id == id; });
-    return !listed && !QFileInfo::exists(folder.profileFolder(id));
+    const QFileInfo place(folder.profileFolder(id));
+    return !listed && !place.exists() && !place.isSymLink();
 }
 
 store::Status createProfile(const store::ProgramFolder& folder, const store::ProfileRecord& record,

@@ -68,6 +68,16 @@ QString errorText(const StoreError& e)
         return u"Texten \"" + e.detail +
                u"\" kan inte sparas: den innehåller citattecken, radbrytningar eller andra "
                u"tecken som inte kan lagras.";
+    case ErrorKind::ReadOnly:
+        return u"Filen är skrivskyddad och har lämnats som den var:\n" + path +
+               u"\n\nTa bort skrivskyddet om filen ska kunna sparas.";
+    case ErrorKind::ForeignLink:
+        return withDetail(u"Här finns en länk till en annan profils mapp eller till en plats "
+                          u"utanför mappen med profiler:\n" +
+                              path +
+                              u"\n\nLexaro Tuvano! skriver och tar aldrig bort något genom en "
+                              u"sådan länk, så ingenting har ändrats.",
+                          QDir::toNativeSeparators(e.detail));
     case ErrorKind::NoSuchProfile:
         return u"Profilen " + e.detail + u" finns inte längre i profillistan.";
     }

@@ -42,27 +42,12 @@ StoreError error(ErrorKind kind, const QString& path, QString detail = {})
 // Flushes an open file's data to the disk itself, not just to the system.
 bool syncToDisk(QFile& file)
 {
-    if (!file.flush())
-        return false;
 #if defined(Q_OS_WIN)
     return ::_commit(file.handle()) == 0;
 #elif defined(Q_OS_LINUX)
     return ::fdatasync(file.handle()) == 0;
 #else
     return ::fsync(file.handle()) == 0;
-#endif
-}
-
-// Makes a rename in folder durable (the folder's entry list is flushed too).
-void syncFolder([[maybe_unused]] const QString& folder)
-{
-#ifndef Q_OS_WIN
-    const int fd =
-        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 #endif
 }
 
@@ -138,15 +123,15 @@ Status FileOps::writeNew(const QString& path, const QByteArray& bytes)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
         return error(ErrorKind::WriteFailed, path, file.errorString());
-    if (file.write(bytes) != bytes.size() || !syncToDisk(file))
-        return error(ErrorKind::WriteFailed, path, qt_error_string());
+    if (file.write(bytes) != bytes.size())
+        return error(ErrorKind::WriteFailed, path, file.errorString());
     file.close();
     if (file.error() != QFileDevice::NoError)
         return error(ErrorKind::WriteFailed, path, file.errorString());
     return {};
 }
 
-Status FileOps::copyNew(const QString& source, const QString& target, Durability durability)
+Status FileOps::copyNew(const QString& source, const QString& target)
 {
     QFile in(source);
     if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -168,21 +153,53 @@ Status FileOps::copyNew(const QString& source, const QString& target, Durability
             return error(ErrorKind::ReadFailed, source, in.errorString());
         return error(ErrorKind::WriteFailed, target, out.errorString());
     }
-    if (durability == Durability::OnDisk && !syncToDisk(out))
-        return error(ErrorKind::WriteFailed, target, qt_error_string());
     out.close();
     if (out.error() != QFileDevice::NoError)
         return error(ErrorKind::WriteFailed, target, out.errorString());
     return {};
 }
 
+Status FileOps::flush(const QString& path)
+{
+    QFile file(path);
+#ifdef Q_OS_WIN
+    const QIODevice::OpenMode mode = QIODevice::ReadWrite; // flushing needs write access there
+#else
+    const QIODevice::OpenMode mode = QIODevice::ReadOnly;
+#endif
+    if (!file.open(mode))
+        return error(ErrorKind::WriteFailed, path, file.errorString());
+    if (!syncToDisk(file))
+        return error(ErrorKind::WriteFailed, path, qt_error_string());
+    return {};
+}
+
 Status FileOps::rename(const QString& from, const QString& to)
 {
     std::error_code ec;
+    const std::filesystem::file_status kept = std::filesystem::status(fsPath(to), ec);
+    if (!ec && std::filesystem::exists(kept))
+        std::filesystem::permissions(fsPath(from), kept.permissions(), ec);
+    ec.clear();
     std::filesystem::rename(fsPath(from), fsPath(to), ec);
     if (ec)
         return error(ErrorKind::WriteFailed, to, describe(ec));
-    syncFolder(QFileInfo(to).absolutePath());
+    return {};
+}
+
+Status FileOps::flushFolder([[maybe_unused]] const QString& folder)
+{
+#ifndef Q_OS_WIN
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return error(ErrorKind::WriteFailed, folder, qt_error_string(errno));
+    const bool synced = ::fsync(fd) == 0;
+    const int why = errno;
+    ::close(fd);
+    if (!synced)
+        return error(ErrorKind::WriteFailed, folder, qt_error_string(why));
+#endif
     return {};
 }
 
@@ -225,44 +242,95 @@ Status FileOps::removeFolder(const QString& path)
     return {};
 }
 
-QString tempPathFor(const QString& target)
+Result<QString> FileOps::writeTarget(const QString& path)
 {
-    const QFileInfo info(target);
-    return info.path() + u'/' + info.completeBaseName() + u".new";
+    // Follows a chain of links to its end; the end may not exist yet.
+    QFileInfo info(path);
+    for (int hops = 0; info.isSymLink(); ++hops) {
+        if (hops == 40)
+            return error(ErrorKind::WriteFailed, path,
+                         describe(std::make_error_code(std::errc::too_many_symbolic_link_levels)));
+        info = QFileInfo(info.symLinkTarget());
+    }
+    if (info.isDir())
+        return error(ErrorKind::WriteFailed, path,
+                     describe(std::make_error_code(std::errc::is_a_directory)));
+    constexpr QFile::Permissions kWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    if (info.exists() && !(info.permissions() & kWrite))
+        return error(ErrorKind::ReadOnly, path);
+    return info.absoluteFilePath();
 }
 
 namespace {
 
+constexpr QStringView kTempTail = u".tuvano-new";
+
+QString besideTarget(const QString& target, const QString& name)
+{
+    return QFileInfo(target).path() + u'/' + name;
+}
+
 // A failure on the temporary file is told as a failure to save the target:
 // that is the file the user knows.
-Status undoTemp(FileOps& ops, Status status, const QString& temp, const QString& target)
+Status undoTemp(FileOps& ops, Status status, const QString& temp, const QString& place,
+                const QString& target)
 {
     (void)ops.remove(temp);
     StoreError e = status.error();
-    if (e.path == temp)
+    if (e.path == temp || e.path == place)
         e.path = target;
     return e;
 }
 
-} // namespace
-
-Status replaceWithBytes(FileOps& ops, const QString& target, const QString& temp,
-                        const QByteArray& bytes)
+// Puts a whole temporary file in place of target: flushed first when it must
+// last, the rename flushed after.
+Status putInPlace(FileOps& ops, const QString& temp, const QString& target, Durability durability)
 {
-    Status status = ops.writeNew(temp, bytes);
+    Status status;
+    if (durability == Durability::OnDisk)
+        status = ops.flush(temp);
     if (status)
         status = ops.rename(temp, target);
-    return status ? status : undoTemp(ops, status, temp, target);
+    // Once renamed the new file is in place; a folder that cannot be flushed
+    // does not make it the old one again.
+    if (status && durability == Durability::OnDisk)
+        (void)ops.flushFolder(QFileInfo(target).path());
+    return status;
+}
+
+} // namespace
+
+QString tempPathFor(const QString& target)
+{
+    return besideTarget(target, u'.' + QFileInfo(target).fileName() + kTempTail);
+}
+
+bool isTempName(QStringView name) { return name.startsWith(u'.') && name.endsWith(kTempTail); }
+
+Status replaceWithBytes(FileOps& ops, const QString& target, const QString& tempName,
+                        const QByteArray& bytes)
+{
+    const Result<QString> place = ops.writeTarget(target);
+    if (!place)
+        return place.error();
+    const QString temp = tempName.isEmpty() ? tempPathFor(*place) : besideTarget(*place, tempName);
+    Status status = ops.writeNew(temp, bytes);
+    if (status)
+        status = putInPlace(ops, temp, *place, Durability::OnDisk);
+    return status ? status : undoTemp(ops, status, temp, *place, target);
 }
 
 Status replaceByCopy(FileOps& ops, const QString& source, const QString& target,
                      Durability durability)
 {
-    const QString temp = tempPathFor(target);
-    Status status = ops.copyNew(source, temp, durability);
+    const Result<QString> place = ops.writeTarget(target);
+    if (!place)
+        return place.error();
+    const QString temp = tempPathFor(*place);
+    Status status = ops.copyNew(source, temp);
     if (status)
-        status = ops.rename(temp, target);
-    return status ? status : undoTemp(ops, status, temp, target);
+        status = putInPlace(ops, temp, *place, durability);
+    return status ? status : undoTemp(ops, status, temp, *place, target);
 }
 
 } // namespace tuvano::store

@@ -78,7 +78,7 @@ Result<ProfileRecords> ProfileList::read() const
 
 Status ProfileList::replaceWith(const QByteArray& bytes) const
 {
-    return replaceWithBytes(m_folder.ops(), path(), m_folder.file(kProfileListTemp), bytes);
+    return replaceWithBytes(m_folder.ops(), path(), kProfileListTemp.toString(), bytes);
 }
 
 Status ProfileList::createWithStandard() const
@@ -129,6 +129,10 @@ Result<Removal> ProfileList::remove(const QString& name) const
     const std::optional<QString> id = lastIdOf(*list, name);
     if (!id)
         return StoreError{ErrorKind::NoSuchProfile, path(), 0, Flaw::None, name};
+
+    // Decided by where the folder really is: never delete through a link.
+    if (Status own = m_folder.checkOwnFolder(*id); !own)
+        return own.error();
 
     ProfileRecords kept;
     std::copy_if(list->begin(), list->end(), std::back_inserter(kept),

@@ -15,10 +15,40 @@ void removeIfPresent(FileOps& ops, const QString& path)
         (void)ops.remove(path);
 }
 
-void removeDataFileLeftovers(FileOps& ops, QStringView folder)
+// The path with every link on its way followed, as far as it exists.
+QString resolvedPath(const QString& path)
 {
-    for (DataFile file : ProfileFileSet::listing)
-        removeIfPresent(ops, tempPathFor(dataFilePath(folder, file)));
+    QFileInfo info(path);
+    for (int hops = 0; info.isSymLink() && hops < 40; ++hops)
+        info = QFileInfo(info.symLinkTarget());
+    if (const QString whole = info.canonicalFilePath(); !whole.isEmpty())
+        return whole;
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? info.absolutePath() : folder) + u'/' + info.fileName();
+}
+
+bool isInside(const QString& path, const QString& folder) { return path.startsWith(folder + u'/'); }
+
+// The temporary file of a write to path, and the one beside the link's
+// target when path is a link.
+void removeTempsOf(FileOps& ops, const QString& path)
+{
+    removeIfPresent(ops, tempPathFor(path));
+    if (QFileInfo(path).isSymLink())
+        removeIfPresent(ops, tempPathFor(resolvedPath(path)));
+}
+
+// Earlier versions wrote "<name>.new" beside a file; in a profile folder
+// such a name can only be the program's own.
+QString oldTempPathFor(QStringView folder, DataFile file)
+{
+    const QString name = fileName(file).toString();
+    return folder + u'/' + QFileInfo(name).completeBaseName() + u".new";
+}
+
+StoreError foreignLink(const QString& path, const QString& target)
+{
+    return StoreError{ErrorKind::ForeignLink, path, 0, Flaw::None, target};
 }
 
 } // namespace
@@ -45,15 +75,54 @@ bool ProgramFolder::hasProfileStore() const
 void ProgramFolder::removeLeftovers(bool inProfileFolders) const
 {
     removeIfPresent(*m_ops, file(kProfileListTemp));
-    removeIfPresent(*m_ops, tempPathFor(file(kSettingsFile)));
-    removeDataFileLeftovers(*m_ops, m_path);
+    removeIfPresent(*m_ops, file(u"tuvano.new"));
+    removeTempsOf(*m_ops, file(kProfileListFile));
+    removeTempsOf(*m_ops, file(kSettingsFile));
+    for (DataFile f : ProfileFileSet::listing)
+        removeTempsOf(*m_ops, liveFile(f));
     if (!inProfileFolders)
         return;
     const QStringList folders = QDir(profilesFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& id : folders) {
-        if (isProfileIdentifier(id))
-            removeDataFileLeftovers(*m_ops, profileFolder(id));
+        if (!isProfileIdentifier(id) || !checkOwnFolder(id))
+            continue;
+        for (DataFile f : ProfileFileSet::listing) {
+            removeTempsOf(*m_ops, dataFilePath(profileFolder(id), f));
+            removeIfPresent(*m_ops, oldTempPathFor(profileFolder(id), f));
+        }
     }
+}
+
+Status ProgramFolder::checkOwnFolder(QStringView id) const
+{
+    const QString folder = profileFolder(id);
+    const QFileInfo info(folder);
+    if (info.isSymLink())
+        return foreignLink(folder, info.symLinkTarget());
+    if (!info.exists())
+        return {};
+    const QString profiles = QFileInfo(profilesFolder()).canonicalFilePath();
+    const QString actual = info.canonicalFilePath();
+    if (actual != profiles + u'/' + id)
+        return foreignLink(folder, actual);
+    return {};
+}
+
+Status ProgramFolder::checkPlace(const QString& path, QStringView ownId) const
+{
+    if (!ownId.isEmpty()) {
+        if (Status own = checkOwnFolder(ownId); !own)
+            return own;
+    }
+    const QString profiles = QFileInfo(profilesFolder()).canonicalFilePath();
+    if (profiles.isEmpty())
+        return {};
+    const QString actual = resolvedPath(path);
+    if (!isInside(actual, profiles))
+        return {};
+    if (!ownId.isEmpty() && isInside(actual, profiles + u'/' + ownId))
+        return {};
+    return foreignLink(path, actual);
 }
 
 bool isProfileIdentifier(QStringView id)

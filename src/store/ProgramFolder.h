@@ -34,6 +34,15 @@ public:
     // The profile folders are looked through only when asked.
     void removeLeftovers(bool inProfileFolders = true) const;
 
+    // Fails with ForeignLink when the profile's folder is a link, or lies
+    // elsewhere than in "profiles" under its identifier. A missing folder is
+    // not foreign.
+    Status checkOwnFolder(QStringView id) const;
+    // Fails with ForeignLink when a write to path would land in a profile's
+    // folder other than ownId's (any profile's, when ownId is empty, as for
+    // the live files) once the links on its way are followed.
+    Status checkPlace(const QString& path, QStringView ownId = {}) const;
+
 private:
     QString m_path;
     FileOps* m_ops;

@@ -118,7 +118,7 @@ Status SettingsFile::write(const Settings& settings) const
         e.path = path();
         return e;
     }
-    return replaceWithBytes(m_folder.ops(), path(), tempPathFor(path()), *bytes);
+    return replaceWithBytes(m_folder.ops(), path(), {}, *bytes);
 }
 
 } // namespace tuvano::store

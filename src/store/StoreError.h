@@ -19,6 +19,8 @@ enum class ErrorKind {
     Damaged,       // its content does not follow the file's format (see Flaw)
     NotStorable,   // a text the file format cannot carry
     NoSuchProfile, // no record of the list carries the name
+    ReadOnly,      // the file is write-protected, so it is left as it is
+    ForeignLink,   // a link that leads into another profile's folder or out of "profiles"
 };
 
 // Why a record of a text file could not be read.

@@ -53,7 +53,8 @@ int lineAt(QStringView text, qsizetype pos)
 {
     int line = 1;
     for (qsizetype i = 0; i < pos; ++i) {
-        if (text[i] == u'\n' || (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n')))
+        if (text[i] == u'\n' ||
+            (text[i] == u'\r' && (i + 1 >= text.size() || text[i + 1] != u'\n')))
             ++line;
     }
     return line;

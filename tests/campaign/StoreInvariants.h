@@ -121,6 +121,14 @@ inline QStringList listTree(const QString& root)
     return all;
 }
 
+// A temporary file of the program's, which no start may leave behind.
+inline bool isLeftover(const QString& relativePath)
+{
+    const QString name = QFileInfo(relativePath).fileName();
+    return store::isTempName(name) || name == store::kProfileListTemp || name == u"tuvano.new" ||
+           (relativePath.startsWith(u"profiles/") && name.endsWith(u".new"));
+}
+
 namespace detail {
 
 inline void checkStore(const Check& check, const QString& when, QStringList& out)
@@ -179,7 +187,7 @@ inline QStringList violations(const Check& check, NextStart* next = nullptr)
     detail::checkStore(check, u"after the next start"_s, out);
     QStringList temporaries;
     for (const QString& name : listTree(check.folder)) {
-        if (name.endsWith(u".new"))
+        if (isLeftover(name))
             temporaries << name;
     }
     if (!temporaries.isEmpty())

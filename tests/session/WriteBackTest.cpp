@@ -40,7 +40,7 @@ TEST_F(WriteBack, TheHostsChangesLandInTheProfileAndTheProgramEnds)
     EXPECT_TRUE(platform.ended);
     EXPECT_FALSE(main().isVisible());
     EXPECT_TRUE(platform.boxes.empty());
-    EXPECT_EQ(dir.entries().filter(u".new"_s), QStringList());
+    EXPECT_EQ(dir.entries().filter(u".tuvano-new"_s), QStringList());
 }
 
 TEST_F(WriteBack, WithoutShutdownTheStartWindowReturnsReadyForTheNext)
@@ -122,10 +122,12 @@ TEST_P(WriteBackFailure, LeavesEveryFileOldOrNewAndTellsTheUser)
         EXPECT_TRUE(now == profileContent(u"2000000"_s, f) || now == saved(f)) << now.constData();
         old += now == profileContent(u"2000000"_s, f);
     }
-    EXPECT_EQ(old, GetParam() <= ops.count ? 1 : 0);
+    // A folder that cannot be flushed after a rename keeps the new file.
+    const bool told = ops.injected && std::string_view(ops.injected->operation) != "flushFolder";
+    EXPECT_EQ(old, told ? 1 : 0);
     EXPECT_EQ(platform.boxes.size(), old == 1 ? 1u : 0u);
     EXPECT_TRUE(platform.ended);
-    EXPECT_EQ(dir.entries().filter(u".new"_s), QStringList());
+    EXPECT_EQ(dir.entries().filter(u".tuvano-new"_s), QStringList());
 }
 
 INSTANTIATE_TEST_SUITE_P(Session, WriteBackFailure, ::testing::Range(1, 11));
@@ -177,7 +179,7 @@ TEST_F(WriteBack, ACrashAtAnyStepLeavesEveryProfileFileWhole)
                 << crashAt << " " << now.constData();
         }
         store::ProgramFolder(dir.path()).removeLeftovers();
-        EXPECT_EQ(dir.entries().filter(u".new"_s), QStringList()) << crashAt;
+        EXPECT_EQ(dir.entries().filter(u".tuvano-new"_s), QStringList()) << crashAt;
         if (!crashed)
             break;
         ++points;

@@ -5,9 +5,15 @@
 #include "support/FaultyFileOps.h"
 #include "support/TempFolder.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
+
+#include <functional>
+#include <optional>
 
 using namespace tuvano::store;
 using namespace Qt::StringLiterals;
@@ -85,7 +91,7 @@ TEST(FileOps, EachFailedStepOfAReplaceLeavesTheOldTargetAndNoTemporaryFile)
     TempFolder dir;
     dir.write(u"src.vwi"_s, "new");
     dir.write(u"ro.vwi"_s, "old");
-    for (int failAt = 1; failAt <= 2; ++failAt) {
+    for (int failAt = 1; failAt <= 3; ++failAt) {
         tuvano::test::FaultyFileOps ops;
         ops.failAt = failAt;
         EXPECT_FALSE(replaceByCopy(ops, dir.file(u"src.vwi"_s), dir.file(u"ro.vwi"_s)).ok());
@@ -94,28 +100,124 @@ TEST(FileOps, EachFailedStepOfAReplaceLeavesTheOldTargetAndNoTemporaryFile)
     }
 }
 
-TEST(FileOps, TemporaryFileStandsBesideItsTarget)
+// --- Links and write-protected files ------------------------------------
+
+struct TargetCase {
+    const char* label;
+    // Lays out "ro.vwi" (and what it leads to) in the folder.
+    std::function<void(const TempFolder&)> layOut;
+    std::optional<ErrorKind> failure;
+    const char* written; // the file that holds the new bytes afterwards
+};
+
+class ReplaceTarget : public ::testing::TestWithParam<TargetCase> {};
+
+void link(const TempFolder& dir, const char* name, const QString& target)
 {
-    EXPECT_EQ(tempPathFor(u"/p/profiles.map"_s), u"/p/profiles.new"_s);
-    EXPECT_EQ(tempPathFor(u"/p/tuvano.ini"_s), u"/p/tuvano.new"_s);
+    QDir().mkpath(QFileInfo(dir.file(QString::fromUtf8(name))).path());
+    ASSERT_TRUE(QFile::link(target, dir.file(QString::fromUtf8(name))));
+}
+
+TEST_P(ReplaceTarget, WritesThroughLinksAndRespectsWriteProtection)
+{
+    TempFolder dir;
+    GetParam().layOut(dir);
+    const QMap<QString, QByteArray> before = dir.snapshot();
+    const QStringList entries = dir.entries();
+    const bool wasLink = QFileInfo(dir.file(u"ro.vwi"_s)).isSymLink();
+    const Status status = replaceWithBytes(FileOps::real(), dir.file(u"ro.vwi"_s), {}, "new");
+    if (GetParam().failure) {
+        ASSERT_FALSE(status.ok());
+        EXPECT_EQ(status.error().kind, *GetParam().failure);
+        EXPECT_EQ(status.error().path, dir.file(u"ro.vwi"_s));
+        EXPECT_EQ(dir.snapshot(), before);
+    } else {
+        ASSERT_TRUE(status.ok()) << status.error().detail.toStdString();
+        EXPECT_EQ(dir.read(QString::fromUtf8(GetParam().written)), "new");
+        EXPECT_EQ(QFileInfo(dir.file(u"ro.vwi"_s)).isSymLink(), wasLink);
+    }
+    EXPECT_EQ(dir.entries(), entries);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FileOps, ReplaceTarget,
+    ::testing::Values(TargetCase{"plainFile",
+                                 [](const TempFolder& d) { d.write(u"ro.vwi"_s, "old"); },
+                                 std::nullopt, "ro.vwi"},
+                      TargetCase{"linkToAnotherFolder",
+                                 [](const TempFolder& d) {
+                                     d.write(u"elsewhere/data.vwi"_s, "old");
+                                     link(d, "ro.vwi", d.file(u"elsewhere/data.vwi"_s));
+                                 },
+                                 std::nullopt, "elsewhere/data.vwi"},
+                      TargetCase{"relativeChainOfLinks",
+                                 [](const TempFolder& d) {
+                                     d.write(u"a/data.vwi"_s, "old");
+                                     link(d, "b/step.vwi", u"../a/data.vwi"_s);
+                                     link(d, "ro.vwi", u"b/step.vwi"_s);
+                                 },
+                                 std::nullopt, "a/data.vwi"},
+                      TargetCase{"writeProtected",
+                                 [](const TempFolder& d) {
+                                     d.write(u"ro.vwi"_s, "old");
+                                     QFile::setPermissions(d.file(u"ro.vwi"_s),
+                                                           QFile::ReadOwner | QFile::ReadGroup);
+                                 },
+                                 ErrorKind::ReadOnly, ""},
+                      TargetCase{"linkToAWriteProtectedFile",
+                                 [](const TempFolder& d) {
+                                     d.write(u"elsewhere/data.vwi"_s, "old");
+                                     QFile::setPermissions(d.file(u"elsewhere/data.vwi"_s),
+                                                           QFile::ReadOwner);
+                                     link(d, "ro.vwi", d.file(u"elsewhere/data.vwi"_s));
+                                 },
+                                 ErrorKind::ReadOnly, ""},
+                      TargetCase{"linkLoop",
+                                 [](const TempFolder& d) {
+                                     link(d, "ro.vwi", d.file(u"loop.vwi"_s));
+                                     link(d, "loop.vwi", d.file(u"ro.vwi"_s));
+                                 },
+                                 ErrorKind::WriteFailed, ""}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(FileOps, AReplacedFileKeepsItsPermissionsAndALinkStaysALink)
+{
+    TempFolder dir;
+    dir.write(u"elsewhere/data.vwi"_s, "old");
+    const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    QFile::setPermissions(dir.file(u"elsewhere/data.vwi"_s), mode);
+    link(dir, "ro.vwi", dir.file(u"elsewhere/data.vwi"_s));
+    dir.write(u"src.vwi"_s, "new");
+    ASSERT_TRUE(replaceByCopy(FileOps::real(), dir.file(u"src.vwi"_s), dir.file(u"ro.vwi"_s)).ok());
+    EXPECT_TRUE(QFileInfo(dir.file(u"ro.vwi"_s)).isSymLink());
+    EXPECT_EQ(dir.read(u"elsewhere/data.vwi"_s), "new");
+    EXPECT_EQ(QFile::permissions(dir.file(u"elsewhere/data.vwi"_s)) & 0xf0ff, mode);
+    EXPECT_EQ(dir.entries(),
+              (QStringList{u"elsewhere"_s, u"elsewhere/data.vwi"_s, u"ro.vwi"_s, u"src.vwi"_s}));
+}
+
+TEST(FileOps, TemporaryFileStandsHiddenBesideItsTarget)
+{
+    EXPECT_EQ(tempPathFor(u"/p/tuvano.ini"_s), u"/p/.tuvano.ini.tuvano-new"_s);
     EXPECT_EQ(tempPathFor(u"/p/profiles/1000000/plug-in.vwi"_s),
-              u"/p/profiles/1000000/plug-in.new"_s);
+              u"/p/profiles/1000000/.plug-in.vwi.tuvano-new"_s);
+    EXPECT_TRUE(isTempName(u".ro.vwi.tuvano-new"));
+    EXPECT_FALSE(isTempName(u"ro.new"));
 }
 
 TEST(ProgramFolder, LeftoversOfInterruptedWritesAreRemovedAndNothingElse)
 {
     TempFolder dir;
-    const QStringList kept{u"notes.new"_s,
-                           u"profiles"_s,
-                           u"profiles.map"_s,
-                           u"profiles/1000000"_s,
-                           u"profiles/1000000/ro.vwi"_s,
-                           u"profiles/x"_s,
-                           u"profiles/x/ro.new"_s,
-                           u"ro.vwi"_s};
-    for (const QString& name : {u"notes.new"_s, u"profiles.map"_s, u"profiles/1000000/ro.vwi"_s,
-                                u"profiles/x/ro.new"_s, u"ro.vwi"_s, u"profiles.new"_s,
-                                u"tuvano.new"_s, u"lx98.new"_s, u"profiles/1000000/plug-in.new"_s})
+    // The host's folder may hold "*.new" files of its own: only the program's
+    // names go, and the old names only inside profile folders.
+    const QStringList kept{u"lx98.new"_s,     u"notes.new"_s,         u"profiles"_s,
+                           u"profiles.map"_s, u"profiles/1000000"_s,  u"profiles/1000000/ro.vwi"_s,
+                           u"profiles/x"_s,   u"profiles/x/ro.new"_s, u"ro.vwi"_s};
+    for (const QString& name :
+         {u"notes.new"_s, u"profiles.map"_s, u"profiles/1000000/ro.vwi"_s, u"profiles/x/ro.new"_s,
+          u"ro.vwi"_s, u"profiles.new"_s, u"tuvano.new"_s, u"lx98.new"_s, u".lx98.vwi.tuvano-new"_s,
+          u".tuvano.ini.tuvano-new"_s, u"profiles/1000000/plug-in.new"_s,
+          u"profiles/1000000/.ro.vwi.tuvano-new"_s})
         dir.write(name, "x");
     ProgramFolder(dir.path()).removeLeftovers();
     EXPECT_EQ(dir.entries(), kept);
@@ -125,11 +227,55 @@ TEST(ProgramFolder, AfterANormalEndOnlyTheProgramFolderIsLookedThrough)
 {
     TempFolder dir;
     dir.write(u"profiles.new"_s, "x");
-    dir.write(u"profiles/1000000/ro.new"_s, "x");
+    dir.write(u"profiles/1000000/.ro.vwi.tuvano-new"_s, "x");
     ProgramFolder(dir.path()).removeLeftovers(false);
     EXPECT_EQ(dir.entries(), (QStringList{u"profiles"_s, u"profiles/1000000"_s,
-                                          u"profiles/1000000/ro.new"_s}));
+                                          u"profiles/1000000/.ro.vwi.tuvano-new"_s}));
 }
+
+struct PlaceCase {
+    const char* label;
+    const char* path;  // written to, relative to the program folder
+    const char* ownId; // the profile being written, or "" for a live file
+    bool allowed;
+};
+
+class WritePlace : public ::testing::TestWithParam<PlaceCase> {};
+
+// profiles/1000000 and 2000000 are real folders; 3000000 is a link to
+// 1000000; in 2000000, "ro.vwi" leads to 1000000's file and "lx98.vwi" out of
+// "profiles"; the live "recent.vwi" leads into 1000000.
+TEST_P(WritePlace, IsDecidedByWhereTheLinksLead)
+{
+    TempFolder dir;
+    dir.write(u"profiles/1000000/ro.vwi"_s, "1");
+    dir.write(u"profiles/1000000/recent.vwi"_s, "1");
+    dir.write(u"profiles/2000000/glblstat.vwi"_s, "2");
+    dir.write(u"outside/lx98.vwi"_s, "o");
+    link(dir, "profiles/3000000", dir.file(u"profiles/1000000"_s));
+    link(dir, "profiles/2000000/ro.vwi", u"../1000000/ro.vwi"_s);
+    link(dir, "profiles/2000000/lx98.vwi", dir.file(u"outside/lx98.vwi"_s));
+    link(dir, "recent.vwi", dir.file(u"profiles/1000000/recent.vwi"_s));
+    const ProgramFolder folder(dir.path());
+    const Status status = folder.checkPlace(dir.file(QString::fromUtf8(GetParam().path)),
+                                            QString::fromUtf8(GetParam().ownId));
+    ASSERT_EQ(status.ok(), GetParam().allowed);
+    if (!status.ok()) {
+        EXPECT_EQ(status.error().kind, ErrorKind::ForeignLink);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ProgramFolder, WritePlace,
+    ::testing::Values(
+        PlaceCase{"ownFile", "profiles/2000000/glblstat.vwi", "2000000", true},
+        PlaceCase{"ownNewFile", "profiles/2000000/plug-in.vwi", "2000000", true},
+        PlaceCase{"linkIntoAnotherProfile", "profiles/2000000/ro.vwi", "2000000", false},
+        PlaceCase{"ownLinkOutOfProfiles", "profiles/2000000/lx98.vwi", "2000000", true},
+        PlaceCase{"folderThatIsALink", "profiles/3000000/ro.vwi", "3000000", false},
+        PlaceCase{"plainLiveFile", "ro.vwi", "", true},
+        PlaceCase{"liveLinkIntoAProfile", "recent.vwi", "", false}),
+    [](const auto& info) { return std::string(info.param.label); });
 
 TEST(HostContract, MarkerFollowsTheTemporaryFolder)
 {

@@ -1,8 +1,11 @@
 #include "store/ProfileList.h"
-#include "store/SettingsFile.h"
 
+#include "store/SettingsFile.h"
 #include "support/FaultyFileOps.h"
 #include "support/TempFolder.h"
+
+#include <QFile>
+#include <QFileInfo>
 
 #include <gtest/gtest.h>
 
@@ -53,9 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {{u"Kalle Anka"_s, u"1234567"_s}}},
         ReadCase{"blanksAroundQuotes", " \"A b \" , \"42\" \r\n", {{u"A b "_s, u"42"_s}}},
         ReadCase{"blankLinesPassedOver", "\r\n\"A\",\"1\"\r\n  \r\n\r\n", {{u"A"_s, u"1"_s}}},
-        ReadCase{"utf8WithMark",
-                 "\xef\xbb\xbf\"\xc3\x85sa\",\"2\"\r\n",
-                 {{qs("Åsa"), u"2"_s}}},
+        ReadCase{"utf8WithMark", "\xef\xbb\xbf\"\xc3\x85sa\",\"2\"\r\n", {{qs("Åsa"), u"2"_s}}},
         ReadCase{"utf8WithoutMark", "\"G\xc3\xb6ran\",\"2\"", {{qs("Göran"), u"2"_s}}},
         ReadCase{"caseKept",
                  "\"anna\",\"1\"\r\n\"Anna\",\"2\"\r\n",
@@ -200,6 +201,21 @@ TEST_F(ProfileListFile, RemovalKeepsTheOthersInOrderQuotedAndDeletesTheFolder)
     EXPECT_FALSE(dir.exists(u"profiles.new"_s));
     EXPECT_FALSE(dir.exists(u"profiles/2000000"_s));
     EXPECT_TRUE(dir.exists(u"profiles/3000000/ro.vwi"_s));
+}
+
+TEST_F(ProfileListFile, RemovingAProfileWhoseFolderIsALinkIsRefusedAndChangesNothing)
+{
+    const QByteArray before = kStandardLine + "\"Anna\",\"2000000\"\r\n";
+    dir.write(u"profiles.map"_s, before);
+    makeProfile(u"1000000"_s);
+    ASSERT_TRUE(QFile::link(dir.file(u"profiles/1000000"_s), dir.file(u"profiles/2000000"_s)));
+    const auto snapshot = dir.snapshot();
+
+    const auto removal = list.remove(u"Anna"_s);
+    ASSERT_FALSE(removal.ok());
+    EXPECT_EQ(removal.error().kind, ErrorKind::ForeignLink);
+    EXPECT_EQ(dir.snapshot(), snapshot);
+    EXPECT_TRUE(QFileInfo(dir.file(u"profiles/2000000"_s)).isSymLink());
 }
 
 TEST_F(ProfileListFile, RemovingADuplicatedNameDropsAllAndDeletesOnlyTheLastFolder)

@@ -87,21 +87,20 @@ TEST_P(AcceptedSettings, ReadAsTheirValues)
 
 INSTANTIATE_TEST_SUITE_P(
     Settings, AcceptedSettings,
-    ::testing::Values(AcceptedCase{"lineFeedsOnly", "#TRUE#\n3\n\"A\"\n#FALSE#\n#FALSE#\n",
-                                   Settings{kTrue, 3, u"A"_s, kFalse, kFalse}},
-                      AcceptedCase{"negativeAndOddLength",
-                                   "#FALSE#\r\n-5\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n",
-                                   Settings{kFalse, -5, u"A"_s, kTrue, kTrue}},
-                      AcceptedCase{"handEdited",
-                                   " #true# \r\n 7 \r\n Kalle Anka \r\n#False#\r\n#TRUE#\r\n",
-                                   Settings{kTrue, 7, u"Kalle Anka"_s, kFalse, kTrue}},
-                      AcceptedCase{"emptyDefault", "#FALSE#\r\n0\r\n\"\"\r\n#TRUE#\r\n#TRUE#\r\n",
-                                   Settings{kFalse, 0, {}, kTrue, kTrue}},
-                      AcceptedCase{"utf8WithMark",
-                                   "\xef\xbb\xbf#TRUE#\r\n3\r\n\"\xc3\x85sa\"\r\n#FALSE#\r\n#TRUE#\r\n",
-                                   Settings{kTrue, 3, QString::fromUtf8("Åsa"), kFalse, kTrue}},
-                      AcceptedCase{"textAfterTheFifthIgnored", kFirstRun + "anything at all\r\n\"",
-                                   Settings::firstRun()}),
+    ::testing::Values(
+        AcceptedCase{"lineFeedsOnly", "#TRUE#\n3\n\"A\"\n#FALSE#\n#FALSE#\n",
+                     Settings{kTrue, 3, u"A"_s, kFalse, kFalse}},
+        AcceptedCase{"negativeAndOddLength", "#FALSE#\r\n-5\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n",
+                     Settings{kFalse, -5, u"A"_s, kTrue, kTrue}},
+        AcceptedCase{"handEdited", " #true# \r\n 7 \r\n Kalle Anka \r\n#False#\r\n#TRUE#\r\n",
+                     Settings{kTrue, 7, u"Kalle Anka"_s, kFalse, kTrue}},
+        AcceptedCase{"emptyDefault", "#FALSE#\r\n0\r\n\"\"\r\n#TRUE#\r\n#TRUE#\r\n",
+                     Settings{kFalse, 0, {}, kTrue, kTrue}},
+        AcceptedCase{"utf8WithMark",
+                     "\xef\xbb\xbf#TRUE#\r\n3\r\n\"\xc3\x85sa\"\r\n#FALSE#\r\n#TRUE#\r\n",
+                     Settings{kTrue, 3, QString::fromUtf8("Åsa"), kFalse, kTrue}},
+        AcceptedCase{"textAfterTheFifthIgnored", kFirstRun + "anything at all\r\n\"",
+                     Settings::firstRun()}),
     [](const auto& info) { return std::string(info.param.label); });
 
 struct DamagedCase {

@@ -57,18 +57,27 @@ public:
             [&] { return store::FileOps::real().writeNew(path, bytes); },
             [&] { tear(path, bytes); });
     }
-    store::Status copyNew(const QString& source, const QString& target,
-                          store::Durability durability) override
+    store::Status copyNew(const QString& source, const QString& target) override
     {
         return step(
             "copyNew", store::ErrorKind::WriteFailed, target,
-            [&] { return store::FileOps::real().copyNew(source, target, durability); },
+            [&] { return store::FileOps::real().copyNew(source, target); },
             [&] { tear(target, readOrEmpty(source)); });
+    }
+    store::Status flush(const QString& path) override
+    {
+        return step("flush", store::ErrorKind::WriteFailed, path,
+                    [&] { return store::FileOps::real().flush(path); });
     }
     store::Status rename(const QString& from, const QString& to) override
     {
         return step("rename", store::ErrorKind::WriteFailed, to,
                     [&] { return store::FileOps::real().rename(from, to); });
+    }
+    store::Status flushFolder(const QString& folder) override
+    {
+        return step("flushFolder", store::ErrorKind::WriteFailed, folder,
+                    [&] { return store::FileOps::real().flushFolder(folder); });
     }
     store::Status remove(const QString& path) override
     {
