@@ -244,26 +244,38 @@ Status FileOps::removeFolder(const QString& path)
 
 Result<QString> FileOps::writeTarget(const QString& path)
 {
-    // Follows a chain of links to its end; the end may not exist yet.
-    QFileInfo info(path);
-    for (int hops = 0; info.isSymLink(); ++hops) {
-        if (hops == 40)
-            return error(ErrorKind::WriteFailed, path,
-                         describe(std::make_error_code(std::errc::too_many_symbolic_link_levels)));
-        info = QFileInfo(info.symLinkTarget());
-    }
+    const QString target = followLinks(path);
+    if (target.isEmpty())
+        return error(ErrorKind::WriteFailed, path,
+                     describe(std::make_error_code(std::errc::too_many_symbolic_link_levels)));
+    const QFileInfo info(target);
     if (info.isDir())
         return error(ErrorKind::WriteFailed, path,
                      describe(std::make_error_code(std::errc::is_a_directory)));
     constexpr QFile::Permissions kWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (info.exists() && !(info.permissions() & kWrite))
         return error(ErrorKind::ReadOnly, path);
-    return info.absoluteFilePath();
+    return target;
+}
+
+QString followLinks(const QString& path)
+{
+    QFileInfo info(path);
+    for (int hops = 0; info.isSymLink(); ++hops) {
+        if (hops == 40)
+            return {};
+        info = QFileInfo(info.symLinkTarget());
+    }
+    if (const QString whole = info.canonicalFilePath(); !whole.isEmpty())
+        return whole;
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    return (folder.isEmpty() ? info.absolutePath() : folder) + u'/' + info.fileName();
 }
 
 namespace {
 
 constexpr QStringView kTempTail = u".tuvano-new";
+constexpr QStringView kStageTail = u".tuvano-save";
 
 QString besideTarget(const QString& target, const QString& name)
 {
@@ -306,6 +318,13 @@ QString tempPathFor(const QString& target)
 }
 
 bool isTempName(QStringView name) { return name.startsWith(u'.') && name.endsWith(kTempTail); }
+
+QString stagePathFor(const QString& target)
+{
+    return besideTarget(target, u'.' + QFileInfo(target).fileName() + kStageTail);
+}
+
+bool isStageName(QStringView name) { return name.startsWith(u'.') && name.endsWith(kStageTail); }
 
 Status replaceWithBytes(FileOps& ops, const QString& target, const QString& tempName,
                         const QByteArray& bytes)

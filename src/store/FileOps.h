@@ -61,11 +61,20 @@ Status replaceWithBytes(FileOps& ops, const QString& target, const QString& temp
 Status replaceByCopy(FileOps& ops, const QString& source, const QString& target,
                      Durability durability = Durability::OnDisk);
 
+// Where path really is once every link on its way is followed (the end may
+// not exist yet); empty for a loop of links.
+QString followLinks(const QString& path);
+
 // The temporary file that stands beside target while it is replaced: hidden,
 // and named so that no other program would use it ("ro.vwi" gives
 // ".ro.vwi.tuvano-new").
 QString tempPathFor(const QString& target);
 // Whether a file name is one of tempPathFor's.
 bool isTempName(QStringView name);
+
+// The copy of a session's file that stands staged beside target until it is
+// put in place (".ro.vwi.tuvano-save").
+QString stagePathFor(const QString& target);
+bool isStageName(QStringView name);
 
 } // namespace tuvano::store

@@ -43,6 +43,7 @@ QStringView fileName(DataFile file);
 inline constexpr QStringView kProfileListFile = u"profiles.map";
 inline constexpr QStringView kProfileListTemp = u"profiles.new";
 inline constexpr QStringView kSettingsFile = u"tuvano.ini";
+inline constexpr QStringView kSessionFile = u"tuvano.session";
 inline constexpr QStringView kProfilesFolder = u"profiles";
 
 // The profile that first run creates and that can never be deleted.

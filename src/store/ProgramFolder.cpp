@@ -15,18 +15,6 @@ void removeIfPresent(FileOps& ops, const QString& path)
         (void)ops.remove(path);
 }
 
-// The path with every link on its way followed, as far as it exists.
-QString resolvedPath(const QString& path)
-{
-    QFileInfo info(path);
-    for (int hops = 0; info.isSymLink() && hops < 40; ++hops)
-        info = QFileInfo(info.symLinkTarget());
-    if (const QString whole = info.canonicalFilePath(); !whole.isEmpty())
-        return whole;
-    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
-    return (folder.isEmpty() ? info.absolutePath() : folder) + u'/' + info.fileName();
-}
-
 bool isInside(const QString& path, const QString& folder) { return path.startsWith(folder + u'/'); }
 
 // The temporary file of a write to path, and the one beside the link's
@@ -35,7 +23,7 @@ void removeTempsOf(FileOps& ops, const QString& path)
 {
     removeIfPresent(ops, tempPathFor(path));
     if (QFileInfo(path).isSymLink())
-        removeIfPresent(ops, tempPathFor(resolvedPath(path)));
+        removeIfPresent(ops, tempPathFor(followLinks(path)));
 }
 
 // Earlier versions wrote "<name>.new" beside a file; in a profile folder
@@ -78,17 +66,24 @@ void ProgramFolder::removeLeftovers(bool inProfileFolders) const
     removeIfPresent(*m_ops, file(u"tuvano.new"));
     removeTempsOf(*m_ops, file(kProfileListFile));
     removeTempsOf(*m_ops, file(kSettingsFile));
+    removeTempsOf(*m_ops, file(kSessionFile));
     for (DataFile f : ProfileFileSet::listing)
         removeTempsOf(*m_ops, liveFile(f));
     if (!inProfileFolders)
         return;
+    // Staged files are the session record's to finish or drop while there
+    // is one.
+    const bool sessionRecorded = QFileInfo::exists(file(kSessionFile));
     const QStringList folders = QDir(profilesFolder()).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
     for (const QString& id : folders) {
         if (!isProfileIdentifier(id) || !checkOwnFolder(id))
             continue;
         for (DataFile f : ProfileFileSet::listing) {
-            removeTempsOf(*m_ops, dataFilePath(profileFolder(id), f));
+            const QString path = dataFilePath(profileFolder(id), f);
+            removeTempsOf(*m_ops, path);
             removeIfPresent(*m_ops, oldTempPathFor(profileFolder(id), f));
+            if (!sessionRecorded)
+                removeIfPresent(*m_ops, stagePathFor(followLinks(path)));
         }
     }
 }
@@ -117,7 +112,7 @@ Status ProgramFolder::checkPlace(const QString& path, QStringView ownId) const
     const QString profiles = QFileInfo(profilesFolder()).canonicalFilePath();
     if (profiles.isEmpty())
         return {};
-    const QString actual = resolvedPath(path);
+    const QString actual = followLinks(path);
     if (!isInside(actual, profiles))
         return {};
     if (!ownId.isEmpty() && isInside(actual, profiles + u'/' + ownId))

@@ -1,0 +1,83 @@
+#include "ProfileSave.h"
+
+#include <QFileInfo>
+#include <QStringList>
+
+namespace tuvano::store {
+
+namespace {
+
+// Where the profile's file really is (the target of a link), checked to be
+// a place the profile may write to.
+Result<QString> placeOf(const ProgramFolder& folder, QStringView id, DataFile file)
+{
+    const QString path = dataFilePath(folder.profileFolder(id), file);
+    if (Status allowed = folder.checkPlace(path, id); !allowed)
+        return allowed.error();
+    return folder.ops().writeTarget(path);
+}
+
+} // namespace
+
+std::vector<FileFailure> stageIntoProfile(const ProgramFolder& folder, QStringView id,
+                                          const std::vector<DataFile>& files)
+{
+    FileOps& ops = folder.ops();
+    std::vector<FileFailure> failures;
+    for (DataFile file : files) {
+        const Result<QString> place = placeOf(folder, id, file);
+        if (!place) {
+            failures.push_back({file, place.error()});
+            continue;
+        }
+        const QString stage = stagePathFor(*place);
+        Status status = ops.copyNew(folder.liveFile(file), stage);
+        if (status)
+            status = ops.flush(stage);
+        if (!status) {
+            StoreError e = status.error();
+            if (e.path == stage)
+                e.path = dataFilePath(folder.profileFolder(id), file);
+            failures.push_back({file, e});
+        }
+    }
+    if (!failures.empty())
+        discardStaged(folder, id);
+    return failures;
+}
+
+Status commitStaged(const ProgramFolder& folder, QStringView id, const std::vector<DataFile>& files)
+{
+    FileOps& ops = folder.ops();
+    QStringList renamedIn;
+    for (DataFile file : files) {
+        const Result<QString> place = placeOf(folder, id, file);
+        if (!place)
+            return place.error();
+        const QString stage = stagePathFor(*place);
+        if (!QFileInfo::exists(stage))
+            continue;
+        if (Status renamed = ops.rename(stage, *place); !renamed)
+            return renamed;
+        const QString parent = QFileInfo(*place).path();
+        if (!renamedIn.contains(parent))
+            renamedIn << parent;
+    }
+    for (const QString& parent : renamedIn)
+        (void)ops.flushFolder(parent);
+    return {};
+}
+
+void discardStaged(const ProgramFolder& folder, QStringView id)
+{
+    for (DataFile file : ProfileFileSet::listing) {
+        const QString path = dataFilePath(folder.profileFolder(id), file);
+        for (const QString& target : {path, followLinks(path)}) {
+            const QString stage = stagePathFor(target);
+            if (!target.isEmpty() && QFileInfo(stage).isFile())
+                (void)folder.ops().remove(stage);
+        }
+    }
+}
+
+} // namespace tuvano::store
