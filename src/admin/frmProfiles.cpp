@@ -135,6 +135,13 @@ void frmProfiles::cmdDel_Click()
         return;
     }
     const QString name = selected.first()->text();
+    if (isInSession(name)) {
+        platform.message(u"Profilen " + name +
+                             u" används i den pågående Lexaro-sessionen och kan inte tas bort "
+                             u"förrän sessionen har avslutats och sparats.",
+                         kError, Icon::Exclamation);
+        return;
+    }
     if (platform.message(u"Är Du säker på att Du vill ta bort profilen " + name + u'?',
                          u"Bekräfta borttagning"_s, Icon::Question, Buttons::YesNo) != Answer::Yes)
         return;
@@ -153,6 +160,16 @@ void frmProfiles::cmdDel_Click()
         return; // the list could not be read again: the program has ended
     tellAboutFolder(platform, *removal);
     platform.message(u"Borttagningen slutförd!"_s, u"Borttagning klar"_s, Icon::Exclamation);
+}
+
+bool frmProfiles::isInSession(const QString& name) const
+{
+    const auto& session = m_forms.session();
+    if (!session)
+        return false;
+    const auto list = store::ProfileList(m_forms.folder()).read();
+    const std::optional<QString> id = list ? store::lastIdOf(*list, name) : std::nullopt;
+    return name == session->profile.name || id == session->profile.id;
 }
 
 void frmProfiles::cmdExit_Click()

@@ -33,6 +33,9 @@ public:
     QPushButton* cmdExit = nullptr;
 
 private:
+    // Whether the profile's files are the live session's.
+    bool isInSession(const QString& name) const;
+
     startup::Forms& m_forms;
 };
 

@@ -1,11 +1,15 @@
 #include "Activation.h"
 
+#include "SessionSave.h"
 #include "startup/Forms.h"
 #include "startup/StatusTexts.h"
 #include "startup/frmMain.h"
 #include "store/ErrorText.h"
 #include "store/ProfileList.h"
+#include "store/SessionRecord.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QTimer>
 
@@ -32,6 +36,36 @@ StartOutcome refuse(startup::Forms& forms, const QString& text)
     return StartOutcome::Refused;
 }
 
+// A failure that ends the program on the strict paths and refuses the start
+// on the start button's.
+StartOutcome stop(startup::Forms& forms, OnFailure onFailure, const QString& name,
+                  const store::StoreError& error)
+{
+    if (onFailure == OnFailure::EndProgram)
+        return endWith(forms, error);
+    return refuse(forms, u"Profilen " + name + u" kan inte startas.\n\n" + store::errorText(error));
+}
+
+// The start goes on without the files that could not be loaded; the user
+// hears which, and that the profile keeps its own copies of them.
+void tellNotLoaded(startup::Forms& forms, const QString& name, const QString& profileFolder,
+                   const std::vector<store::FileFailure>& failures)
+{
+    QString text;
+    if (!QFileInfo(profileFolder).isDir()) {
+        text = u"Profilen " + name + u" saknar sin mapp:\n" +
+               QDir::toNativeSeparators(profileFolder) +
+               u"\n\nLexaro startas utan profilens filer. Ingenting från sessionen sparas i "
+               u"profilen när den är slut.";
+    } else {
+        text = u"Följande filer kunde inte läsas in från profilen " + name + u":\n\n" +
+               describeFailures(failures) +
+               u"\n\nLexaro startas ändå. Dessa filer sparas inte i profilen när sessionen är "
+               u"slut, så profilens egna exemplar av dem lämnas orörda.";
+    }
+    forms.platform().message(text, u"Alla filer kunde inte läsas in"_s, Icon::Exclamation);
+}
+
 } // namespace
 
 StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure onFailure)
@@ -50,26 +84,59 @@ StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure
         return refuse(forms, u"Profilen " + name +
                                  u" finns inte längre i profillistan och kan därför inte "
                                  u"startas.\n\nVälj en annan profil i listan.");
+    // The session is saved into the profile's folder: it must be its own.
+    if (const store::Status own = folder.checkOwnFolder(*id); !own)
+        return refuse(forms, u"Profilen " + name + u" kan inte startas.\n\n" +
+                                 store::errorText(own.error()));
+    if (const store::Status finished = finishPendingSave(forms); !finished)
+        return stop(forms, onFailure, name, finished.error());
+
     startup::ProgramState& state = forms.state();
     state.sProfileFolder = folder.profileFolder(*id);
+    store::SessionRecord record{store::SessionPhase::CopyingIn, {name, *id}, {}};
+    const store::SessionFile sessionFile(folder);
+    // Before the first live file is touched, the record says whose they are
+    // about to be.
+    if (const store::Status noted = sessionFile.write(record); !noted)
+        return stop(forms, onFailure, name, noted.error());
+    forms.session() = record;
 
     store::FileOps& ops = folder.ops();
     for (store::DataFile file : store::ProfileFileSet::start) {
+        // A link stays: the profile's copy is written through it below.
+        const QString live = folder.liveFile(file);
+        if (QFileInfo(live).isSymLink())
+            continue;
         // A live file that is gone already (a start cut short) is as wanted.
-        const store::Status deleted = ops.remove(folder.liveFile(file));
+        const store::Status deleted = ops.remove(live);
         if (!deleted && deleted.error().kind != store::ErrorKind::Missing &&
             onFailure == OnFailure::EndProgram)
             return endWith(forms, deleted.error());
     }
+    std::vector<store::FileFailure> failures;
     for (store::DataFile file : store::ProfileFileSet::start) {
+        const QString live = folder.liveFile(file);
         // The live files are copies the profile still holds: no need to wait
         // for them to reach the disk.
-        const store::Status copied =
-            store::replaceByCopy(ops, store::dataFilePath(state.sProfileFolder, file),
-                                 folder.liveFile(file), store::Durability::Cached);
-        if (!copied && onFailure == OnFailure::EndProgram)
+        store::Status copied = folder.checkPlace(live);
+        if (copied)
+            copied = store::replaceByCopy(ops, store::dataFilePath(state.sProfileFolder, file),
+                                          live, store::Durability::Cached);
+        if (copied)
+            record.files.push_back(file);
+        else if (onFailure == OnFailure::EndProgram)
             return endWith(forms, copied.error());
+        else
+            failures.push_back({file, copied.error()});
     }
+    record.phase = store::SessionPhase::Live;
+    if (const store::Status noted = sessionFile.write(record); !noted) {
+        forms.session().reset();
+        return stop(forms, onFailure, name, noted.error());
+    }
+    forms.session() = record;
+    if (!failures.empty())
+        tellNotLoaded(forms, name, state.sProfileFolder, failures);
     return StartOutcome::Started;
 }
 

@@ -1,5 +1,6 @@
 #include "SessionWatch.h"
 
+#include "SessionSave.h"
 #include "frmMonitor.h"
 #include "startup/Forms.h"
 #include "startup/frmMain.h"
@@ -19,38 +20,6 @@ namespace {
 
 using platform::Icon;
 
-QString reason(const store::StoreError& error)
-{
-    if (error.kind == store::ErrorKind::Missing)
-        return u"filen saknas"_s;
-    return error.detail.isEmpty() ? u"okänt fel"_s : error.detail;
-}
-
-// Each file is replaced whole or not at all, so a file that cannot be saved
-// leaves the profile's previous copy; the others are saved all the same.
-QStringList saveIntoProfile(startup::Forms& forms, const QString& profileFolder)
-{
-    const store::ProgramFolder& folder = forms.folder();
-    QStringList notSaved;
-    for (store::DataFile file : store::ProfileFileSet::writeBack) {
-        const store::Status saved = store::replaceByCopy(folder.ops(), folder.liveFile(file),
-                                                         store::dataFilePath(profileFolder, file));
-        if (!saved)
-            notSaved << u"    " + store::fileName(file) + u" (" + reason(saved.error()) + u')';
-    }
-    return notSaved;
-}
-
-void tellNotSaved(startup::Forms& forms, const QStringList& notSaved)
-{
-    forms.platform().message(
-        u"Alla ändringar kunde inte sparas i profilen. Följande filer sparades inte:\n\n" +
-            notSaved.join(u'\n') +
-            u"\n\nProfilen har kvar sin tidigare version av dessa filer. Ändringarna från "
-            u"sessionen finns kvar i Lexaros programmapp tills nästa profil startas.",
-        u"Fel vid sparande av profil"_s, Icon::Exclamation);
-}
-
 void tellNoProfile(startup::Forms& forms)
 {
     forms.platform().message(
@@ -64,15 +33,17 @@ void tellNoProfile(startup::Forms& forms)
 
 void WriteBackProfile(startup::Forms& forms, frmMonitor& monitor)
 {
-    startup::ProgramState& state = forms.state();
-    if (monitor.chkSparaEj->checkState() != Qt::Checked) {
-        if (state.sProfileFolder.isEmpty()) {
+    std::optional<store::SessionRecord>& session = forms.session();
+    if (!session) {
+        if (monitor.chkSparaEj->checkState() != Qt::Checked)
             tellNoProfile(forms);
-        } else if (const QStringList notSaved = saveIntoProfile(forms, state.sProfileFolder);
-                   !notSaved.isEmpty()) {
-            tellNotSaved(forms, notSaved);
-        }
+    } else if (monitor.chkSparaEj->checkState() == Qt::Checked) {
+        dropSession(forms, *session);
+    } else {
+        saveSession(forms, *session);
     }
+    session.reset();
+    startup::ProgramState& state = forms.state();
     if (state.fShutdown == startup::kTrue) {
         forms.platform().endProgram();
         return;

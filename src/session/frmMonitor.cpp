@@ -57,7 +57,10 @@ void frmMonitor::Form_Load()
         placeInCorner();
         m_forms.platform().stayOnTop(this, true);
     }
-    lblProfilnamn->setText(u"Profilnamn: " + m_forms.main().cmbProfiler->currentText());
+    // The profile whose files the host has; the list may show another by now.
+    const auto& session = m_forms.session();
+    lblProfilnamn->setText(u"Profilnamn: " + (session ? session->profile.name
+                                                      : m_forms.main().cmbProfiler->currentText()));
 }
 
 void frmMonitor::placeInCorner()

@@ -3,10 +3,12 @@
 #include "ProgramState.h"
 #include "platform/Platform.h"
 #include "store/ProgramFolder.h"
+#include "store/SessionRecord.h"
 
 #include <QPointer>
 
 #include <memory>
+#include <optional>
 
 namespace tuvano::session {
 class frmMonitor;
@@ -37,6 +39,9 @@ public:
     platform::Platform& platform() const { return m_platform; }
     ProgramState& state() { return m_state; }
     const store::ProgramFolder& folder() const { return m_folder; }
+    // The profile session under way, from its start until its write-back
+    // has ended; also one that a crash cut short while the host still runs.
+    std::optional<store::SessionRecord>& session() { return m_session; }
 
     // Whether the profile folders may hold temporary files of writes cut
     // short; if not, start-up does not look through them all.
@@ -85,6 +90,7 @@ private:
     platform::Platform& m_platform;
     store::ProgramFolder m_folder;
     ProgramState m_state;
+    std::optional<store::SessionRecord> m_session;
     bool m_leftoversPossible = true;
     std::unique_ptr<frmMain> m_main;
     QPointer<session::frmMonitor> m_monitor;

@@ -5,6 +5,7 @@
 #include "StatusTexts.h"
 #include "session/Activation.h"
 #include "session/Countdown.h"
+#include "session/Recovery.h"
 #include "session/SessionWatch.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/ClickFrame.h"
@@ -225,6 +226,8 @@ bool frmMain::Form_Load()
     cmbProfiler->setEntries(store::namesOf(*profiles));
     selectDefaultProfile();
     lblSnabbstart->setText(texts::quickStart(m_state.fQuickStart == kTrue));
+    // A session cut short is settled before anything can start a profile.
+    session::recoverSession(m_forms, *profiles);
     StartCountdown();
     m_state.sLastChoice = cmbProfiler->currentText();
     return true;

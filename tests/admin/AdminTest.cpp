@@ -1,6 +1,8 @@
 #include "admin/frmAdd.h"
 #include "admin/frmProfiles.h"
 #include "session/SessionFixture.h"
+#include "settings/frmSettings.h"
+#include "widgets/ChoiceList.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -323,6 +325,48 @@ TEST_F(NewProfile, ABlankNameGivesTheBlankNameMessage)
     EXPECT_EQ(platform.boxes.at(0).text,
               qs("Det är inte tillåtet att ha ett blankt profilnamn.\n\nProfilnamnet kommer därför "
                  "att sättas till profilidentifikationen för den nya profilen!"));
+}
+
+// A name the list cannot hold is refused, and leaves nothing behind: every
+// writing operation after it writes whole, correct files.
+TEST_F(NewProfile, ARefusedNameSpoilsNoLaterWrite)
+{
+    startWith(settings("#FALSE#", 0, "Anna"));
+    admin::frmAdd& d = openAdd();
+    platform.inputs = {qs("Łukasz"), qs("Åsa")};
+    d.lblNamn_Click();
+    EXPECT_EQ(d.lblNamn->text(), d.ID);
+    d.lblNamn_Click();
+    EXPECT_EQ(d.lblNamn->text(), qs("Åsa"));
+    d.cmdDo_Click();
+    EXPECT_EQ(dir.read(u"profiles.map"_s), kThree + "\"\xc5sa\",\"5999999\"\r\n");
+
+    select(u"Bo"_s);
+    platform.answers = {Answer::Yes};
+    window().cmdDel_Click();
+    EXPECT_EQ(
+        dir.read(u"profiles.map"_s),
+        "\"Standardprofil\",\"1000000\"\r\n\"Anna\",\"2000000\"\r\n\"\xc5sa\",\"5999999\"\r\n");
+
+    forms->showSettingsAfresh();
+    settings::frmSettings& s = *forms->settingsWindow();
+    s.cmbProfiles->setListIndex(s.cmbProfiles->findText(qs("Åsa")));
+    s.cmdDo_Click();
+    EXPECT_EQ(dir.read(u"tuvano.ini"_s), "#FALSE#\r\n0\r\n\"\xc5sa\"\r\n#TRUE#\r\n#TRUE#\r\n");
+}
+
+TEST_F(Administration, TheProfileOfTheLiveSessionCannotBeDeleted)
+{
+    startWith(settings("#FALSE#", 0, "Anna", "#FALSE#"));
+    installHost();
+    main().cmdGo_Click();
+    open();
+    select(u"Anna"_s);
+    const auto before = dir.snapshot();
+    window().cmdDel_Click();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_TRUE(platform.boxes[0].text.contains(qs("används i den pågående Lexaro-sessionen")));
+    EXPECT_EQ(dir.snapshot(), before);
 }
 
 TEST_F(NewProfile, ANameOfSpacesIsKept)

@@ -5,6 +5,7 @@
 #include "support/WindowFixture.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -95,6 +96,39 @@ TEST_F(EndToEnd, TheSessionsChangesLandInTheProfileAndTheWindowReturns)
     EXPECT_TRUE(forms->main().isVisible());
     expectTheHostsChangeInAnnasProfile();
     EXPECT_FALSE(platform->ended);
+}
+
+// The program is killed while the host runs; the host goes on and ends
+// normally. The next start asks about the session cut short, and told Ja
+// saves exactly the host's changes into the profile.
+TEST_F(EndToEnd, ASessionWhoseProgramWasKilledIsSavedAtTheNextStart)
+{
+    dir.write(u"tuvano.ini"_s, "#FALSE#\r\n1\r\n\"Anna\"\r\n#FALSE#\r\n#TRUE#\r\n");
+    dir.write(u"profiles.map"_s, "\"Standardprofil\",\"1000000\"\r\n\"Anna\",\"2000000\"\r\n");
+    for (DataFile f : store::ProfileFileSet::listing)
+        dir.write(u"profiles/2000000/"_s + store::fileName(f),
+                  "anna " + store::fileName(f).toLatin1() + "\r\n");
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TUVANO_PROGRAM), dir.file(u"tuvano"_s)));
+
+    // The countdown of one second starts Anna by itself.
+    QProcess program;
+    program.setStandardOutputFile(QProcess::nullDevice());
+    program.setStandardErrorFile(QProcess::nullDevice());
+    program.start(dir.file(u"tuvano"_s), {});
+    ASSERT_TRUE(program.waitForStarted(10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(store::HostRunMarker()); }, 20000));
+    EXPECT_TRUE(dir.read(u"tuvano.session"_s).contains("\"live\""));
+    program.kill();
+    ASSERT_TRUE(program.waitForFinished(10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(store::HostRunMarker()); }, 20000));
+
+    platform->answers = {platform::Answer::Yes};
+    forms = std::make_unique<startup::Forms>(*platform);
+    ASSERT_TRUE(forms->loadMain());
+    EXPECT_TRUE(platform->answers.empty());
+    ASSERT_EQ(platform->titles(), QStringList{u"Avbruten session"_s});
+    expectTheHostsChangeInAnnasProfile();
+    EXPECT_FALSE(dir.exists(u"tuvano.session"_s));
 }
 
 TEST_F(EndToEnd, WithShutdownTheProgramEndsAfterTheWriteBack)

@@ -2,8 +2,11 @@
 #include "support/FaultyFileOps.h"
 
 #include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
 
 #include <cstdio>
+#include <string_view>
 
 using namespace tuvano;
 using namespace Qt::StringLiterals;
@@ -28,6 +31,30 @@ protected:
     QByteArray saved(DataFile f, const QByteArray& change = "changed by the host")
     {
         return profileContent(u"2000000"_s, f) + change;
+    }
+
+    // The program starts again on the folder, with the real file operations.
+    void restart()
+    {
+        forms = nullptr;
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        platform.ops = &store::FileOps::real();
+        platform.ended = false;
+        platform.boxes.clear();
+        platform.hostRunning = false;
+        ASSERT_TRUE(start());
+    }
+
+    // The program's temporary and staged files anywhere in the folder.
+    QStringList leftovers() const
+    {
+        QStringList found;
+        for (const QString& name : dir.entries()) {
+            const QString file = QFileInfo(name).fileName();
+            if (store::isTempName(file) || store::isStageName(file))
+                found << name;
+        }
+        return found;
     }
 };
 
@@ -65,72 +92,128 @@ TEST_F(WriteBack, WithoutShutdownTheStartWindowReturnsReadyForTheNext)
 TEST_F(WriteBack, TickedDontSaveLeavesTheProfileAsItWas)
 {
     session::frmMonitor& monitor = annaRuns("#TRUE#");
-    const auto before = dir.snapshot();
+    auto before = dir.snapshot();
+    before.remove(u"tuvano.session"_s);
     monitor.chkSparaEj->setChecked(true);
     hostEnds();
     auto after = dir.snapshot();
     for (DataFile f : ProfileFileSet::listing) {
         EXPECT_EQ(inProfile(u"2000000"_s, f), profileContent(u"2000000"_s, f));
-        after.remove(store::fileName(f).toString()); // the host's own files did change
-    }
-    for (DataFile f : ProfileFileSet::listing)
+        // the host's own files did change
         after.insert(store::fileName(f).toString(), before.value(store::fileName(f).toString()));
+    }
     EXPECT_EQ(after, before);
     EXPECT_TRUE(platform.ended);
 }
 
-TEST_F(WriteBack, AFileMissingFromTheHostFolderKeepsTheProfilesCopyAndIsTold)
-{
-    annaRuns("#FALSE#");
-    for (DataFile f : ProfileFileSet::listing)
-        dir.write(store::fileName(f).toString(), live(f) + "x");
-    QFile::remove(dir.file(u"recent.vwi"_s));
-    platform.hostRunning = false;
-    forms->monitor()->tmrCheck_Timer();
+// A file that cannot be saved (here a write-protected profile file) keeps
+// the whole old set in the profile: the user may try again, and only "Nej"
+// gives the session up.
+class FailedSave : public WriteBack, public ::testing::WithParamInterface<bool> {};
 
-    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Recent),
-              profileContent(u"2000000"_s, DataFile::Recent));
-    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Lx98), saved(DataFile::Lx98, "x"));
-    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro), saved(DataFile::Ro, "x"));
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_TRUE(platform.boxes[0].text.contains(u"recent.vwi"_s));
-    EXPECT_FALSE(platform.boxes[0].text.contains(u"lx98.vwi"_s));
-    EXPECT_TRUE(main().isVisible());
+TEST_P(FailedSave, KeepsTheWholeOldSetUntilTheUserTriesAgain)
+{
+    const bool tryAgain = GetParam();
+    annaRuns("#FALSE#");
+    const QString recent = dir.file(u"profiles/2000000/recent.vwi"_s);
+    QFile::setPermissions(recent, QFile::ReadOwner);
+    platform.answers = {tryAgain ? platform::Answer::Yes : platform::Answer::No};
+    platform.onMessage = [&](const test::Box& box) {
+        EXPECT_TRUE(box.text.contains(qs("recent.vwi (filen är skrivskyddad)")));
+        for (DataFile f : ProfileFileSet::listing)
+            EXPECT_EQ(inProfile(u"2000000"_s, f), profileContent(u"2000000"_s, f));
+        QFile::setPermissions(recent, QFile::ReadOwner | QFile::WriteOwner);
+        platform.onMessage = nullptr;
+    };
+    hostEnds();
+    for (DataFile f : ProfileFileSet::listing)
+        EXPECT_EQ(inProfile(u"2000000"_s, f),
+                  tryAgain ? saved(f) : profileContent(u"2000000"_s, f));
+    EXPECT_EQ(platform.boxes.size(), 1u);
+    EXPECT_FALSE(dir.exists(u"tuvano.session"_s));
+    EXPECT_EQ(live(DataFile::Recent),
+              profileContent(u"2000000"_s, DataFile::Recent) + "changed by the host");
     EXPECT_TRUE(main().cmdGo->isEnabled());
 }
 
-// Each of the write-back's file operations fails in turn (a full disk, a
-// locked file): every profile file is then its old or its new content, the
-// failure is told, and the session still ends as set.
-class WriteBackFailure : public WriteBack, public ::testing::WithParamInterface<int> {};
+INSTANTIATE_TEST_SUITE_P(Session, FailedSave, ::testing::Bool());
 
-TEST_P(WriteBackFailure, LeavesEveryFileOldOrNewAndTellsTheUser)
+// The order in which a start and a write-back reach the disk: each durable
+// write is flushed before the rename that depends on it, and the record of
+// the session before the step it announces.
+TEST_F(WriteBack, EachStepReachesTheDiskBeforeTheStepThatDependsOnIt)
 {
-    annaRuns("#TRUE#");
     test::FaultyFileOps ops;
     platform.ops = &ops;
-    forms = nullptr; // the folder's operations are taken at start
-    ASSERT_TRUE(start());
+    startWith(settings("#FALSE#", 0, "Anna", "#TRUE#"));
+    const auto relative = [&](QStringList calls) {
+        return calls.replaceInStrings(dir.path() + u'/', QString());
+    };
+    const QStringList record{
+        u"writeNew .tuvano.session.tuvano-new"_s, u"flush .tuvano.session.tuvano-new"_s,
+        u"rename .tuvano.session.tuvano-new -> tuvano.session"_s, u"flushFolder "_s + dir.path()};
+    ops.calls.clear();
     main().cmdGo_Click();
-    hostStarts();
-    ops.count = 0;
-    ops.failAt = GetParam();
-    hostEnds();
-    int old = 0;
-    for (DataFile f : ProfileFileSet::listing) {
-        const QByteArray now = inProfile(u"2000000"_s, f);
-        EXPECT_TRUE(now == profileContent(u"2000000"_s, f) || now == saved(f)) << now.constData();
-        old += now == profileContent(u"2000000"_s, f);
+    QStringList expected = QStringList{u"readAll profiles.map"_s} + record;
+    for (const char* f : {"lx98", "recent", "glblstat", "plug-in", "ro"})
+        expected << u"remove "_s + QString::fromLatin1(f) + u".vwi"_s;
+    for (const char* f : {"lx98", "recent", "glblstat", "plug-in", "ro"}) {
+        const QString name = QString::fromLatin1(f) + u".vwi"_s;
+        expected << u"copyNew ."_s + name + u".tuvano-new"_s
+                 << u"rename ."_s + name + u".tuvano-new -> "_s + name;
     }
-    // A folder that cannot be flushed after a rename keeps the new file.
-    const bool told = ops.injected && std::string_view(ops.injected->operation) != "flushFolder";
-    EXPECT_EQ(old, told ? 1 : 0);
-    EXPECT_EQ(platform.boxes.size(), old == 1 ? 1u : 0u);
-    EXPECT_TRUE(platform.ended);
-    EXPECT_EQ(dir.entries().filter(u".tuvano-new"_s), QStringList());
+    expected << record;
+    EXPECT_EQ(relative(ops.calls), expected);
+
+    hostStarts();
+    ops.calls.clear();
+    hostEnds();
+    expected.clear();
+    const QString profile = u"profiles/2000000/"_s;
+    for (const char* f : {"lx98", "recent", "glblstat", "plug-in", "ro"}) {
+        const QString stage = profile + u'.' + QString::fromLatin1(f) + u".vwi.tuvano-save"_s;
+        expected << u"copyNew "_s + stage << u"flush "_s + stage;
+    }
+    expected << record;
+    for (const char* f : {"lx98", "recent", "glblstat", "plug-in", "ro"}) {
+        const QString name = QString::fromLatin1(f) + u".vwi"_s;
+        expected << u"rename "_s + profile + u'.' + name + u".tuvano-save -> "_s + profile + name;
+    }
+    expected << u"flushFolder profiles/2000000"_s << u"remove tuvano.session"_s
+             << u"flushFolder "_s + dir.path();
+    EXPECT_EQ(relative(ops.calls), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Session, WriteBackFailure, ::testing::Range(1, 11));
+// Each of the write-back's file operations fails in turn (a full disk, a
+// locked file): the user is told and tries again, and after the next start
+// at the latest the profile holds the whole new set.
+class WriteBackFailure : public WriteBack, public ::testing::WithParamInterface<int> {};
+
+TEST_P(WriteBackFailure, IsToldAndEndsWithTheWholeNewSet)
+{
+    test::FaultyFileOps ops;
+    platform.ops = &ops;
+    annaRuns("#TRUE#");
+    ops.count = 0;
+    ops.failAt = GetParam();
+    platform.answers = {platform::Answer::Yes};
+    hostEnds();
+    ASSERT_TRUE(ops.injected);
+    // A folder that cannot be flushed, or a record of a finished save that
+    // cannot be deleted, changes nothing the user needs to hear of: the next
+    // start finds the save done.
+    const std::string_view op = ops.injected->operation;
+    const bool passedOver = op == "flushFolder" || op == "remove";
+    EXPECT_EQ(platform.boxes.size(), passedOver ? 0u : 1u) << ops.injected->operation;
+    EXPECT_TRUE(platform.ended);
+    restart();
+    for (DataFile f : ProfileFileSet::listing)
+        EXPECT_EQ(inProfile(u"2000000"_s, f), saved(f)) << ops.injected->operation;
+    EXPECT_FALSE(dir.exists(u"tuvano.session"_s));
+    EXPECT_EQ(leftovers(), QStringList());
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, WriteBackFailure, ::testing::Range(1, 23));
 
 TEST_F(WriteBack, WithNoProfileStartedNothingIsCopiedAndTheUserIsTold)
 {
@@ -147,11 +230,14 @@ TEST_F(WriteBack, WithNoProfileStartedNothingIsCopiedAndTheUserIsTold)
     EXPECT_TRUE(main().isVisible());
 }
 
-// A crash (power cut, kill) at any file operation of the write-back: every
-// profile file is whole, its old or its new content, and the next start
-// leaves no temporary file.
-TEST_F(WriteBack, ACrashAtAnyStepLeavesEveryProfileFileWhole)
+// A crash (power cut, kill) at any file operation of the write-back: the
+// next start asks, and the profile then holds its whole old set (Nej) or the
+// whole session (Ja); a save already recorded is finished without a question.
+class WriteBackCrash : public WriteBack, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(WriteBackCrash, LeavesTheWholeOldOrTheWholeNewSet)
 {
+    const bool save = GetParam();
     int points = 0;
     for (int crashAt = 1;; ++crashAt) {
         test::FaultyFileOps ops;
@@ -159,9 +245,7 @@ TEST_F(WriteBack, ACrashAtAnyStepLeavesEveryProfileFileWhole)
         forms = nullptr;
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         layOutHost();
-        startWith(settings("#FALSE#", 0, "Anna", "#FALSE#"));
-        main().cmdGo_Click();
-        hostStarts();
+        annaRuns("#FALSE#");
         for (DataFile f : ProfileFileSet::listing)
             dir.write(store::fileName(f).toString(), live(f) + "new");
         platform.hostRunning = false;
@@ -173,19 +257,27 @@ TEST_F(WriteBack, ACrashAtAnyStepLeavesEveryProfileFileWhole)
         } catch (const test::SimulatedCrash&) {
             crashed = true;
         }
-        for (DataFile f : ProfileFileSet::listing) {
-            const QByteArray now = inProfile(u"2000000"_s, f);
-            EXPECT_TRUE(now == profileContent(u"2000000"_s, f) || now == saved(f, "new"))
-                << crashAt << " " << now.constData();
-        }
-        store::ProgramFolder(dir.path()).removeLeftovers();
-        EXPECT_EQ(dir.entries().filter(u".tuvano-new"_s), QStringList()) << crashAt;
         if (!crashed)
             break;
         ++points;
+        // From the moment the save is recorded, it is the user's no longer.
+        const bool recorded =
+            !dir.exists(u"tuvano.session"_s) || dir.read(u"tuvano.session"_s).contains("saving");
+        platform.answers = {save ? platform::Answer::Yes : platform::Answer::No};
+        restart();
+        const bool asked = platform.answers.empty();
+        EXPECT_EQ(asked, !recorded) << crashAt;
+        for (DataFile f : ProfileFileSet::listing)
+            EXPECT_EQ(inProfile(u"2000000"_s, f),
+                      save || recorded ? saved(f, "new") : profileContent(u"2000000"_s, f))
+                << crashAt;
+        EXPECT_FALSE(dir.exists(u"tuvano.session"_s)) << crashAt;
+        EXPECT_EQ(leftovers(), QStringList()) << crashAt;
     }
     std::printf("write-back crash points tried: %d\n", points);
-    EXPECT_GE(points, 10);
+    EXPECT_GE(points, 17);
 }
+
+INSTANTIATE_TEST_SUITE_P(Session, WriteBackCrash, ::testing::Bool());
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "store/FileOps.h"
 
 #include <QFile>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -41,6 +42,9 @@ public:
     // what was to be written, as after a power cut.
     bool tornCrash = false;
     std::optional<Injection> injected;
+    // Every operation asked for, as "operation path" (a rename names its
+    // target as "from -> to"), in order.
+    QStringList calls;
     // Runs as the fault is injected, before the failure is returned or the
     // crash thrown.
     std::function<void(const Injection&)> onFault;
@@ -71,6 +75,7 @@ public:
     }
     store::Status rename(const QString& from, const QString& to) override
     {
+        calls << QStringLiteral("rename ") + from + QStringLiteral(" -> ") + to;
         return step("rename", store::ErrorKind::WriteFailed, to,
                     [&] { return store::FileOps::real().rename(from, to); });
     }
@@ -148,6 +153,8 @@ private:
         const char* operation, store::ErrorKind kind, const QString& path, Op op, Torn torn = [] {})
         -> decltype(op())
     {
+        if (QLatin1StringView(operation) != QLatin1StringView("rename"))
+            calls << QString::fromLatin1(operation) + u' ' + path;
         ++count;
         if (count == crashAt) {
             record(operation, path);

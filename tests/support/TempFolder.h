@@ -16,9 +16,17 @@ namespace tuvano::test {
 class TempFolder {
 public:
     TempFolder() { EXPECT_TRUE(m_dir.isValid()); }
+    // The folder sub inside a fresh temporary one, with room beside it.
+    explicit TempFolder(const QString& sub) : m_sub(sub)
+    {
+        EXPECT_TRUE(m_dir.isValid());
+        QDir(m_dir.path()).mkpath(sub);
+    }
 
-    QString path() const { return m_dir.path(); }
-    QString file(const QString& name) const { return m_dir.filePath(name); }
+    QString path() const { return m_sub.isEmpty() ? m_dir.path() : m_dir.filePath(m_sub); }
+    // The temporary folder that holds path (path itself without a sub).
+    QString root() const { return m_dir.path(); }
+    QString file(const QString& name) const { return path() + u'/' + name; }
 
     void write(const QString& name, const QByteArray& bytes) const
     {
@@ -74,6 +82,7 @@ private:
     }
 
     QTemporaryDir m_dir;
+    QString m_sub;
 };
 
 inline QString qs(const char* utf8) { return QString::fromUtf8(utf8); }

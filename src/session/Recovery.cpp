@@ -1,0 +1,112 @@
+#include "Recovery.h"
+
+#include "SessionSave.h"
+#include "startup/Forms.h"
+#include "store/ErrorText.h"
+#include "store/SessionRecord.h"
+
+#include <QDir>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+namespace tuvano::session {
+
+namespace {
+
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
+
+const QString kTitle = u"Avbruten session"_s;
+
+// Why the record's profile cannot take the session, if it cannot.
+QString mismatch(const store::ProfileRecords& list, const store::ProfileRecord& profile)
+{
+    const auto sameId =
+        std::find_if(list.rbegin(), list.rend(),
+                     [&](const store::ProfileRecord& r) { return r.id == profile.id; });
+    if (sameId == list.rend())
+        return u"Profilen " + profile.name + u" finns inte längre i profillistan."_s;
+    if (sameId->name != profile.name)
+        return u"Profilen " + profile.name + u" heter nu " + sameId->name +
+               u" i profillistan, eller dess mapp har tagits över av en annan profil."_s;
+    return {};
+}
+
+void saveOrDrop(startup::Forms& forms, const store::SessionRecord& record)
+{
+    const QString question =
+        u"Lexaro Tuvano! avslutades medan profilen " + record.profile.name +
+        u" användes i Lexaro, innan ändringarna hade sparats i profilen. De finns kvar i "
+        u"Lexaros programmapp.\n\nVill Du spara dem i profilen " +
+        record.profile.name +
+        u" nu?\n\nSvarar Du Nej behåller profilen sina filer från före sessionen.";
+    if (forms.platform().message(question, kTitle, Icon::Question, Buttons::YesNo) == Answer::Yes)
+        saveSession(forms, record);
+    else
+        dropSession(forms, record);
+}
+
+} // namespace
+
+void recoverSession(startup::Forms& forms, const store::ProfileRecords& list)
+{
+    const store::SessionFile file(forms.folder());
+    if (!file.exists())
+        return;
+    platform::Platform& platform = forms.platform();
+    const auto record = file.read();
+    if (!record) {
+        // A damaged record is put aside; one that could not be read this time
+        // stays for the next start to try again.
+        const bool damaged = record.error().kind == store::ErrorKind::Damaged;
+        const bool kept = damaged && file.keepAside().ok();
+        platform.message(u"Anteckningen om den senaste Lexaro-sessionen kunde inte läsas.\n\n" +
+                             store::errorText(record.error()) +
+                             (kept ? u"\n\nDen har sparats som "_s +
+                                         QDir::toNativeSeparators(file.path()) +
+                                         u".bak. Ingenting annat har ändrats."_s
+                                   : u"\n\nIngenting har ändrats."_s),
+                         u"Anteckningen om sessionen kunde inte läsas"_s, Icon::Exclamation);
+        return;
+    }
+    if (const QString why = mismatch(list, record->profile); !why.isEmpty()) {
+        platform.message(u"Lexaro Tuvano! avslutades medan profilen " + record->profile.name +
+                             u" användes i Lexaro. " + why +
+                             u"\n\nIngenting har därför sparats i någon profil, och Lexaros filer "
+                             u"i programmappen har lämnats orörda.",
+                         kTitle, Icon::Exclamation);
+        store::discardStaged(forms.folder(), record->profile.id);
+        (void)file.remove();
+        return;
+    }
+    switch (record->phase) {
+    case store::SessionPhase::CopyingIn:
+        // Nothing of the profile was touched yet.
+        (void)file.remove();
+        return;
+    case store::SessionPhase::Saving:
+        // The user let the session end; only the renames are left to do.
+        if (const store::Status finished = finishSave(forms, *record); !finished)
+            platform.message(u"Profilen " + record->profile.name +
+                                 u" kunde inte sparas färdigt:\n\n" +
+                                 store::errorText(finished.error()) +
+                                 u"\n\nSparandet slutförs nästa gång en profil startas eller "
+                                 u"Lexaro Tuvano! startar.",
+                             u"Fel vid sparande av profil"_s, Icon::Exclamation);
+        return;
+    case store::SessionPhase::Live:
+        if (platform.canOpen(platform.markerPath())) {
+            // The host still runs: its end is watched and saved as usual.
+            forms.session() = *record;
+            forms.state().sProfileFolder = forms.folder().profileFolder(record->profile.id);
+            return;
+        }
+        saveOrDrop(forms, *record);
+        return;
+    }
+}
+
+} // namespace tuvano::session

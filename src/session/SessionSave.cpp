@@ -1,0 +1,158 @@
+#include "SessionSave.h"
+
+#include "startup/Forms.h"
+#include "store/ErrorText.h"
+
+#include <QStringList>
+
+using namespace Qt::StringLiterals;
+
+namespace tuvano::session {
+
+namespace {
+
+using platform::Answer;
+using platform::Buttons;
+using platform::Icon;
+
+QString reason(const store::StoreError& error)
+{
+    switch (error.kind) {
+    case store::ErrorKind::Missing:
+        return u"filen saknas"_s;
+    case store::ErrorKind::ReadOnly:
+        return u"filen är skrivskyddad"_s;
+    case store::ErrorKind::ForeignLink:
+        return u"filen är en länk till en annan profils mapp"_s;
+    default:
+        return error.detail.isEmpty() ? u"okänt fel"_s : error.detail;
+    }
+}
+
+const QString kLeftInProgramFolder =
+    u"Lexaros exemplar från sessionen finns kvar i programmappen tills nästa profil startas."_s;
+
+bool askToTryAgain(startup::Forms& forms, const QString& name, const QString& why)
+{
+    const QString text =
+        u"Ändringarna från sessionen kunde inte sparas i profilen " + name + u":\n\n" + why +
+        u"\n\nProfilen har kvar alla sina filer från före sessionen. Vill Du försöka spara "
+        u"igen?\n\nSvarar Du Nej sparas ingenting i profilen. " +
+        kLeftInProgramFolder;
+    return forms.platform().message(text, u"Fel vid sparande av profil"_s, Icon::Exclamation,
+                                    Buttons::YesNo) == Answer::Yes;
+}
+
+void tellNotLoaded(startup::Forms& forms, const store::SessionRecord& record)
+{
+    QStringList names;
+    for (store::DataFile file : store::ProfileFileSet::listing) {
+        if (!record.concerns(file))
+            names << u"    " + store::fileName(file);
+    }
+    if (names.isEmpty())
+        return;
+    QString text;
+    if (record.files.empty())
+        text = u"Inga filer lästes in från profilen " + record.profile.name +
+               u" när sessionen startade, så ingenting har sparats i profilen. " +
+               kLeftInProgramFolder;
+    else
+        text = u"Följande filer lästes inte in från profilen " + record.profile.name +
+               u" när sessionen startade och har därför inte sparats i den:\n\n" +
+               names.join(u'\n') + u"\n\nProfilen har kvar sina egna exemplar av dem. " +
+               kLeftInProgramFolder;
+    forms.platform().message(text, u"Filer som inte sparades"_s, Icon::Information);
+}
+
+} // namespace
+
+QString describeFailures(const std::vector<store::FileFailure>& failures)
+{
+    QStringList lines;
+    for (const store::FileFailure& f : failures)
+        lines << u"    " + store::fileName(f.file) + u" (" + reason(f.error) + u')';
+    return lines.join(u'\n');
+}
+
+void saveSession(startup::Forms& forms, store::SessionRecord record)
+{
+    const store::ProgramFolder& folder = forms.folder();
+    const store::SessionFile sessionFile(folder);
+    std::vector<store::DataFile> files;
+    for (store::DataFile file : store::ProfileFileSet::writeBack) {
+        if (record.concerns(file))
+            files.push_back(file);
+    }
+    if (files.empty()) {
+        (void)sessionFile.remove();
+        tellNotLoaded(forms, record);
+        return;
+    }
+    for (;;) {
+        QString why;
+        const std::vector<store::FileFailure> failures =
+            store::stageIntoProfile(folder, record.profile.id, files);
+        if (!failures.empty()) {
+            why = describeFailures(failures);
+        } else {
+            // Once this record is on the disk, a restart finishes the renames.
+            store::SessionRecord saving = record;
+            saving.phase = store::SessionPhase::Saving;
+            saving.files = files;
+            if (const store::Status noted = sessionFile.write(saving); !noted) {
+                store::discardStaged(folder, record.profile.id);
+                why = store::errorText(noted.error());
+            } else if (const store::Status put =
+                           store::commitStaged(folder, record.profile.id, files);
+                       !put) {
+                forms.platform().message(
+                    u"Profilen " + record.profile.name + u" kunde inte sparas färdigt:\n\n" +
+                        store::errorText(put.error()) +
+                        u"\n\nSparandet slutförs nästa gång en profil startas eller Lexaro "
+                        u"Tuvano! startar.",
+                    u"Fel vid sparande av profil"_s, Icon::Exclamation);
+                return;
+            } else {
+                (void)sessionFile.remove();
+                tellNotLoaded(forms, record);
+                return;
+            }
+        }
+        if (!askToTryAgain(forms, record.profile.name, why)) {
+            dropSession(forms, record);
+            return;
+        }
+    }
+}
+
+void dropSession(startup::Forms& forms, const store::SessionRecord& record)
+{
+    store::discardStaged(forms.folder(), record.profile.id);
+    (void)store::SessionFile(forms.folder()).remove();
+}
+
+store::Status finishSave(startup::Forms& forms, const store::SessionRecord& record)
+{
+    if (store::Status put = store::commitStaged(forms.folder(), record.profile.id, record.files);
+        !put)
+        return put;
+    return store::SessionFile(forms.folder()).remove();
+}
+
+store::Status finishPendingSave(startup::Forms& forms)
+{
+    const store::SessionFile sessionFile(forms.folder());
+    if (!sessionFile.exists())
+        return {};
+    const auto record = sessionFile.read();
+    // A record that cannot be read now may hold a save to finish: nothing
+    // may replace it. A damaged one holds nothing that could be finished.
+    if (!record)
+        return record.error().kind == store::ErrorKind::Damaged ? store::Status() : record.error();
+    if (record->phase != store::SessionPhase::Saving)
+        return {};
+    return finishSave(forms, *record);
+}
+
+} // namespace tuvano::session

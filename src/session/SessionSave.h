@@ -1,0 +1,38 @@
+#pragma once
+
+#include "store/ProfileSave.h"
+#include "store/SessionRecord.h"
+
+#include <QString>
+
+#include <vector>
+
+namespace tuvano::startup {
+class Forms;
+}
+
+// Saving a session into its profile as one transaction, and what the user
+// hears of it.
+namespace tuvano::session {
+
+// The files and why each failed, a line each, for a message.
+QString describeFailures(const std::vector<store::FileFailure>& failures);
+
+// Saves the live files that the session loaded into its profile, all of
+// them or none. When they cannot be saved the user may try again; only a
+// "Nej" gives the session up. Files that were not loaded are never saved,
+// and the user hears which. The record of the session is gone afterwards.
+void saveSession(startup::Forms& forms, store::SessionRecord record);
+
+// Gives the session up: nothing of it goes into the profile.
+void dropSession(startup::Forms& forms, const store::SessionRecord& record);
+
+// Puts a save that was staged and recorded in place in full, and ends its
+// record.
+store::Status finishSave(startup::Forms& forms, const store::SessionRecord& record);
+
+// Finishes a save left pending by an earlier failure, if the record on the
+// disk tells of one. Fails when it cannot be finished or the record read.
+store::Status finishPendingSave(startup::Forms& forms);
+
+} // namespace tuvano::session

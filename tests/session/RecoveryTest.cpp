@@ -1,0 +1,144 @@
+// A session cut short (the program killed while the host ran, or during the
+// write-back) is settled at the next start, as its record says.
+
+#include "SessionFixture.h"
+
+#include <QFile>
+
+#include <functional>
+#include <optional>
+
+using namespace tuvano;
+using namespace Qt::StringLiterals;
+using platform::Answer;
+using store::DataFile;
+using store::ProfileFileSet;
+using test::qs;
+
+namespace {
+
+QByteArray
+record(const char* phase, const char* name, const char* id,
+       const char* files = "\"lx98.vwi\",\"recent.vwi\",\"glblstat.vwi\",\"plug-in.vwi\","
+                           "\"ro.vwi\"")
+{
+    return QByteArray("\"phase\",\"") + phase + "\"\r\n\"profile\",\"" + name + "\",\"" + id +
+           "\"\r\n\"files\"," + files + "\r\n";
+}
+
+enum class Profile { Old, Session };
+
+struct RecoveryCase {
+    const char* label;
+    QByteArray record;
+    std::optional<Answer> answer; // the question's, when one is asked
+    Profile anna;                 // what Anna's folder holds afterwards
+    const char* told = "";        // a message that must be shown (besides a question)
+    bool hostRunning = false;
+    // Anything else to lay out: a save half done, say.
+    std::function<void(const test::TempFolder&)> layOut = {};
+};
+
+class Recovery : public test::SessionFixture, public ::testing::WithParamInterface<RecoveryCase> {
+protected:
+    QByteArray session(DataFile f) { return profileContent(u"2000000"_s, f) + "!"; }
+
+    void SetUp() override
+    {
+        const RecoveryCase& c = GetParam();
+        layOutStore(settings("#FALSE#", 3, "Bo", "#FALSE#"), kProfiles);
+        for (DataFile f : ProfileFileSet::listing)
+            dir.write(store::fileName(f).toString(), session(f));
+        dir.write(u"tuvano.session"_s, c.record);
+        if (c.layOut)
+            c.layOut(dir);
+        platform.hostRunning = c.hostRunning;
+        if (c.answer)
+            platform.answers = {*c.answer};
+    }
+};
+
+TEST_P(Recovery, SettlesTheSessionAsItsRecordSays)
+{
+    const RecoveryCase& c = GetParam();
+    const auto liveBefore = [&] {
+        QMap<QString, QByteArray> files;
+        for (DataFile f : ProfileFileSet::listing)
+            files.insert(store::fileName(f).toString(), live(f));
+        return files;
+    }();
+    platform.onMessage = [&](const test::Box&) {
+        // Until the question is answered, nothing else runs.
+        EXPECT_FALSE(forms->hasMain() && main().tmrDefault->isActive());
+    };
+    ASSERT_TRUE(start());
+    if (c.hostRunning) {
+        EXPECT_EQ(hostStarts().lblProfilnamn->text(), u"Profilnamn: Anna"_s);
+        platform.hostRunning = false;
+        forms->monitor()->tmrCheck_Timer();
+    }
+    EXPECT_TRUE(platform.answers.empty()) << "the question was not asked";
+    for (DataFile f : ProfileFileSet::listing) {
+        EXPECT_EQ(inProfile(u"2000000"_s, f),
+                  c.anna == Profile::Session ? session(f) : profileContent(u"2000000"_s, f))
+            << store::fileName(f).toString().toStdString();
+        EXPECT_EQ(inProfile(u"3000000"_s, f), profileContent(u"3000000"_s, f));
+        EXPECT_EQ(live(f), liveBefore.value(store::fileName(f).toString()));
+    }
+    EXPECT_FALSE(dir.exists(u"tuvano.session"_s));
+    QStringList staged = dir.entries().filter(u".tuvano-save"_s);
+    EXPECT_EQ(staged, QStringList());
+    if (*c.told) {
+        bool shown = false;
+        for (const test::Box& box : platform.boxes)
+            shown = shown || box.text.contains(qs(c.told));
+        EXPECT_TRUE(shown) << platform.titles().join(u", "_s).toStdString();
+    }
+    EXPECT_TRUE(main().tmrDefault->isActive() || c.hostRunning);
+}
+
+void stageHalf(const test::TempFolder& dir, const char* renamedAlready)
+{
+    for (DataFile f : ProfileFileSet::listing) {
+        const QString name = store::fileName(f).toString();
+        const QByteArray content = "profile 2000000 " + name.toLatin1() + "!";
+        if (name.toLatin1().startsWith(renamedAlready))
+            dir.write(u"profiles/2000000/"_s + name, content);
+        else
+            dir.write(u"profiles/2000000/."_s + name + u".tuvano-save"_s, content);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Session, Recovery,
+    ::testing::Values(
+        RecoveryCase{"liveSaved", record("live", "Anna", "2000000"), Answer::Yes, Profile::Session},
+        RecoveryCase{"liveGivenUp", record("live", "Anna", "2000000"), Answer::No, Profile::Old},
+        RecoveryCase{"liveWithTheHostStillRunning", record("live", "Anna", "2000000"), std::nullopt,
+                     Profile::Session, "", true},
+        RecoveryCase{"copyingIn", record("copying in", "Anna", "2000000", "\"lx98.vwi\""),
+                     std::nullopt, Profile::Old},
+        RecoveryCase{"savingHalfDone", record("saving", "Anna", "2000000"), std::nullopt,
+                     Profile::Session, "", false,
+                     [](const test::TempFolder& dir) {
+                         stageHalf(dir, "r");
+                     }},
+        RecoveryCase{"profileGone", record("live", "Cecilia", "4000000"), std::nullopt,
+                     Profile::Old, "finns inte längre i profillistan"},
+        RecoveryCase{"identifierNowAnothers", record("live", "Anna", "3000000"), std::nullopt,
+                     Profile::Old, "heter nu Bo"},
+        RecoveryCase{"unreadable", "\"phase\",\"halfway\"\r\n", std::nullopt, Profile::Old,
+                     "tuvano.session.bak"}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(RecoveryRecord, AnUnreadableRecordIsKeptAsideByteForByte)
+{
+    test::TempFolder dir;
+    dir.write(u"tuvano.session"_s, "\xff\xfe garbage");
+    const store::ProgramFolder folder(dir.path());
+    ASSERT_FALSE(store::SessionFile(folder).read().ok());
+    ASSERT_TRUE(store::SessionFile(folder).keepAside().ok());
+    EXPECT_EQ(dir.read(u"tuvano.session.bak"_s), "\xff\xfe garbage");
+}
+
+} // namespace
