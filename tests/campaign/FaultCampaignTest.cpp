@@ -15,6 +15,9 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
@@ -109,12 +112,20 @@ public:
 // One run of an operation: its own program folder, a platform whose file
 // operations can be made to fail, and the windows once started.
 struct OperationRun {
-    test::TempFolder dir;
+    // The program folder, with a folder of the user's beside it.
+    test::TempFolder dir{u"Lexaro"_s};
     FaultyFileOps ops;
     EndingPlatform platform{dir.path()};
     std::unique_ptr<startup::Forms> forms;
 
-    OperationRun() { platform.ops = &ops; }
+    OperationRun()
+    {
+        platform.ops = &ops;
+        QDir(dir.root()).mkpath(u"outside"_s);
+        QFile letter(dir.root() + u"/outside/letter.txt"_s);
+        if (letter.open(QIODevice::WriteOnly))
+            letter.write("the user's own file");
+    }
     ~OperationRun() { close(); }
     OperationRun(const OperationRun&) = delete;
     OperationRun& operator=(const OperationRun&) = delete;
@@ -171,6 +182,15 @@ struct OperationRun {
     }
 };
 
+// Nothing to tell: a rename whose folder cannot be flushed has happened all
+// the same, and a record of a finished save that stays is finished again.
+bool passedOverAlways(const FaultyFileOps::Injection& at)
+{
+    const QLatin1StringView op(at.operation);
+    return op == QLatin1StringView("flushFolder") ||
+           (op == QLatin1StringView("remove") && at.path.endsWith(u"/tuvano.session"));
+}
+
 // An operation to walk: how to bring a program folder (and the program) to
 // just before it, the operation itself, and what it may leave.
 struct Walk {
@@ -181,8 +201,11 @@ struct Walk {
     ProfileFiles after;
     QList<store::ProfileRecords> lists;
     QList<store::Settings> settings;
-    bool startsUp = false;      // a start-up, whose first steps clean up leftovers
-    bool silent = false;        // file failures are passed over by design
+    bool startsUp = false; // a start-up, whose first steps clean up leftovers
+    // A failure the operation passes over by design, so nothing is told.
+    std::function<bool(const FaultyFileOps::Injection&)> passedOver = passedOverAlways;
+    QStringList writes;         // the profiles whose folders it may change
+    QStringList savedOnYes;     // profiles whose session a next start's Ja must save
     bool wholeBefore = true;    // the store must be whole before the next start
     bool quietNextStart = true; // the next start shows no message
     QStringList routineTitles;  // boxes shown when nothing fails
@@ -241,12 +264,17 @@ std::vector<Walk> walks()
         return w;
     };
 
-    // The start button passes a failed file step over without a word, by
-    // design: the host then starts with what the folder holds.
+    // The start button passes a failed file step over, by design: the host
+    // then starts with what the folder holds. A live file that cannot be
+    // deleted is replaced all the same, so only a copy that fails is told.
     Walk button = session(
         "start: start button", kSession, [](OperationRun& r) { r.choose(u"Anna"_s); },
         [](OperationRun& r) { r.main().cmdGo_Click(); });
-    button.silent = true;
+    button.passedOver = [](const FaultyFileOps::Injection& at) {
+        return passedOverAlways(at) ||
+               (QLatin1StringView(at.operation) == QLatin1StringView("remove") &&
+                dataFileNames().contains(QFileInfo(at.path).fileName()));
+    };
     all.push_back(button);
 
     all.push_back(session("start: countdown",
@@ -276,10 +304,62 @@ std::vector<Walk> walks()
                 r.dir.write(name, hostContent(name));
             r.platform.hostRunning = false;
         },
-        [](OperationRun& r) { r.forms->monitor()->tmrCheck_Timer(); });
+        [](OperationRun& r) {
+            // A save that fails is tried again once.
+            r.platform.answers = {platform::Answer::Yes};
+            r.forms->monitor()->tmrCheck_Timer();
+        });
     for (const QString& name : dataFileNames())
         writeBack.after[u"2000000"_s][name] = hostContent(name);
+    writeBack.writes = {u"2000000"_s};
+    writeBack.savedOnYes = {u"2000000"_s};
     all.push_back(writeBack);
+
+    // The program was killed while the host ran, and the host has ended: the
+    // next start asks, and is told Ja.
+    const auto recovery = [&](const char* name, std::function<void(OperationRun&)> leftBehind) {
+        Walk w;
+        w.name = name;
+        w.setup = [leftBehind = std::move(leftBehind)](OperationRun& r) {
+            r.layOutStore(kSession);
+            for (const QString& file : dataFileNames())
+                r.dir.write(file, hostContent(file));
+            leftBehind(r);
+            r.platform.answers = {platform::Answer::Yes, platform::Answer::Yes};
+        };
+        w.action = [](OperationRun& r) {
+            (void)r.load();
+        };
+        w.before = three;
+        w.after = three;
+        for (const QString& file : dataFileNames())
+            w.after[u"2000000"_s][file] = hostContent(file);
+        w.lists = {kThree};
+        w.settings = {kSession};
+        w.startsUp = true;
+        w.writes = {u"2000000"_s};
+        w.savedOnYes = {u"2000000"_s};
+        w.quietNextStart = false;
+        w.routineTitles = {u"Avbruten session"_s};
+        return w;
+    };
+    const QByteArray annaLive = "\"phase\",\"live\"\r\n\"profile\",\"Anna\",\"2000000\"\r\n"
+                                "\"files\",\"lx98.vwi\",\"recent.vwi\",\"glblstat.vwi\","
+                                "\"plug-in.vwi\",\"ro.vwi\"\r\n";
+    all.push_back(recovery("recovery: a session cut short", [annaLive](OperationRun& r) {
+        r.dir.write(u"tuvano.session"_s, annaLive);
+    }));
+    // Killed in the middle of the renames: two files in place, three staged.
+    all.push_back(recovery("recovery: a save cut short", [annaLive](OperationRun& r) {
+        QByteArray saving = annaLive;
+        r.dir.write(u"tuvano.session"_s, saving.replace("\"live\"", "\"saving\""));
+        for (const QString& file : dataFileNames()) {
+            const bool renamed = file.startsWith(u'r');
+            r.dir.write(u"profiles/2000000/"_s + (renamed ? QString() : u"."_s) + file +
+                            (renamed ? QString() : u".tuvano-save"_s),
+                        hostContent(file));
+        }
+    }));
 
     // Based on Bo, under the identifier drawn from 0.5.
     Walk create = session(
@@ -296,6 +376,7 @@ std::vector<Walk> walks()
     four.push_back({u"5999999"_s, u"5999999"_s});
     create.lists = {kThree, four};
     create.routineTitles = {u"Profil klar!"_s};
+    create.writes = {u"5999999"_s};
     all.push_back(create);
 
     Walk remove = session(
@@ -310,6 +391,7 @@ std::vector<Walk> walks()
     remove.after.remove(u"3000000"_s);
     remove.lists = {kThree, store::ProfileRecords{kThree[0], kThree[1]}};
     remove.routineTitles = {u"Bekräfta borttagning"_s, u"Borttagning klar"_s};
+    remove.writes = {u"3000000"_s};
     all.push_back(remove);
 
     const store::Settings chosen{store::kTrue, 30, u"Bo"_s, store::kFalse, store::kTrue};
@@ -372,6 +454,7 @@ std::vector<Walk> walks()
     leftovers.lists = {kThree};
     leftovers.settings = {kSession};
     leftovers.startsUp = true;
+    leftovers.writes = {u"2000000"_s, u"3000000"_s};
     all.push_back(leftovers);
 
     return all;
@@ -423,6 +506,14 @@ Point runPoint(const Walk& walk, Mode mode, int n, Fault fault)
         return point;
     }
     const int leftovers = walk.startsUp ? countLeftovers(run.dir.path()) : 0;
+    const QMap<QString, QByteArray> outsideBefore =
+        test::campaign::snapshotTree(run.dir.root() + u"/outside"_s);
+    QMap<QString, QMap<QString, QByteArray>> untouchedBefore;
+    for (const QString& id : walk.before.keys()) {
+        if (!walk.writes.contains(id))
+            untouchedBefore.insert(
+                id, test::campaign::snapshotTree(run.dir.path() + u"/profiles/"_s + id));
+    }
     std::size_t boxesAtFault = 0;
     run.ops.count = 0;
     run.ops.onFault = [&](const FaultyFileOps::Injection&) {
@@ -457,9 +548,14 @@ Point runPoint(const Walk& walk, Mode mode, int n, Fault fault)
     // Failures inside the start-up's own leftover cleanup are passed over:
     // the leftovers are harmless and go at a later start.
     const bool inCleanup = walk.startsUp && n <= leftovers;
-    // A rename that cannot be flushed has still happened: nothing to tell.
-    const bool passedOver = point.injectedOp == u"flushFolder";
-    if (mode == Mode::Fail && point.reached && !walk.silent && !inCleanup && !passedOver)
+    check.wholeSet = test::campaign::allOldOrAllNew(walk.before, walk.after);
+    check.savedOnYes = walk.savedOnYes;
+    check.savedFiles = walk.after;
+    check.outside = run.dir.root() + u"/outside"_s;
+    check.outsideBefore = outsideBefore;
+    check.untouchedBefore = untouchedBefore;
+    const bool passedOver = point.reached && walk.passedOver(*run.ops.injected);
+    if (mode == Mode::Fail && point.reached && !inCleanup && !passedOver)
         check.telling =
             test::campaign::Telling{&run.platform.boxes, boxesAtFault, walk.routineTitles};
     point.tree = test::campaign::listTree(run.dir.path()); // before the next start changes it
@@ -595,6 +691,8 @@ TEST(FaultCampaign, TheCountdownStartsAProfileAfterAStartWasCutShort)
         ++points;
 
         test::FakePlatform again(run.dir.path());
+        // A start that came as far as its record of "live" is asked about.
+        again.answers = {platform::Answer::Yes};
         {
             startup::Forms forms(again);
             ASSERT_TRUE(forms.loadMain()) << n;

@@ -5,6 +5,9 @@
 //
 // Usage: soak_child <program folder> <seed>
 //
+// The host is soak_host, a process of its own, so that it goes on and ends
+// normally when the program is killed, as the real host does.
+//
 // Each step is announced on stdout ("op <step>" before, "done <step>" after)
 // without buffering, so that whoever kills this process can tell where the
 // kill landed.
@@ -25,6 +28,7 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QListWidget>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRandomGenerator>
@@ -58,7 +62,6 @@ public:
         : m_folder(std::move(folder)), m_random(random)
     {}
 
-    bool hostRunning = false;
     bool ended = false;
 
     QString programFolder() const override { return m_folder; }
@@ -74,8 +77,6 @@ public:
     bool launch(const QString&) override { return true; }
     bool canOpen(const QString& path) override
     {
-        if (path == markerPath())
-            return hostRunning;
         QFile file(path);
         return file.open(QIODevice::ReadOnly);
     }
@@ -180,23 +181,19 @@ private:
         say("done start");
 
         say("op host");
-        m_platform.hostRunning = true;
-        w.tmrRun_Timer();
         const auto list = store::ProfileList(m_forms.folder()).read();
         const auto id = list ? store::lastIdOf(*list, name) : std::nullopt;
-        const QString owner = id.value_or(u"0"_s);
-        const QString gen = generation();
-        // The host writes its files in place, as it does.
-        for (store::DataFile f : store::ProfileFileSet::listing) {
-            const QString file = store::fileName(f).toString();
-            QFile live(m_forms.folder().liveFile(f));
-            if (live.open(QIODevice::WriteOnly | QIODevice::Truncate))
-                live.write(test::soak::makeContent(owner, gen, file, m_random.generate()));
-        }
+        QFile marker(m_platform.markerPath());
+        if (marker.open(QIODevice::WriteOnly))
+            marker.close();
+        w.tmrRun_Timer();
+        // The host writes its files in place and ends.
+        QProcess::execute(QStringLiteral(SOAK_HOST),
+                          {m_forms.folder().path(), id.value_or(u"0"_s), generation(),
+                           QString::number(m_random.generate())});
         say("done host");
 
         say("op write-back");
-        m_platform.hostRunning = false;
         if (session::frmMonitor* monitor = m_forms.monitor())
             monitor->tmrCheck_Timer();
         say("done write-back");

@@ -35,11 +35,24 @@ inline QByteArray makeContent(const QString& id, const QString& generation, cons
 {
     QRandomGenerator random(seed);
     QByteArray body = id.toLatin1() + ':' + generation.toLatin1() + ':' + fileName.toLatin1() + ':';
-    const int padding = random.bounded(2048, 12288);
-    for (int i = 0; i < padding; ++i)
-        body += i % 64 == 63 ? '\n' : char('a' + random.bounded(26));
+    // Large enough that kills land in the middle of copies.
+    const int padding = random.bounded(32 * 1024, 512 * 1024);
+    // Random lines of 64, repeated: quick to make, however large.
+    QByteArray lines;
+    for (int i = 0; i < 4096; ++i)
+        lines += i % 64 == 63 ? '\n' : char('a' + random.bounded(26));
+    body.reserve(body.size() + padding + 32);
+    while (body.size() < padding)
+        body += lines;
     body += '\n';
     return body + '#' + hex16(checksum(body)) + '\n';
+}
+
+// The "<id>:<generation>" that every file of one whole set shares.
+inline QByteArray setOf(const QByteArray& bytes)
+{
+    const QList<QByteArray> fields = bytes.left(200).split(':');
+    return fields.size() < 2 ? QByteArray() : fields[0] + ':' + fields[1];
 }
 
 // Why bytes are not a whole file named fileName, or nothing when they are.

@@ -14,6 +14,7 @@
 #include <QList>
 #include <QMap>
 #include <QStringList>
+#include <QTemporaryDir>
 
 #include <functional>
 #include <memory>
@@ -51,6 +52,26 @@ inline Judge oldOrNew(ProfileFiles before, ProfileFiles after)
     };
 }
 
+// Says why the five files of one listed profile are not one whole set (each
+// file named with its bytes), or nothing when they are.
+using SetJudge = std::function<QString(const QString& id, const QMap<QString, QByteArray>& files)>;
+
+// A profile holds all its files from before the operation, or all from after.
+inline SetJudge allOldOrAllNew(ProfileFiles before, ProfileFiles after)
+{
+    return [before = std::move(before), after = std::move(after)](
+               const QString& id, const QMap<QString, QByteArray>& files) -> QString {
+        if (files == before.value(id) || files == after.value(id))
+            return {};
+        QStringList which;
+        for (auto f = files.begin(); f != files.end(); ++f)
+            which << f.key() + (f.value() == before.value(id).value(f.key())  ? u" old"_s
+                                : f.value() == after.value(id).value(f.key()) ? u" new"_s
+                                                                              : u" other"_s);
+        return u"a mixed set: " + which.join(u", ");
+    };
+}
+
 // Whether the user was told of an injected failure: some message box, other
 // than those the operation shows anyway, came at or after the failure.
 struct Telling {
@@ -72,7 +93,31 @@ struct Check {
     QList<store::ProfileRecords> lists;
     QList<store::Settings> settings;
     std::optional<Telling> telling;
+    // After the next start: each listed profile is one whole set.
+    SetJudge wholeSet;
+    // The profiles whose session must be saved when the next start is told
+    // Ja: a session that reached "live" is lost only by the user's Nej.
+    QStringList savedOnYes;
+    ProfileFiles savedFiles;
+    // What must not change at all: files outside the program folder, and the
+    // folders of profiles the operation has no business with.
+    QString outside;
+    QMap<QString, QByteArray> outsideBefore;
+    QMap<QString, QMap<QString, QByteArray>> untouchedBefore; // by profile id
 };
+
+// Every file below root with its bytes, by relative path.
+inline QMap<QString, QByteArray> snapshotTree(const QString& root)
+{
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        files.insert(QDir(root).relativeFilePath(file.fileName()),
+                     file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>"));
+    }
+    return files;
+}
 
 // What the next start of the program made of the folder.
 struct NextStart {
@@ -85,11 +130,11 @@ struct NextStart {
 // or the crash: a fresh platform with the real file operations, the windows
 // created afresh and the start-up window loaded. Yes to every question (a
 // damaged settings file is replaced).
-inline NextStart startAgain(const QString& folder)
+inline NextStart startAgain(const QString& folder, platform::Answer answer = platform::Answer::Yes)
 {
     FakePlatform platform(folder);
     for (int i = 0; i < 4; ++i)
-        platform.answers.push_back(platform::Answer::Yes);
+        platform.answers.push_back(answer);
     NextStart result;
     {
         startup::Forms forms(platform);
@@ -125,13 +170,45 @@ inline QStringList listTree(const QString& root)
 inline bool isLeftover(const QString& relativePath)
 {
     const QString name = QFileInfo(relativePath).fileName();
-    return store::isTempName(name) || name == store::kProfileListTemp || name == u"tuvano.new" ||
+    return store::isTempName(name) || store::isStageName(name) || name == store::kProfileListTemp ||
+           name == u"tuvano.new" ||
            (relativePath.startsWith(u"profiles/") && name.endsWith(u".new"));
+}
+
+// Copies a folder's tree (links as links).
+inline void copyTree(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = to + u'/' + QDir(from).relativeFilePath(path);
+        if (it.fileInfo().isSymLink())
+            QFile::link(it.fileInfo().symLinkTarget(), target);
+        else if (it.fileInfo().isDir())
+            QDir().mkpath(target);
+        else
+            QFile::copy(path, target);
+    }
 }
 
 namespace detail {
 
-inline void checkStore(const Check& check, const QString& when, QStringList& out)
+inline QMap<QString, QByteArray> profileFiles(const store::ProgramFolder& folder, const QString& id)
+{
+    QMap<QString, QByteArray> files;
+    for (store::DataFile f : store::ProfileFileSet::listing) {
+        QFile file(store::dataFilePath(folder.profileFolder(id), f));
+        if (file.open(QIODevice::ReadOnly))
+            files.insert(store::fileName(f).toString(), file.readAll());
+    }
+    return files;
+}
+
+// after: set after a next start, which the sets and the saved sessions are
+// judged by.
+inline void checkStore(const Check& check, const QString& when, QStringList& out,
+                       std::optional<platform::Answer> after = std::nullopt)
 {
     const store::ProgramFolder folder(check.folder);
     const auto list = store::ProfileList(folder).read();
@@ -164,10 +241,59 @@ inline void checkStore(const Check& check, const QString& when, QStringList& out
             if (const QString why = check.judge(record.id, name, file.readAll()); !why.isEmpty())
                 out << when + u": profile " + record.id + u'/' + name + u": " + why;
         }
+        if (!after)
+            continue;
+        const QMap<QString, QByteArray> files = profileFiles(folder, record.id);
+        if (check.wholeSet) {
+            if (const QString why = check.wholeSet(record.id, files); !why.isEmpty())
+                out << when + u": profile " + record.id + u": " + why;
+        }
+        if (*after == platform::Answer::Yes && check.savedOnYes.contains(record.id) &&
+            files != check.savedFiles.value(record.id))
+            out << when + u": the session of profile " + record.id + u" was lost";
+    }
+}
+
+inline void checkUntouched(const Check& check, const QString& when, QStringList& out)
+{
+    if (!check.outside.isEmpty() && snapshotTree(check.outside) != check.outsideBefore)
+        out << when + u": something outside the program folder changed";
+    const store::ProgramFolder folder(check.folder);
+    for (auto p = check.untouchedBefore.begin(); p != check.untouchedBefore.end(); ++p) {
+        if (snapshotTree(folder.profileFolder(p.key())) != p.value())
+            out << when + u": the folder of profile " + p.key() +
+                       u", which the operation has no business with, changed";
     }
 }
 
 } // namespace detail
+
+// What a next start left: it came up (quietly, but for what settles a
+// session cut short), the store is whole and holds no temporary file.
+inline void nextStartViolations(const Check& check, const NextStart& started, const QString& when,
+                                platform::Answer answer, QStringList& out)
+{
+    static const QStringList kSettling{u"Avbruten session"_s, u"Filer som inte sparades"_s};
+    QStringList unexpected;
+    for (const Box& box : started.boxes) {
+        if (!kSettling.contains(box.title))
+            unexpected << box.title;
+    }
+    if (!started.loaded)
+        out << when + u": the program did not come up: " + describeBoxes(started.boxes);
+    else if (check.quietNextStart && !unexpected.isEmpty())
+        out << when + u": it was not quiet: " + describeBoxes(started.boxes);
+    detail::checkStore(check, when, out, answer);
+    QStringList temporaries;
+    for (const QString& name : listTree(check.folder)) {
+        if (isLeftover(name))
+            temporaries << name;
+    }
+    if (!temporaries.isEmpty())
+        out << when + u": temporary files left: " + temporaries.join(u", ");
+    if (QFileInfo::exists(check.folder + u"/tuvano.session"))
+        out << when + u": the record of the session is still there";
+}
 
 // The invariants, each violation as one line: before the next start (when
 // the store must be whole already) and after it, the list and the settings
@@ -178,20 +304,26 @@ inline QStringList violations(const Check& check, NextStart* next = nullptr)
     QStringList out;
     if (check.wholeBeforeNextStart)
         detail::checkStore(check, u"before the next start"_s, out);
+    detail::checkUntouched(check, u"before the next start"_s, out);
 
-    const NextStart started = startAgain(check.folder);
-    if (!started.loaded)
-        out << u"the next start did not come up: " + describeBoxes(started.boxes);
-    else if (check.quietNextStart && !started.boxes.empty())
-        out << u"the next start was not quiet: " + describeBoxes(started.boxes);
-    detail::checkStore(check, u"after the next start"_s, out);
-    QStringList temporaries;
-    for (const QString& name : listTree(check.folder)) {
-        if (isLeftover(name))
-            temporaries << name;
+    // A session cut short makes the next start ask: both answers are tried,
+    // Nej on a copy.
+    const bool asks = QFileInfo::exists(check.folder + u"/tuvano.session");
+    if (asks) {
+        QTemporaryDir scratch;
+        copyTree(check.folder, scratch.path());
+        Check onCopy = check;
+        onCopy.folder = scratch.path();
+        onCopy.untouchedBefore.clear();
+        const NextStart started = startAgain(onCopy.folder, platform::Answer::No);
+        nextStartViolations(onCopy, started, u"after a next start told Nej"_s, platform::Answer::No,
+                            out);
     }
-    if (!temporaries.isEmpty())
-        out << u"temporary files left after the next start: " + temporaries.join(u", ");
+    const NextStart started = startAgain(check.folder, platform::Answer::Yes);
+    nextStartViolations(check, started,
+                        asks ? u"after a next start told Ja"_s : u"after the next start"_s,
+                        platform::Answer::Yes, out);
+    detail::checkUntouched(check, u"after the next start"_s, out);
 
     if (check.telling) {
         const Telling& t = *check.telling;
