@@ -1,4 +1,5 @@
 #include "platform/DesktopPlatform.h"
+#include "platform/FolderClaim.h"
 #include "platform/SingleInstance.h"
 #include "startup/Forms.h"
 #include "startup/StatusTexts.h"
@@ -8,33 +9,25 @@
 #include <QApplication>
 #include <QTimer>
 
-using namespace Qt::StringLiterals;
 using namespace tuvano;
 
 namespace {
 
-// What a second copy says before it ends without touching anything.
-QString runningCopyText(bool hostRuns, bool broughtForward)
+// What the running program does when a later copy asks it to come forward:
+// the start-up window comes to the front, unless it is not shown yet
+// (start-up is under way) or hidden (the host runs).
+platform::SingleInstance::Reply comeForward(startup::Forms* forms, bool started)
 {
-    QString text = u"Lexaro Tuvano! körs redan i den här programmappen."_s;
-    if (hostRuns)
-        text += u"\n\nEn Lexaro-session pågår just nu. Starta Lexaro Tuvano! igen när "
-                u"Lexaro har avslutats."_s;
-    else if (broughtForward)
-        text += u" Det fönster som redan är öppet har tagits fram."_s;
-    return text;
-}
-
-// Brings the start-up window to the front, unless it is hidden (the host
-// runs) or not there yet (start-up is still under way).
-void comeForward(startup::Forms* forms)
-{
-    if (!forms || !forms->hasMain() || !forms->main().isVisible())
-        return;
+    using Reply = platform::SingleInstance::Reply;
+    if (!started || !forms || !forms->hasMain())
+        return Reply::Starting;
     startup::frmMain& main = forms->main();
+    if (!main.isVisible())
+        return Reply::NoWindow;
     main.setWindowState(main.windowState() & ~Qt::WindowMinimized);
     main.raise();
     main.activateWindow();
+    return Reply::Shown;
 }
 
 } // namespace
@@ -50,15 +43,12 @@ int main(int argc, char* argv[])
 
     platform::DesktopPlatform platform;
     std::unique_ptr<startup::Forms> forms;
+    bool started = false;
     // A second copy in the same folder touches nothing: it only says so.
     platform::SingleInstance instance(platform.programFolder());
-    if (!instance.acquire([&] { comeForward(forms.get()); })) {
-        const bool hostRuns = platform.canOpen(platform.markerPath());
-        const bool asked = !hostRuns && instance.askRunningCopy();
-        platform.message(runningCopyText(hostRuns, asked), startup::texts::kProgramTitle.toString(),
-                         platform::Icon::Information, platform::Buttons::Ok);
+    if (!platform::claimProgramFolder(instance, platform,
+                                      [&] { return comeForward(forms.get(), started); }))
         return 0;
-    }
     platform.setBeforeEnd([&] { instance.release(); });
 
     forms = std::make_unique<startup::Forms>(platform);
@@ -67,6 +57,7 @@ int main(int argc, char* argv[])
     if (!forms->loadMain())
         return 0;
     forms->main().show();
+    started = true;
     // Decoding the icon in all its sizes takes a while: not before the window
     // is on the screen.
     QTimer::singleShot(0, [] { QApplication::setWindowIcon(widgets::programIcon()); });

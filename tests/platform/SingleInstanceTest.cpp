@@ -1,44 +1,386 @@
 #include "platform/SingleInstance.h"
+
+#include "platform/FolderClaim.h"
+#include "support/FakePlatform.h"
 #include "support/TempFolder.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QLockFile>
-#include <QTest>
+#include <QProcess>
+#include <QSysInfo>
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
+using tuvano::platform::Answer;
+using tuvano::platform::Buttons;
+using tuvano::platform::claimProgramFolder;
+using tuvano::platform::FolderFacts;
+using tuvano::platform::Icon;
 using tuvano::platform::SingleInstance;
+using tuvano::test::FakePlatform;
 using tuvano::test::TempFolder;
+using Reply = SingleInstance::Reply;
+using Status = SingleInstance::Status;
 
 namespace {
 
-TEST(SingleInstance, ASecondCopyIsRefusedAndTheFirstComesForward)
-{
-    TempFolder dir;
-    int asked = 0;
-    SingleInstance first(dir.path());
-    ASSERT_TRUE(first.acquire([&] { ++asked; }));
-    EXPECT_FALSE(first.previousRunWasCutShort());
-    const auto before = dir.snapshot();
+const auto kStarting = [] {
+    return Reply::Starting;
+};
 
-    SingleInstance second(dir.path());
-    EXPECT_FALSE(second.acquire([] {}));
-    EXPECT_TRUE(second.askRunningCopy());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return asked == 1; }, 5000));
+QByteArray ourPid() { return QByteArray::number(QCoreApplication::applicationPid()); }
+
+// The folder, a program folder with a lock of some kind in it, and a live
+// process that has nothing to do with the program.
+struct Scene {
+    TempFolder dir;
+    QProcess stranger;
+    int heldFd = -1;
+
+    QString lock() const { return dir.file(SingleInstance::lockFileName()); }
+
+    // A lock naming the stranger, as the lock file class writes it.
+    QByteArray lockOf(const QString& host, const QByteArray& hostId = QSysInfo::machineUniqueId())
+    {
+        return QByteArray::number(stranger.processId()) + "\nsleep\n" + host.toUtf8() + '\n' +
+               hostId + '\n' + QSysInfo::bootUniqueId() + '\n';
+    }
+    // A lock written some time ago: not one being written right now.
+    void writeOld(const QByteArray& bytes)
+    {
+        dir.write(SingleInstance::lockFileName(), bytes);
+        QFile file(lock());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                         QFileDevice::FileModificationTime);
+    }
+    // Holds the lock file open and locked, as the copy that made it does.
+    void holdOpen()
+    {
+        heldFd = ::open(QFile::encodeName(lock()).constData(), O_RDONLY | O_CLOEXEC);
+        ASSERT_EQ(::flock(heldFd, LOCK_EX | LOCK_NB), 0);
+    }
+};
+
+struct HostileLock {
+    const char* name;
+    void (*lay)(Scene&);
+    std::deque<Answer> answers;
+    bool goesOn;
+    const char* says; // a piece of the last message, or none shown
+};
+void PrintTo(const HostileLock& c, std::ostream* os) { *os << c.name; }
+
+const QString kOtherHost = u"KONTORET-7"_s;
+
+const HostileLock kHostileLocks[] = {
+    {"Empty", [](Scene& s) { s.writeOld({}); }, {}, true, nullptr},
+    {"Garbage",
+     [](Scene& s) { s.writeOld("nonsense\n\x01\x02\nno lock at all\n"); },
+     {},
+     true,
+     nullptr},
+    {"Oversized", [](Scene& s) { s.writeOld(QByteArray(1 << 20, '7')); }, {}, true, nullptr},
+    {"JustMadeByAStartingCopy",
+     [](Scene& s) {
+         s.dir.write(SingleInstance::lockFileName(), {});
+         s.holdOpen();
+     },
+     {},
+     false,
+     "kunde inte tas över"},
+    {"NamingALiveStranger",
+     [](Scene& s) {
+         s.dir.write(SingleInstance::lockFileName(), s.lockOf(QSysInfo::machineHostName()));
+     },
+     {},
+     true,
+     nullptr},
+    {"HeldByAStranger",
+     [](Scene& s) {
+         s.dir.write(SingleInstance::lockFileName(), s.lockOf(QSysInfo::machineHostName()));
+         s.holdOpen();
+     },
+     {},
+     false,
+     "kunde inte tas över"},
+    {"OtherComputerNotTakenOver",
+     [](Scene& s) { s.dir.write(SingleInstance::lockFileName(), s.lockOf(kOtherHost)); },
+     {Answer::No},
+     false,
+     "Dator: KONTORET-7"},
+    {"OtherComputerTakenOver",
+     [](Scene& s) { s.dir.write(SingleInstance::lockFileName(), s.lockOf(kOtherHost)); },
+     {Answer::Yes},
+     true,
+     "Dator: KONTORET-7"},
+    {"OtherComputerStillHoldingIt",
+     [](Scene& s) {
+         s.dir.write(SingleInstance::lockFileName(), s.lockOf(kOtherHost));
+         s.holdOpen();
+     },
+     {Answer::Yes},
+     false,
+     "kunde inte tas över"},
+    {"OtherComputerOfTheSameName",
+     [](Scene& s) {
+         if (QSysInfo::machineUniqueId().isEmpty())
+             GTEST_SKIP() << "this computer has no machine id";
+         s.dir.write(SingleInstance::lockFileName(),
+                     s.lockOf(QSysInfo::machineHostName(), "0123456789abcdef0123456789abcdef"));
+     },
+     {Answer::No},
+     false,
+     "på en annan dator"},
+    {"LinkToAPipe",
+     [](Scene& s) {
+         ASSERT_EQ(::mkfifo(QFile::encodeName(s.dir.file(u"pipe"_s)).constData(), 0600), 0);
+         ASSERT_TRUE(QFile::link(u"pipe"_s, s.lock()));
+     },
+     {},
+     false,
+     "en länk"},
+    {"DanglingLink",
+     [](Scene& s) { ASSERT_TRUE(QFile::link(u"nowhere"_s, s.lock())); },
+     {},
+     false,
+     "en länk"},
+    {"Folder",
+     [](Scene& s) { s.dir.write(u"tuvano.lock/keep.txt"_s, "kept"); },
+     {},
+     false,
+     "en mapp"},
+    {"Pipe",
+     [](Scene& s) { ASSERT_EQ(::mkfifo(QFile::encodeName(s.lock()).constData(), 0600), 0); },
+     {},
+     false,
+     "en specialfil"},
+};
+
+class HostileLockTest : public ::testing::TestWithParam<HostileLock> {
+protected:
+    void SetUp() override
+    {
+        scene.stranger.start(u"sleep"_s, {u"30"_s});
+        ASSERT_TRUE(scene.stranger.waitForStarted());
+    }
+    void TearDown() override
+    {
+        if (scene.heldFd >= 0)
+            ::close(scene.heldFd);
+        scene.stranger.kill();
+        scene.stranger.waitForFinished();
+    }
+    Scene scene;
+};
+
+// Whatever the lock, no process but this program is ever signalled, nothing
+// but the lock is written, and the message says what was found.
+TEST_P(HostileLockTest, IsTakenOverOnlyWhenItsOwnerIsGoneAndNeverHurtsAStranger)
+{
+    const HostileLock& c = GetParam();
+    c.lay(scene);
+    if (IsSkipped() || HasFatalFailure())
+        return;
+    const auto entriesBefore = scene.dir.entries();
+    const auto before = scene.dir.snapshot();
+    FakePlatform platform(scene.dir.path());
+    platform.answers = c.answers;
+    bool goesOn = false;
+    bool cutShort = false;
+    {
+        SingleInstance lock(scene.dir.path());
+        goesOn = claimProgramFolder(lock, platform, kStarting);
+        cutShort = lock.previousRunWasCutShort();
+        if (goesOn) {
+            EXPECT_TRUE(scene.dir.read(SingleInstance::lockFileName())
+                            .startsWith(QByteArray(ourPid() + '\n')));
+        }
+    }
+
+    EXPECT_EQ(goesOn, c.goesOn);
+    EXPECT_EQ(cutShort, c.goesOn); // a lock taken over was left by a copy cut short
+    EXPECT_TRUE(platform.answers.empty());
+    if (c.says) {
+        ASSERT_FALSE(platform.boxes.empty());
+        EXPECT_TRUE(platform.boxes.back().text.contains(QString::fromUtf8(c.says)))
+            << platform.boxes.back().text.toStdString();
+        EXPECT_EQ(platform.boxes.back().title, u"Lexaro Tuvano!"_s);
+        if (!c.answers.empty()) {
+            EXPECT_EQ(platform.boxes.front().buttons, Buttons::YesNo);
+        }
+    } else {
+        EXPECT_TRUE(platform.boxes.empty()) << platform.boxes.front().text.toStdString();
+    }
+    // A taken-over lock is gone when the copy ends; any other is as it was.
+    auto after = scene.dir.snapshot();
+    auto expected = before;
+    if (c.goesOn)
+        expected.remove(SingleInstance::lockFileName());
+    EXPECT_EQ(after, expected);
+    QStringList entries = entriesBefore;
+    if (c.goesOn)
+        entries.removeAll(SingleInstance::lockFileName());
+    EXPECT_EQ(scene.dir.entries(), entries);
+    EXPECT_FALSE(scene.stranger.waitForFinished(50)) << "the stranger was hurt";
+}
+
+INSTANTIATE_TEST_SUITE_P(Locks, HostileLockTest, ::testing::ValuesIn(kHostileLocks),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// A folder the lock cannot be made in: the real cause, naming the folder.
+struct FolderCase {
+    const char* name;
+    QString (*folder)(const TempFolder&);
+    SingleInstance::FactsSource facts;
+    const char* says;
+};
+void PrintTo(const FolderCase& c, std::ostream* os) { *os << c.name; }
+
+// A path below a plain file: no lock can be made there, whoever runs.
+QString underAFile(const TempFolder& dir)
+{
+    dir.write(u"plain"_s, "x");
+    return dir.file(u"plain/program"_s);
+}
+
+FolderFacts factsOf(bool readOnly, qint64 free)
+{
+    return {true, !readOnly, readOnly, qint64(1) << 30, free};
+}
+
+const FolderCase kFolders[] = {
+    {"Missing", underAFile, tuvano::platform::folderFacts, "programmappen inte finns"},
+    {"RefusingFiles", [](const TempFolder&) { return u"/sys"_s; }, tuvano::platform::folderFacts,
+     "det inte går att skriva i programmappen"},
+    {"ReadOnlyDrive", underAFile, [](const QString&) { return factsOf(true, 1 << 20); },
+     "en enhet som bara kan läsas"},
+    {"FullDisk", underAFile, [](const QString&) { return factsOf(false, 4096); }, "är full"},
+    {"CauseUntold", underAFile, [](const QString&) { return factsOf(false, qint64(1) << 30); },
+     "inte angett någon orsak"},
+};
+
+class FolderFailureTest : public ::testing::TestWithParam<FolderCase> {};
+
+TEST_P(FolderFailureTest, TellsTheRealCauseAndNamesTheFolder)
+{
+    const FolderCase& c = GetParam();
+    TempFolder dir;
+    const QString folder = c.folder(dir);
+    const auto before = dir.snapshot();
+    FakePlatform platform(folder);
+    SingleInstance lock(folder, c.facts);
+    EXPECT_FALSE(claimProgramFolder(lock, platform, kStarting));
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    const QString text = platform.boxes.front().text;
+    EXPECT_TRUE(text.contains(QString::fromUtf8(c.says))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QDir::toNativeSeparators(folder))) << text.toStdString();
+    EXPECT_FALSE(text.contains(u"körs redan"_s));
+    EXPECT_EQ(platform.boxes.front().icon, Icon::Critical);
     EXPECT_EQ(dir.snapshot(), before);
 }
+
+INSTANTIATE_TEST_SUITE_P(Folders, FolderFailureTest, ::testing::ValuesIn(kFolders),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FolderFailure, AFolderWithoutWritePermission)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "permission bits do not stop the superuser";
+    TempFolder dir;
+    dir.write(u"program/keep.txt"_s, "kept");
+    const QString folder = dir.file(u"program"_s);
+    ASSERT_TRUE(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
+    FakePlatform platform(folder);
+    {
+        SingleInstance lock(folder);
+        EXPECT_FALSE(claimProgramFolder(lock, platform, kStarting));
+    }
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_TRUE(platform.boxes.front().text.contains(u"behörighet"_s));
+    EXPECT_TRUE(platform.boxes.front().text.contains(folder));
+}
+
+// A second copy while the first runs, as two processes: what the second says
+// is what the first answered.
+struct SecondCopy {
+    const char* name;
+    const char* firstAnswers; // the reply the running copy gives, or "stuck"
+    bool hostRuns;
+    int waitMs;
+    const char* says;
+    bool firstWasAsked;
+};
+void PrintTo(const SecondCopy& c, std::ostream* os) { *os << c.name; }
+
+const SecondCopy kSecondCopies[] = {
+    {"WindowShown", "shown", false, 10000, "Det fönster som redan är öppet har tagits fram.", true},
+    {"FirstStillStarting", "starting", false, 10000, "håller redan på att starta", true},
+    {"FirstWithoutWindow", "nowindow", false, 10000, "inget fönster att ta fram", true},
+    {"FirstNotAnswering", "stuck", false, 300, "gick inte att bekräfta", false},
+    {"HostRunning", "shown", true, 10000, "En Lexaro-session pågår", false},
+};
+
+class SecondCopyTest : public ::testing::TestWithParam<SecondCopy> {
+protected:
+    void TearDown() override
+    {
+        first.kill();
+        first.waitForFinished();
+    }
+    QProcess first;
+};
+
+TEST_P(SecondCopyTest, SaysOnlyWhatTheRunningCopyConfirmed)
+{
+    const SecondCopy& c = GetParam();
+    TempFolder dir;
+    first.start(QStringLiteral(COPY_PROBE),
+                {u"hold"_s, dir.path(), QString::fromUtf8(c.firstAnswers)});
+    QByteArray firstSaid;
+    while (!firstSaid.contains("held\n") && first.waitForReadyRead(10000))
+        firstSaid += first.readAllStandardOutput();
+    ASSERT_TRUE(firstSaid.contains("held\n"));
+    const auto before = dir.snapshot();
+
+    QProcess second;
+    QStringList args{u"start"_s, dir.path(), QString::number(c.waitMs)};
+    if (c.hostRuns)
+        args << u"host-runs"_s;
+    second.start(QStringLiteral(COPY_PROBE), args);
+    ASSERT_TRUE(second.waitForFinished(20000));
+    const QString said = QString::fromUtf8(second.readAllStandardOutput());
+
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_TRUE(said.contains(QString::fromUtf8(c.says))) << said.toStdString();
+    EXPECT_EQ(said.count(u"\n--\n"_s), 1) << said.toStdString();
+    while (!firstSaid.contains("asked\n") && first.waitForReadyRead(c.firstWasAsked ? 10000 : 100))
+        firstSaid += first.readAllStandardOutput();
+    EXPECT_EQ(firstSaid.contains("asked\n"), c.firstWasAsked);
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_EQ(dir.snapshot(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Copies, SecondCopyTest, ::testing::ValuesIn(kSecondCopies),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SingleInstance, CopiesInOtherFoldersDoNotMeet)
 {
     TempFolder one;
     TempFolder two;
     SingleInstance first(one.path());
-    ASSERT_TRUE(first.acquire([] {}));
+    ASSERT_EQ(first.acquire(kStarting), Status::Acquired);
     SingleInstance other(two.path());
-    EXPECT_TRUE(other.acquire([] {}));
+    EXPECT_EQ(other.acquire(kStarting), Status::Acquired);
 }
 
 TEST(SingleInstance, TheLockOfAKilledCopyIsTakenOverAndSaysSo)
@@ -56,7 +398,7 @@ TEST(SingleInstance, TheLockOfAKilledCopyIsTakenOverAndSaysSo)
     ASSERT_TRUE(dir.exists(SingleInstance::lockFileName()));
 
     SingleInstance next(dir.path());
-    EXPECT_TRUE(next.acquire([] {}));
+    EXPECT_EQ(next.acquire(kStarting), Status::Acquired);
     EXPECT_TRUE(next.previousRunWasCutShort());
 }
 
@@ -65,18 +407,12 @@ TEST(SingleInstance, ACopyThatEndedNormallyLeavesNothingToTakeOver)
     TempFolder dir;
     {
         SingleInstance first(dir.path());
-        ASSERT_TRUE(first.acquire([] {}));
+        ASSERT_EQ(first.acquire(kStarting), Status::Acquired);
         first.release();
     }
     SingleInstance next(dir.path());
-    EXPECT_TRUE(next.acquire([] {}));
+    EXPECT_EQ(next.acquire(kStarting), Status::Acquired);
     EXPECT_FALSE(next.previousRunWasCutShort());
-}
-
-TEST(SingleInstance, WithNobodyRunningThereIsNobodyToAsk)
-{
-    TempFolder dir;
-    EXPECT_FALSE(SingleInstance(dir.path()).askRunningCopy());
 }
 
 } // namespace
