@@ -73,6 +73,12 @@ frmProfiles::frmProfiles(startup::Forms& forms) : m_forms(forms)
     lstProfiles->setSelectionMode(QAbstractItemView::SingleSelection);
     lstProfiles->setAccessibleName(u"Profiler"_s);
     lstProfiles->setMinimumSize(240, 200);
+    // The chosen row as plain to see when another window or box is active as
+    // when this one is: the style's pale inactive highlight is easily missed.
+    QPalette colours = lstProfiles->palette();
+    for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+        colours.setColor(QPalette::Inactive, role, colours.color(QPalette::Active, role));
+    lstProfiles->setPalette(colours);
     connect(lstProfiles, &QListWidget::itemSelectionChanged, this, &frmProfiles::lstProfiles_Click);
     body->addWidget(lstProfiles, 1);
 

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace tuvano::session {
@@ -33,7 +35,6 @@ frmMonitor::frmMonitor(startup::Forms& forms) : m_forms(forms)
     setPalette(p);
 
     auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(8, 4, 8, 4);
     layout->setSpacing(2);
     lblProfilnamn = new QLabel(u"Profilnamn:"_s, this);
     lblProfilnamn->setObjectName(u"lblProfilnamn"_s);
@@ -41,6 +42,15 @@ frmMonitor::frmMonitor(startup::Forms& forms) : m_forms(forms)
     chkSparaEj = new QCheckBox(u"&Spara inte ändringar i profil efter denna session."_s, this);
     chkSparaEj->setObjectName(u"chkSparaEj"_s);
     layout->addWidget(chkSparaEj);
+    // The two lines of text centred between even margins, at least 4 pixels
+    // each. The check box's text sits in the middle of a taller box; the room
+    // under it counts as margin.
+    const int boxRoom = (chkSparaEj->sizeHint().height() - chkSparaEj->fontMetrics().height()) / 2;
+    const int text = lblProfilnamn->sizeHint().height() + layout->spacing() +
+                     chkSparaEj->sizeHint().height() - boxRoom;
+    const int height = std::max(kClientArea.height(), text + 2 * 4);
+    const int above = (height - text) / 2;
+    layout->setContentsMargins(8, above, 8, std::max(0, height - text - above - boxRoom));
     // The given client area, or what the texts need if the font is larger.
     setFixedSize(kClientArea.expandedTo(layout->totalSizeHint()));
 

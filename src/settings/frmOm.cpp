@@ -16,8 +16,6 @@ using namespace Qt::StringLiterals;
 
 namespace tuvano::settings {
 
-namespace {} // namespace
-
 frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
 {
     setObjectName(u"frmOm"_s);
@@ -31,7 +29,7 @@ frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
     banner->setObjectName(u"Shape1"_s);
     banner->setFill(widgets::bannerFill());
     auto* bannerLayout = new QHBoxLayout(banner);
-    bannerLayout->setContentsMargins(20, 14, 20, 14);
+    bannerLayout->setContentsMargins(20, 18, 20, 18);
     bannerLayout->setSpacing(14);
     auto* picture = new widgets::Picture(u":/pictures/tuvano-48.png"_s, banner);
     picture->setObjectName(u"Image1"_s);
@@ -86,6 +84,10 @@ void frmOm::Form_Load()
 {
     Label3->setText(Label3->text() + u" version " + QString::number(kVersionMajor) + u'.' +
                     QString::number(kVersionMinor) + u'.' + QString::number(kVersionRevision));
+    // The height the wrapped texts need at the window's fixed width. Left to
+    // the size hint, it would be the height for a narrower window, and the
+    // banner would take up the rest, more at some scales than at others.
+    setFixedHeight(heightForWidth(width()));
 }
 
 void frmOm::cmdStäng_Click()
