@@ -12,6 +12,7 @@
 #include "widgets/CommandLink.h"
 #include "widgets/Decoration.h"
 #include "widgets/DialogFrame.h"
+#include "widgets/StatusLine.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
@@ -184,13 +185,12 @@ QWidget* frmMain::buildStartPanel()
     widgets::ClickFrame::paintOnInside(lblSnabbstart);
     connect(lblSnabbstart, &widgets::ClickLabel::clicked, this, &frmMain::lblSnabbstart_Click);
     info->addWidget(lblSnabbstart);
-    lblAutoval = new widgets::ClickLabel({}, Frame1);
+    lblAutoval = new widgets::StatusLine({}, Frame1);
     lblAutoval->setObjectName(u"lblAutoval"_s);
-    lblAutoval->setWordWrap(true);
     lblAutoval->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Even the longest name leaves the window on the screen.
+    lblAutoval->setMaximumLineCount(10);
     widgets::ClickFrame::paintOnInside(lblAutoval);
-    // Room for the longest status text, so the window never jumps.
-    lblAutoval->setMinimumHeight(3 * lblAutoval->fontMetrics().lineSpacing());
     connect(lblAutoval, &widgets::ClickLabel::clicked, this, &frmMain::lblAutoval_Click);
     info->addWidget(lblAutoval);
     layout->addWidget(Frame1);
@@ -225,6 +225,11 @@ bool frmMain::Form_Load()
     cmbProfiler->setEntries(store::namesOf(*profiles));
     selectDefaultProfile();
     lblSnabbstart->setText(texts::quickStart(m_state.fQuickStart == kTrue));
+    // Room for every text of the countdown line that names the default, so
+    // the window does not change size as the countdown goes on or stops.
+    const QString& name = m_state.sDefaultProfile;
+    lblAutoval->expect({texts::countdownCounting(name, m_state.nAutoSelectDelay),
+                        texts::countdownStopped(name), texts::countdownDone(name)});
     StartCountdown();
     m_state.sLastChoice = cmbProfiler->currentText();
     return true;
@@ -324,15 +329,6 @@ void frmMain::cmbProfiler_Click()
 void frmMain::tmrRun_Timer() { session::tmrRun_Timer(m_forms); }
 
 void frmMain::tmrDefault_Timer() { session::tmrDefault_Timer(m_forms); }
-
-void frmMain::showEvent(QShowEvent* event)
-{
-    // The countdown line changes every second; at a fixed size its changes
-    // repaint the line alone instead of laying out the whole window.
-    if (lblAutoval->minimumSize() != lblAutoval->maximumSize())
-        lblAutoval->setFixedSize(lblAutoval->size());
-    QWidget::showEvent(event);
-}
 
 void frmMain::mousePressEvent(QMouseEvent* event) { event->accept(); }
 

@@ -11,6 +11,7 @@ class ChoiceList;
 class ClickFrame;
 class ClickLabel;
 class CommandLink;
+class StatusLine;
 } // namespace tuvano::widgets
 
 namespace tuvano::startup {
@@ -57,7 +58,7 @@ public:
     widgets::ChoiceList* cmbProfiler = nullptr;
     QPushButton* cmdGo = nullptr;
     widgets::ClickLabel* lblSnabbstart = nullptr;
-    widgets::ClickLabel* lblAutoval = nullptr;
+    widgets::StatusLine* lblAutoval = nullptr;
     QTimer* tmrRun = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* tmrDefault = nullptr;
@@ -66,7 +67,6 @@ public:
     qint16 Counter = 0;
 
 protected:
-    void showEvent(QShowEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;

@@ -8,6 +8,7 @@ namespace tuvano::widgets {
 
 ClickLabel::ClickLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
 {
+    setTextFormat(Qt::PlainText);
     setAttribute(Qt::WA_NoMousePropagation);
 }
 

@@ -5,7 +5,8 @@
 namespace tuvano::widgets {
 
 // A label that reports a click (press and release on it). Clicks on a label
-// never reach the window behind it, whether or not anyone listens.
+// never reach the window behind it, whether or not anyone listens. Its text
+// is always plain: a name that looks like markup is shown as it was typed.
 class ClickLabel : public QLabel {
     Q_OBJECT
 public:
