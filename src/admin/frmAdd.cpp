@@ -50,6 +50,9 @@ frmAdd::frmAdd(startup::Forms& forms) : m_forms(forms)
     lblNamn->setToolTip(u"Klicka för att ange ett namn"_s);
     // However long the name, the buttons stay on the screen.
     lblNamn->setMaximumLineCount(8);
+    // The keyboard reaches the name too, first in the tab order as it stands
+    // first in the dialog; Space or Enter asks for a name.
+    lblNamn->setFocusPolicy(Qt::TabFocus);
     connect(lblNamn, &widgets::ClickLabel::clicked, this, &frmAdd::lblNamn_Click);
     form->addWidget(lblNamn, 0, 1);
     QLabel* baseCaption =
@@ -70,8 +73,10 @@ frmAdd::frmAdd(startup::Forms& forms) : m_forms(forms)
     connect(cmdDo, &QPushButton::clicked, this, &frmAdd::cmdDo_Click);
     widgets::addButtonRow(root, cmdCancel, cmdDo);
 
+    setTabOrder(lblNamn, cmbProfiles);
     setTabOrder(cmbProfiles, cmdDo);
     setTabOrder(cmdDo, cmdCancel);
+    cmbProfiles->setFocus();
     resize(400, 250);
 }
 

@@ -16,6 +16,7 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -52,6 +53,7 @@ frmMain::frmMain(Forms& forms) : m_forms(forms), m_state(forms.state())
     connect(tmrDefault, &QTimer::timeout, this, &frmMain::tmrDefault_Timer);
 
     buildWindow();
+    setUpKeyboard();
     tmrRun->start();
     Timer1->start();
 }
@@ -211,6 +213,19 @@ QWidget* frmMain::buildFooter()
     return footer;
 }
 
+void frmMain::setUpKeyboard()
+{
+    // The list first: Space or an arrow key must not run a command.
+    const QList<QWidget*> order{cmbProfiler,      cmdGo,  lblAdministreraProfiler,
+                                lblInställningar, Label3, Label4};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    cmbProfiler->setFocus();
+    installEventFilter(this);
+    for (QWidget* control : order)
+        control->installEventFilter(this);
+}
+
 bool frmMain::Form_Load()
 {
     m_forms.folder().removeLeftovers(m_forms.leftoversPossible());
@@ -329,6 +344,27 @@ void frmMain::cmbProfiler_Click()
 void frmMain::tmrRun_Timer() { session::tmrRun_Timer(m_forms); }
 
 void frmMain::tmrDefault_Timer() { session::tmrDefault_Timer(m_forms); }
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress)
+        StopCountdown();
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event)
+{
+    // Enter presses the start button wherever the focus is, unless the
+    // control with the focus took the key for itself.
+    const bool enter = (event->key() == Qt::Key_Return && event->modifiers() == Qt::NoModifier) ||
+                       (event->key() == Qt::Key_Enter && event->modifiers() == Qt::KeypadModifier);
+    if (enter && cmdGo->isEnabled()) {
+        event->accept();
+        cmdGo->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
 
 void frmMain::mousePressEvent(QMouseEvent* event) { event->accept(); }
 

@@ -67,6 +67,10 @@ public:
     qint16 Counter = 0;
 
 protected:
+    // Any key pressed in the window stops the countdown, as a click does;
+    // the key then does what it always does.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -77,6 +81,7 @@ private:
     QWidget* buildCommandPanel();
     QWidget* buildStartPanel();
     QWidget* buildFooter();
+    void setUpKeyboard();
     // Selects the first entry whose text is the default, else the last one.
     void selectDefaultProfile();
 

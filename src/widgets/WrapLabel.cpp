@@ -181,6 +181,8 @@ void WrapLabel::paintEvent(QPaintEvent*)
         painter.drawText(area.left(), top + fm.ascent(), line);
         top += fm.lineSpacing();
     }
+    if (hasFocus())
+        drawFocus(painter);
 }
 
 QString plainToolTip(const QString& text, const QWidget* widget)
