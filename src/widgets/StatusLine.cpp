@@ -1,10 +1,13 @@
 #include "StatusLine.h"
 
+#include <QEvent>
+
 namespace tuvano::widgets {
 
 void StatusLine::expect(const QStringList& texts)
 {
     m_expected = texts;
+    m_expectedWidth = -1;
     fitHeight();
 }
 
@@ -16,10 +19,20 @@ void StatusLine::setText(const QString& text)
 
 int StatusLine::heightForWidth(int width) const
 {
-    int height = WrapLabel::heightForWidth(width);
-    for (const QString& text : m_expected)
-        height = qMax(height, heightFor(text, width));
-    return height;
+    if (width != m_expectedWidth) {
+        m_expectedHeight = 0;
+        for (const QString& text : m_expected)
+            m_expectedHeight = qMax(m_expectedHeight, heightFor(text, width));
+        m_expectedWidth = width;
+    }
+    return qMax(WrapLabel::heightForWidth(width), m_expectedHeight);
+}
+
+void StatusLine::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange)
+        m_expectedWidth = -1;
+    WrapLabel::changeEvent(event);
 }
 
 void StatusLine::fitHeight()

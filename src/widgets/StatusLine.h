@@ -21,12 +21,17 @@ public:
     int heightForWidth(int width) const override;
 
 protected:
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
 private:
     void fitHeight();
 
     QStringList m_expected;
+    // The height the expected texts need at a width, kept: it is asked for
+    // at every change of the text.
+    mutable int m_expectedWidth = -1;
+    mutable int m_expectedHeight = 0;
 };
 
 } // namespace tuvano::widgets

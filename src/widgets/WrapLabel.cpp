@@ -92,6 +92,7 @@ WrapLabel::WrapLabel(const QString& text, QWidget* parent) : ClickLabel(text, pa
 void WrapLabel::setMaximumLineCount(int lines)
 {
     m_maxLines = lines;
+    m_keptWidth = -1;
     updateGeometry();
     update();
 }
@@ -113,14 +114,27 @@ int WrapLabel::blockHeight(qsizetype lines) const
     return fm.height() + int(qMax<qsizetype>(lines - 1, 0)) * fm.lineSpacing();
 }
 
-QStringList WrapLabel::shownLines() const
+const QStringList& WrapLabel::ownLines(int textWidth, bool* elided) const
 {
-    return linesFor(text(), this, textRect().width(), m_maxLines).texts;
+    if (textWidth != m_keptWidth || text() != m_keptText) {
+        Lines lines = linesFor(text(), this, textWidth, m_maxLines);
+        m_keptText = text();
+        m_keptWidth = textWidth;
+        m_keptLines = std::move(lines.texts);
+        m_keptElided = lines.elided;
+    }
+    if (elided)
+        *elided = m_keptElided;
+    return m_keptLines;
 }
+
+QStringList WrapLabel::shownLines() const { return ownLines(textRect().width()); }
 
 bool WrapLabel::isElided() const
 {
-    return linesFor(text(), this, textRect().width(), m_maxLines).elided;
+    bool elided = false;
+    ownLines(textRect().width(), &elided);
+    return elided;
 }
 
 int WrapLabel::heightFor(const QString& text, int width) const
@@ -130,7 +144,11 @@ int WrapLabel::heightFor(const QString& text, int width) const
            extra.height();
 }
 
-int WrapLabel::heightForWidth(int width) const { return heightFor(text(), width); }
+int WrapLabel::heightForWidth(int width) const
+{
+    const QSize extra = extraSize();
+    return blockHeight(ownLines(width - extra.width()).size()) + extra.height();
+}
 
 QSize WrapLabel::sizeHint() const
 {
@@ -162,12 +180,19 @@ bool WrapLabel::event(QEvent* event)
     return ClickLabel::event(event);
 }
 
+void WrapLabel::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange)
+        m_keptWidth = -1;
+    ClickLabel::changeEvent(event);
+}
+
 void WrapLabel::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
     drawFrame(&painter);
     const QRect area = textRect();
-    const QStringList lines = linesFor(text(), this, area.width(), m_maxLines).texts;
+    const QStringList& lines = ownLines(area.width());
     const int room = area.height() - blockHeight(lines.size());
     int top = area.top();
     if (room > 0 && (alignment() & Qt::AlignVCenter))

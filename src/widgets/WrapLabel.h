@@ -33,15 +33,24 @@ protected:
     int heightFor(const QString& text, int width) const;
 
     bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    // The lines of the label's own text at textWidth, kept until the text,
+    // the width or the type changes: drawing and sizing need them alike.
+    const QStringList& ownLines(int textWidth, bool* elided = nullptr) const;
+
     // The room for the text inside the frame and the margin.
     QRect textRect() const;
     QSize extraSize() const;
     int blockHeight(qsizetype lines) const;
 
     int m_maxLines = 0;
+    mutable QString m_keptText;
+    mutable int m_keptWidth = -1;
+    mutable QStringList m_keptLines;
+    mutable bool m_keptElided = false;
 };
 
 // A tool tip showing text as plain text whatever it looks like, in lines that
