@@ -6,11 +6,12 @@
 #include "store/ErrorText.h"
 #include "store/TextCodec.h"
 #include "widgets/ChoiceList.h"
-#include "widgets/ClickLabel.h"
 #include "widgets/Decoration.h"
 #include "widgets/DialogFrame.h"
 #include "widgets/Header.h"
+#include "widgets/WrapLabel.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -41,17 +42,21 @@ frmAdd::frmAdd(startup::Forms& forms) : m_forms(forms)
     auto* form = new QGridLayout;
     form->setHorizontalSpacing(10);
     form->setVerticalSpacing(8);
-    auto* nameCaption = new QLabel(u"Profilnamn:"_s, this);
-    nameCaption->setObjectName(u"Label1"_s);
-    form->addWidget(nameCaption, 0, 0);
-    lblNamn = new widgets::ClickLabel(u"0000000"_s, this);
+    QLabel* nameCaption = widgets::namedLabel(u"Label1"_s, u"Profilnamn:"_s, this);
+    form->addWidget(nameCaption, 0, 0, Qt::AlignTop);
+    lblNamn = new widgets::WrapLabel(u"0000000"_s, this);
     lblNamn->setObjectName(u"lblNamn"_s);
     lblNamn->setLinkLook();
     lblNamn->setToolTip(u"Klicka för att ange ett namn"_s);
+    // However long the name, the buttons stay on the screen.
+    lblNamn->setMaximumLineCount(8);
+    // The keyboard reaches the name too, first in the tab order as it stands
+    // first in the dialog; Space or Enter asks for a name.
+    lblNamn->setFocusPolicy(Qt::TabFocus);
     connect(lblNamn, &widgets::ClickLabel::clicked, this, &frmAdd::lblNamn_Click);
     form->addWidget(lblNamn, 0, 1);
-    auto* baseCaption = new QLabel(u"Basera den nya profilen på följande profil:"_s, this);
-    baseCaption->setObjectName(u"Label2"_s);
+    QLabel* baseCaption =
+        widgets::namedLabel(u"Label2"_s, u"Basera den nya profilen på följande profil:"_s, this);
     form->addWidget(baseCaption, 1, 0, 1, 2);
     cmbProfiles = new widgets::ChoiceList(this);
     cmbProfiles->setObjectName(u"cmbProfiles"_s);
@@ -68,9 +73,21 @@ frmAdd::frmAdd(startup::Forms& forms) : m_forms(forms)
     connect(cmdDo, &QPushButton::clicked, this, &frmAdd::cmdDo_Click);
     widgets::addButtonRow(root, cmdCancel, cmdDo);
 
+    setTabOrder(lblNamn, cmbProfiles);
     setTabOrder(cmbProfiles, cmdDo);
     setTabOrder(cmdDo, cmdCancel);
+    cmbProfiles->setFocus();
     resize(400, 250);
+}
+
+bool frmAdd::event(QEvent* event)
+{
+    const bool handled = QWidget::event(event);
+    // A window's layout asks for no more height when a text wraps to more
+    // lines: the dialog grows until the whole name shows.
+    if (event->type() == QEvent::LayoutRequest)
+        resize(QLayout::closestAcceptableSize(this, size()));
+    return handled;
 }
 
 void frmAdd::drawId(const store::ProfileRecords& list)

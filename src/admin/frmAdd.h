@@ -12,7 +12,7 @@ class Forms;
 }
 namespace tuvano::widgets {
 class ChoiceList;
-class ClickLabel;
+class WrapLabel;
 } // namespace tuvano::widgets
 
 namespace tuvano::admin {
@@ -35,10 +35,13 @@ public:
     QString ID;
 
     QLabel* lblId = nullptr;
-    widgets::ClickLabel* lblNamn = nullptr;
+    widgets::WrapLabel* lblNamn = nullptr;
     widgets::ChoiceList* cmbProfiles = nullptr;
     QPushButton* cmdDo = nullptr;
     QPushButton* cmdCancel = nullptr;
+
+protected:
+    bool event(QEvent* event) override;
 
 private:
     // Draws identifiers until one is used by no record and no folder.

@@ -7,11 +7,15 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QScreen>
+#include <QTextLayout>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -40,6 +44,44 @@ QMessageBox::Icon toQt(Icon icon)
     return QMessageBox::NoIcon;
 }
 
+// A message box wraps plain text between words only, and never to the
+// screen's height. A paragraph with a word too wide for a line is broken into
+// lines here, inside the word too, and one longer than some twenty lines
+// (only a name of thousands of letters makes one) is cut short in the middle.
+QString fitForScreen(const QString& text, const QWidget* parent)
+{
+    // A box takes up to half the screen's width before it wraps, but never
+    // more than 500 pixels; the lines leave room for its icon.
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const int lineWidth = qMin(400, screen->availableGeometry().width() / 2);
+    constexpr int kMostLines = 20;
+    const QFont font = QApplication::font("QMessageBox");
+    const QFontMetrics metrics(font);
+    QStringList lines;
+    for (const QString& paragraph : text.split(u'\n')) {
+        const QString shown =
+            metrics.elidedText(paragraph, Qt::ElideMiddle, kMostLines * lineWidth);
+        const QStringList words = shown.split(u' ');
+        if (std::none_of(words.begin(), words.end(), [&](const QString& word) {
+                return metrics.horizontalAdvance(word) > lineWidth;
+            })) {
+            lines << shown;
+            continue;
+        }
+        QTextLayout layout(shown, font);
+        QTextOption option;
+        option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+            line.setLineWidth(lineWidth);
+            lines << shown.mid(line.textStart(), line.textLength());
+        }
+        layout.endLayout();
+    }
+    return lines.join(u'\n');
+}
+
 } // namespace
 
 QString DesktopPlatform::programFolder() const { return QCoreApplication::applicationDirPath(); }
@@ -49,7 +91,13 @@ QString DesktopPlatform::markerPath() const { return store::HostRunMarker(); }
 Answer DesktopPlatform::message(const QString& text, const QString& title, Icon icon,
                                 Buttons buttons)
 {
-    QMessageBox box(toQt(icon), title, text, QMessageBox::NoButton, QApplication::activeWindow());
+    QWidget* parent = QApplication::activeWindow();
+    const QString shown = fitForScreen(text, parent);
+    QMessageBox box(toQt(icon), title, shown, QMessageBox::NoButton, parent);
+    // Texts carry names, which are shown as typed even when they look like markup.
+    box.setTextFormat(Qt::PlainText);
+    if (shown != text)
+        box.setAccessibleDescription(text);
     QPushButton* yes = nullptr;
     if (buttons == Buttons::YesNo) {
         yes = box.addButton(u"&Ja"_s, QMessageBox::YesRole);
@@ -71,6 +119,8 @@ QString DesktopPlatform::inputBox(const QString& prompt, const QString& title,
     QInputDialog dialog(QApplication::activeWindow());
     dialog.setWindowTitle(title);
     dialog.setLabelText(prompt);
+    for (QLabel* label : dialog.findChildren<QLabel*>())
+        label->setTextFormat(Qt::PlainText);
     dialog.setTextValue(defaultText);
     dialog.setOkButtonText(u"OK"_s);
     dialog.setCancelButtonText(u"Avbryt"_s);

@@ -5,7 +5,7 @@
 #include "startup/StatusTexts.h"
 #include "startup/frmMain.h"
 #include "widgets/ChoiceList.h"
-#include "widgets/ClickLabel.h"
+#include "widgets/StatusLine.h"
 
 #include <QPushButton>
 #include <QTimer>

@@ -4,6 +4,7 @@
 #include "startup/Forms.h"
 #include "startup/frmMain.h"
 #include "widgets/ChoiceList.h"
+#include "widgets/WrapLabel.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -36,7 +37,9 @@ frmMonitor::frmMonitor(startup::Forms& forms) : m_forms(forms)
 
     auto* layout = new QVBoxLayout(this);
     layout->setSpacing(2);
-    lblProfilnamn = new QLabel(u"Profilnamn:"_s, this);
+    auto* name = new widgets::WrapLabel(u"Profilnamn:"_s, this);
+    name->setMaximumLineCount(1); // a long name is cut short, whole in the tool tip
+    lblProfilnamn = name;
     lblProfilnamn->setObjectName(u"lblProfilnamn"_s);
     layout->addWidget(lblProfilnamn);
     chkSparaEj = new QCheckBox(u"&Spara inte ändringar i profil efter denna session."_s, this);

@@ -7,10 +7,10 @@
 #include "store/ProfileList.h"
 #include "store/SettingsFile.h"
 #include "widgets/ChoiceList.h"
-#include "widgets/ClickLabel.h"
 #include "widgets/Decoration.h"
 #include "widgets/DialogFrame.h"
 #include "widgets/Header.h"
+#include "widgets/StatusLine.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

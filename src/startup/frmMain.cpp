@@ -13,9 +13,11 @@
 #include "widgets/CommandLink.h"
 #include "widgets/Decoration.h"
 #include "widgets/DialogFrame.h"
+#include "widgets/StatusLine.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -52,6 +54,7 @@ frmMain::frmMain(Forms& forms) : m_forms(forms), m_state(forms.state())
     connect(tmrDefault, &QTimer::timeout, this, &frmMain::tmrDefault_Timer);
 
     buildWindow();
+    setUpKeyboard();
     tmrRun->start();
     Timer1->start();
 }
@@ -185,13 +188,12 @@ QWidget* frmMain::buildStartPanel()
     widgets::ClickFrame::paintOnInside(lblSnabbstart);
     connect(lblSnabbstart, &widgets::ClickLabel::clicked, this, &frmMain::lblSnabbstart_Click);
     info->addWidget(lblSnabbstart);
-    lblAutoval = new widgets::ClickLabel({}, Frame1);
+    lblAutoval = new widgets::StatusLine({}, Frame1);
     lblAutoval->setObjectName(u"lblAutoval"_s);
-    lblAutoval->setWordWrap(true);
     lblAutoval->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // Even the longest name leaves the window on the screen.
+    lblAutoval->setMaximumLineCount(10);
     widgets::ClickFrame::paintOnInside(lblAutoval);
-    // Room for the longest status text, so the window never jumps.
-    lblAutoval->setMinimumHeight(3 * lblAutoval->fontMetrics().lineSpacing());
     connect(lblAutoval, &widgets::ClickLabel::clicked, this, &frmMain::lblAutoval_Click);
     info->addWidget(lblAutoval);
     layout->addWidget(Frame1);
@@ -212,6 +214,19 @@ QWidget* frmMain::buildFooter()
     return footer;
 }
 
+void frmMain::setUpKeyboard()
+{
+    // The list first: Space or an arrow key must not run a command.
+    const QList<QWidget*> order{cmbProfiler,      cmdGo,  lblAdministreraProfiler,
+                                lblInställningar, Label3, Label4};
+    for (qsizetype i = 1; i < order.size(); ++i)
+        setTabOrder(order[i - 1], order[i]);
+    cmbProfiler->setFocus();
+    installEventFilter(this);
+    for (QWidget* control : order)
+        control->installEventFilter(this);
+}
+
 bool frmMain::Form_Load()
 {
     m_forms.folder().removeLeftovers(m_forms.leftoversPossible());
@@ -228,6 +243,11 @@ bool frmMain::Form_Load()
     lblSnabbstart->setText(texts::quickStart(m_state.fQuickStart == kTrue));
     // A session cut short is settled before anything can start a profile.
     session::recoverSession(m_forms, *profiles);
+    // Room for every text of the countdown line that names the default, so
+    // the window does not change size as the countdown goes on or stops.
+    const QString& name = m_state.sDefaultProfile;
+    lblAutoval->expect({texts::countdownCounting(name, m_state.nAutoSelectDelay),
+                        texts::countdownStopped(name), texts::countdownDone(name)});
     StartCountdown();
     m_state.sLastChoice = cmbProfiler->currentText();
     return true;
@@ -328,13 +348,25 @@ void frmMain::tmrRun_Timer() { session::tmrRun_Timer(m_forms); }
 
 void frmMain::tmrDefault_Timer() { session::tmrDefault_Timer(m_forms); }
 
-void frmMain::showEvent(QShowEvent* event)
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
-    // The countdown line changes every second; at a fixed size its changes
-    // repaint the line alone instead of laying out the whole window.
-    if (lblAutoval->minimumSize() != lblAutoval->maximumSize())
-        lblAutoval->setFixedSize(lblAutoval->size());
-    QWidget::showEvent(event);
+    if (event->type() == QEvent::KeyPress)
+        StopCountdown();
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmMain::keyPressEvent(QKeyEvent* event)
+{
+    // Enter presses the start button wherever the focus is, unless the
+    // control with the focus took the key for itself.
+    const bool enter = (event->key() == Qt::Key_Return && event->modifiers() == Qt::NoModifier) ||
+                       (event->key() == Qt::Key_Enter && event->modifiers() == Qt::KeypadModifier);
+    if (enter && cmdGo->isEnabled()) {
+        event->accept();
+        cmdGo->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void frmMain::mousePressEvent(QMouseEvent* event) { event->accept(); }

@@ -11,6 +11,7 @@ class ChoiceList;
 class ClickFrame;
 class ClickLabel;
 class CommandLink;
+class StatusLine;
 } // namespace tuvano::widgets
 
 namespace tuvano::startup {
@@ -57,7 +58,7 @@ public:
     widgets::ChoiceList* cmbProfiler = nullptr;
     QPushButton* cmdGo = nullptr;
     widgets::ClickLabel* lblSnabbstart = nullptr;
-    widgets::ClickLabel* lblAutoval = nullptr;
+    widgets::StatusLine* lblAutoval = nullptr;
     QTimer* tmrRun = nullptr;
     QTimer* Timer1 = nullptr;
     QTimer* tmrDefault = nullptr;
@@ -66,7 +67,10 @@ public:
     qint16 Counter = 0;
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    // Any key pressed in the window stops the countdown, as a click does;
+    // the key then does what it always does.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -77,6 +81,7 @@ private:
     QWidget* buildCommandPanel();
     QWidget* buildStartPanel();
     QWidget* buildFooter();
+    void setUpKeyboard();
     // Selects the first entry whose text is the default, else the last one.
     void selectDefaultProfile();
 

@@ -1,7 +1,13 @@
 #include "ChoiceList.h"
 
+#include "WrapLabel.h"
+
+#include <QHelpEvent>
 #include <QSignalBlocker>
 #include <QStringListModel>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
+#include <QToolTip>
 
 namespace tuvano::widgets {
 
@@ -44,6 +50,37 @@ void ChoiceList::walkTo(const QString& text)
     setListIndex(0);
     while (currentText() != text && currentIndex() < count() - 1)
         setListIndex(currentIndex() + 1);
+}
+
+QString ChoiceList::shownText() const
+{
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, this);
+    // The style draws the text one pixel in from each side of the field.
+    return fontMetrics().elidedText(currentText(), Qt::ElideMiddle, field.width() - 2);
+}
+
+bool ChoiceList::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip && shownText() != currentText()) {
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
+                           plainToolTip(currentText(), this), this);
+        return true;
+    }
+    return QComboBox::event(event);
+}
+
+void ChoiceList::paintEvent(QPaintEvent*)
+{
+    // As QComboBox draws itself, but with the text cut to the field.
+    QStylePainter painter(this);
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    painter.drawComplexControl(QStyle::CC_ComboBox, option);
+    option.currentText = shownText();
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 } // namespace tuvano::widgets

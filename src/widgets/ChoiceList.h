@@ -7,7 +7,8 @@ namespace tuvano::widgets {
 // A drop-down list of choices that never picks an entry by itself: filling
 // it leaves it without a choice, and only setListIndex or the user chooses.
 // choiceMade is raised for every choice, the user's and the code's alike,
-// but not for filling or clearing the list.
+// but not for filling or clearing the list. A choice too long for the box is
+// shown cut short with "…", and whole in the tool tip.
 class ChoiceList : public QComboBox {
     Q_OBJECT
 public:
@@ -26,6 +27,14 @@ public:
 
 Q_SIGNALS:
     void choiceMade();
+
+protected:
+    bool event(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // The chosen text as it fits the box.
+    QString shownText() const;
 };
 
 } // namespace tuvano::widgets

@@ -1,6 +1,10 @@
 #include "ClickLabel.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionFocusRect>
 
 using namespace Qt::StringLiterals;
 
@@ -8,6 +12,7 @@ namespace tuvano::widgets {
 
 ClickLabel::ClickLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
 {
+    setTextFormat(Qt::PlainText);
     setAttribute(Qt::WA_NoMousePropagation);
 }
 
@@ -29,6 +34,37 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent* event)
     event->accept();
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
         Q_EMIT clicked();
+}
+
+void ClickLabel::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Space:
+    case Qt::Key_Enter:
+    case Qt::Key_Return:
+        event->accept();
+        Q_EMIT clicked();
+        break;
+    default:
+        QLabel::keyPressEvent(event);
+    }
+}
+
+void ClickLabel::paintEvent(QPaintEvent* event)
+{
+    QLabel::paintEvent(event);
+    if (hasFocus()) {
+        QPainter painter(this);
+        drawFocus(painter);
+    }
+}
+
+void ClickLabel::drawFocus(QPainter& painter) const
+{
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.backgroundColor = palette().color(backgroundRole());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
 
 } // namespace tuvano::widgets

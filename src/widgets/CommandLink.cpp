@@ -14,6 +14,7 @@ CommandLink::CommandLink(const QString& text, QWidget* parent) : QPushButton(tex
 {
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::TabFocus);
+    setAutoDefault(true); // Enter runs the command with the focus, as Space does
     setFlat(true);
     setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Fixed);
 }

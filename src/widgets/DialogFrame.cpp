@@ -22,6 +22,7 @@ QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent, bo
 {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
+    label->setTextFormat(Qt::PlainText);
     label->setWordWrap(wordWrap);
     label->setAttribute(Qt::WA_NoMousePropagation);
     return label;

@@ -14,8 +14,8 @@ namespace tuvano::widgets {
 // the controls go into the returned layout, top to bottom.
 QVBoxLayout* dialogLayout(QWidget* window, const QString& name, const QString& title);
 
-// A label known by its name. Clicks on it do nothing, not even reach the
-// window behind it.
+// A label known by its name, showing its text as plain text. Clicks on it do
+// nothing, not even reach the window behind it.
 QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent,
                    bool wordWrap = false);
 

@@ -16,12 +16,14 @@ Header::Header(const Names& names, const QString& headingText, const QString& in
     layout->setSpacing(4);
     heading = new QLabel(headingText, this);
     heading->setObjectName(names.heading);
+    heading->setTextFormat(Qt::PlainText);
     QFont bold = heading->font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.15);
     heading->setFont(bold);
     info = new QLabel(infoText, this);
     info->setObjectName(names.info);
+    info->setTextFormat(Qt::PlainText);
     info->setWordWrap(true);
     layout->addWidget(heading);
     layout->addWidget(info);

@@ -4,7 +4,7 @@
 #include "startup/frmMain.h"
 #include "support/WindowFixture.h"
 #include "widgets/ChoiceList.h"
-#include "widgets/ClickLabel.h"
+#include "widgets/StatusLine.h"
 
 #include <QCheckBox>
 #include <QLabel>

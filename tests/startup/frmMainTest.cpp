@@ -3,7 +3,7 @@
 #include "startup/StartUp.h"
 #include "support/WindowFixture.h"
 #include "widgets/ChoiceList.h"
-#include "widgets/ClickLabel.h"
+#include "widgets/StatusLine.h"
 
 #include <QLabel>
 #include <QPushButton>

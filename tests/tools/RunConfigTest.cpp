@@ -1,5 +1,6 @@
 #include "RunConfig.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -18,18 +19,39 @@ QStringList describe(const std::vector<LineToAdd>& lines)
     return out;
 }
 
-TEST(RunConfig, ReadsTheRunLengthAndTheLinesInOrder)
+struct LineEnds {
+    const char* label;
+    QByteArray end;
+};
+
+class RunConfigLineEnds : public ::testing::TestWithParam<LineEnds> {};
+
+// The host's own reading path, from a file beside it: a byte order mark and
+// UTF-8 text as an editor on the host's system writes them, with every kind of
+// line end such a file may come with.
+TEST_P(RunConfigLineEnds, ReadsTheRunLengthAndTheLinesInOrder)
 {
-    // A byte order mark, CR LF line ends and UTF-8 text, as an editor on the
-    // host's system writes them.
-    const RunConfig config = parseRunConfig("\xEF\xBB\xBFrun-ms=300\r\n"
-                                            "append=recent.vwi:Smörgås\r\n"
-                                            "append=RO.VWI: tid: 12:30 \r\n"
-                                            "append=recent.vwi:\r\n");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(kRunConfigFile.toString());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    const QByteArray& end = GetParam().end;
+    file.write("\xEF\xBB\xBFrun-ms=300" + end + "append=recent.vwi:Smörgås" + end +
+               "append=RO.VWI: tid: 12:30 " + end + end + "append=recent.vwi:" + end);
+    file.close();
+    const RunConfig config = readRunConfig(path);
     EXPECT_EQ(config.runMs, 300);
     EXPECT_EQ(describe(config.appends),
               (QStringList{u"recent.vwi|Smörgås"_s, u"ro.vwi| tid: 12:30 "_s, u"recent.vwi|"_s}));
 }
+
+INSTANTIATE_TEST_SUITE_P(StandinHost, RunConfigLineEnds,
+                         ::testing::Values(LineEnds{"Lf", "\n"}, LineEnds{"CrLf", "\r\n"},
+                                           LineEnds{"Cr", "\r"},
+                                           // CR LF converted once more, as a text-mode
+                                           // write on Windows does to "\r\n"
+                                           LineEnds{"CrCrLf", "\r\r\n"}),
+                         [](const auto& info) { return std::string(info.param.label); });
 
 TEST(RunConfig, MalformedLinesAndUnknownKeysAreSkipped)
 {

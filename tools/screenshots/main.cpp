@@ -1,8 +1,12 @@
 // Draws the program's windows into PNG files for the documentation, at 100 %
 // and 200 % scaling, from a sample program folder:
-//   screenshots <folder>
+//   screenshots <folder> [2x] [names]
+// With "names" the profiles carry the names hardest to show (markup, a word
+// of 300 letters, 300 letters of words), so one can see that every window
+// stays on the screen and shows them whole or cut short with "…".
 #include "admin/frmAdd.h"
 #include "admin/frmProfiles.h"
+#include "platform/DesktopPlatform.h"
 #include "platform/Platform.h"
 #include "session/frmMonitor.h"
 #include "settings/frmOm.h"
@@ -11,12 +15,14 @@
 #include "startup/frmMain.h"
 #include "store/HostContract.h"
 #include "widgets/ChoiceList.h"
+#include "widgets/WrapLabel.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -61,20 +67,35 @@ void write(const QString& path, const QByteArray& bytes)
         f.write(bytes);
 }
 
-void layOutSample(const QString& folder)
+using Profiles = QList<QPair<QByteArray, QByteArray>>;
+
+const Profiles kSample{{"Standardprofil", "1000000"},
+                       {"Anna", "4718204"},
+                       {"Bj\xf6rn", "10337561"},
+                       {"Klassrum 3B", "2286519"}};
+
+QByteArray longWord() { return QByteArray(300, 'W'); }
+QByteArray longWords()
+{
+    return QByteArray("Klassrum 3B med eftermiddagsgruppen ").repeated(9).left(300);
+}
+
+const Profiles kHardNames{{"Standardprofil", "1000000"},
+                          {"Bo <b>Ek</b>", "2000000"},
+                          {longWords(), "3000000"},
+                          {longWord(), "4000000"}};
+
+void layOutSample(const QString& folder, const Profiles& profiles, const QByteArray& defaultName)
 {
     QDir(folder).mkpath(u"profiles"_s);
-    const QList<QPair<QByteArray, QByteArray>> profiles{{"Standardprofil", "1000000"},
-                                                        {"Anna", "4718204"},
-                                                        {"Bj\xf6rn", "10337561"},
-                                                        {"Klassrum 3B", "2286519"}};
     QByteArray list;
     for (const auto& [name, id] : profiles) {
         list += '"' + name + "\",\"" + id + "\"\r\n";
         QDir(folder).mkpath(u"profiles/"_s + QString::fromLatin1(id));
     }
     write(folder + u"/profiles.map"_s, list);
-    write(folder + u"/tuvano.ini"_s, "#FALSE#\r\n10\r\n\"Anna\"\r\n#TRUE#\r\n#TRUE#\r\n");
+    write(folder + u"/tuvano.ini"_s,
+          "#FALSE#\r\n10\r\n\"" + defaultName + "\"\r\n#TRUE#\r\n#TRUE#\r\n");
 }
 
 // The offscreen platform says for every window that it cannot do what only a
@@ -100,39 +121,67 @@ void save(QWidget& window, const QString& file)
 int main(int argc, char* argv[])
 {
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"."_s;
-    const bool doubled = argc > 2 && qstrcmp(argv[2], "2x") == 0;
+    bool doubled = false;
+    bool names = false;
+    for (int i = 2; i < argc; ++i) {
+        doubled = doubled || qstrcmp(argv[i], "2x") == 0;
+        names = names || qstrcmp(argv[i], "names") == 0;
+    }
     if (doubled)
         qputenv("QT_SCALE_FACTOR", "2");
     qputenv("QT_QPA_PLATFORM", "offscreen");
     g_standardHandler = qInstallMessageHandler(dropPlatformLimits);
     QApplication app(argc, argv);
     const QString suffix = doubled ? u"@2x.png"_s : u".png"_s;
+    const QString prefix = out + (names ? u"/names-"_s : u"/"_s);
 
     QTemporaryDir folder;
-    layOutSample(folder.path());
+    if (names)
+        layOutSample(folder.path(), kHardNames, longWord());
+    else
+        layOutSample(folder.path(), kSample, "Anna");
     QuietPlatform platform(folder.path());
     startup::Forms forms(platform);
     if (!forms.loadMain())
         return 1;
-    save(forms.main(), out + u"/main-window"_s + suffix);
+    save(forms.main(), prefix + u"main-window"_s + suffix);
+    if (names) {
+        forms.main().StopCountdown(); // the longest text of the countdown line
+        save(forms.main(), prefix + u"main-window-stopped"_s + suffix);
+    }
 
     forms.showProfiles();
     forms.profiles()->lstProfiles->setCurrentRow(1);
-    save(*forms.profiles(), out + u"/profiles-window"_s + suffix);
+    save(*forms.profiles(), prefix + u"profiles-window"_s + suffix);
     forms.profiles()->cmdAdd_Click();
-    save(*forms.add(), out + u"/new-profile-dialog"_s + suffix);
+    if (names)
+        forms.add()->lblNamn->setText(QString::fromLatin1(longWords()));
+    save(*forms.add(), prefix + u"new-profile-dialog"_s + suffix);
     forms.unloadAdd();
     forms.unloadProfiles();
 
     forms.showSettingsAfresh();
-    save(*forms.settingsWindow(), out + u"/settings-dialog"_s + suffix);
+    save(*forms.settingsWindow(), prefix + u"settings-dialog"_s + suffix);
     forms.unloadSettings();
 
     settings::frmOm about(forms);
     about.Form_Load();
-    save(about, out + u"/about-window"_s + suffix);
+    save(about, prefix + u"about-window"_s + suffix);
 
-    forms.main().cmbProfiler->setCurrentIndex(1);
-    save(forms.loadMonitor(), out + u"/monitor-window"_s + suffix);
+    forms.main().cmbProfiler->setCurrentIndex(names ? 2 : 1);
+    save(forms.loadMonitor(), prefix + u"monitor-window"_s + suffix);
+
+    if (names) {
+        // A real message box naming a profile, drawn while it is open.
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            save(*box, prefix + u"message-box"_s + suffix);
+            box->close();
+        });
+        platform::DesktopPlatform().message(u"Är Du säker på att Du vill ta bort profilen "_s +
+                                                QString::fromLatin1(longWord()) + u'?',
+                                            u"Bekräfta borttagning"_s, platform::Icon::Question,
+                                            platform::Buttons::YesNo);
+    }
     return 0;
 }

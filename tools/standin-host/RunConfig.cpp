@@ -1,6 +1,7 @@
 #include "RunConfig.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 namespace tuvano::standin {
 
@@ -38,10 +39,11 @@ RunConfig parseRunConfig(QByteArrayView utf8)
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
 
+    // Every line end counts: LF, CR LF, a lone CR, and CR CR LF, which a CR LF
+    // file gets when its line ends are converted once more.
+    static const QRegularExpression lineEnd(QStringLiteral("\\r*\\n|\\r"));
     RunConfig config;
-    for (QStringView line : QStringView(text).split(u'\n')) {
-        if (line.endsWith(u'\r'))
-            line.chop(1);
+    for (QStringView line : QStringView(text).split(lineEnd)) {
         const qsizetype equals = line.indexOf(u'=');
         if (equals < 0)
             continue;

@@ -1,0 +1,219 @@
+#include "WrapLabel.h"
+
+#include <QHelpEvent>
+#include <QPainter>
+#include <QTextDocument>
+#include <QTextLayout>
+#include <QToolTip>
+
+#include <algorithm>
+
+namespace tuvano::widgets {
+
+namespace {
+
+// Widths in average characters: what the label asks for, the least it
+// takes, and the lines of its tool tip.
+constexpr int kPreferredChars = 40;
+constexpr int kLeastChars = 12;
+constexpr int kToolTipChars = 60;
+constexpr int kToolTipLines = 30;
+
+struct Lines {
+    QStringList texts;
+    bool elided = false;
+};
+
+QStringList wrap(const QString& text, const QWidget* widget, int textWidth)
+{
+    QString flow = text;
+    flow.replace(u'\n', QChar::LineSeparator);
+    QTextLayout layout(flow, widget->font(), widget);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(qMax(textWidth, 1));
+        QString shown = flow.mid(line.textStart(), line.textLength());
+        if (shown.endsWith(QChar::LineSeparator))
+            shown.chop(1);
+        lines << shown;
+    }
+    layout.endLayout();
+    return lines;
+}
+
+// The lines of text at textWidth, at most maxLines of them (0: any number).
+Lines linesFor(const QString& text, const QWidget* widget, int textWidth, int maxLines)
+{
+    QStringList lines = wrap(text, widget, textWidth);
+    if (maxLines <= 0 || lines.size() <= maxLines)
+        return {lines, false};
+
+    // Keep as much of the longest paragraph as the lines hold, from both ends.
+    QStringList paragraphs = text.split(u'\n');
+    const auto longest =
+        std::max_element(paragraphs.begin(), paragraphs.end(),
+                         [](const QString& a, const QString& b) { return a.size() < b.size(); });
+    const QString whole = *longest;
+    const auto cut = [&](qsizetype kept) {
+        *longest = whole.left(kept - kept / 2) + QChar(0x2026) + whole.right(kept / 2);
+        return wrap(paragraphs.join(u'\n'), widget, textWidth);
+    };
+    qsizetype fits = 0;
+    qsizetype tooMany = whole.size();
+    lines = cut(0);
+    while (fits + 1 < tooMany) {
+        const qsizetype kept = (fits + tooMany) / 2;
+        if (QStringList tried = cut(kept); tried.size() <= maxLines) {
+            fits = kept;
+            lines = std::move(tried);
+        } else {
+            tooMany = kept;
+        }
+    }
+    if (lines.size() > maxLines) { // the other paragraphs alone are too long
+        lines.resize(maxLines);
+        lines.last() = widget->fontMetrics().elidedText(lines.last() + QChar(0x2026),
+                                                        Qt::ElideRight, textWidth);
+    }
+    return {lines, true};
+}
+
+} // namespace
+
+WrapLabel::WrapLabel(const QString& text, QWidget* parent) : ClickLabel(text, parent)
+{
+    setWordWrap(true); // asks the layouts for its height at each width
+}
+
+void WrapLabel::setMaximumLineCount(int lines)
+{
+    m_maxLines = lines;
+    m_keptWidth = -1;
+    updateGeometry();
+    update();
+}
+
+QSize WrapLabel::extraSize() const
+{
+    const QRect inside = contentsRect();
+    return size() - inside.size() + QSize(2 * margin(), 2 * margin());
+}
+
+QRect WrapLabel::textRect() const
+{
+    return contentsRect().adjusted(margin(), margin(), -margin(), -margin());
+}
+
+int WrapLabel::blockHeight(qsizetype lines) const
+{
+    const QFontMetrics fm = fontMetrics();
+    return fm.height() + int(qMax<qsizetype>(lines - 1, 0)) * fm.lineSpacing();
+}
+
+const QStringList& WrapLabel::ownLines(int textWidth, bool* elided) const
+{
+    if (textWidth != m_keptWidth || text() != m_keptText) {
+        Lines lines = linesFor(text(), this, textWidth, m_maxLines);
+        m_keptText = text();
+        m_keptWidth = textWidth;
+        m_keptLines = std::move(lines.texts);
+        m_keptElided = lines.elided;
+    }
+    if (elided)
+        *elided = m_keptElided;
+    return m_keptLines;
+}
+
+QStringList WrapLabel::shownLines() const { return ownLines(textRect().width()); }
+
+bool WrapLabel::isElided() const
+{
+    bool elided = false;
+    ownLines(textRect().width(), &elided);
+    return elided;
+}
+
+int WrapLabel::heightFor(const QString& text, int width) const
+{
+    const QSize extra = extraSize();
+    return blockHeight(linesFor(text, this, width - extra.width(), m_maxLines).texts.size()) +
+           extra.height();
+}
+
+int WrapLabel::heightForWidth(int width) const
+{
+    const QSize extra = extraSize();
+    return blockHeight(ownLines(width - extra.width()).size()) + extra.height();
+}
+
+QSize WrapLabel::sizeHint() const
+{
+    const QFontMetrics fm = fontMetrics();
+    const int longest = fm.boundingRect(QRect(), 0, text()).width() + 1;
+    const int width = qMin(longest, kPreferredChars * fm.averageCharWidth()) + extraSize().width();
+    return {width, heightForWidth(width)};
+}
+
+QSize WrapLabel::minimumSizeHint() const
+{
+    const QFontMetrics fm = fontMetrics();
+    const int longest = fm.boundingRect(QRect(), 0, text()).width() + 1;
+    const QSize extra = extraSize();
+    return {qMin(longest, kLeastChars * fm.averageCharWidth()) + extra.width(),
+            blockHeight(1) + extra.height()};
+}
+
+bool WrapLabel::event(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip && isElided()) {
+        QString tip = text();
+        if (!toolTip().isEmpty())
+            tip += u"\n\n" + toolTip();
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), plainToolTip(tip, this),
+                           this);
+        return true;
+    }
+    return ClickLabel::event(event);
+}
+
+void WrapLabel::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange)
+        m_keptWidth = -1;
+    ClickLabel::changeEvent(event);
+}
+
+void WrapLabel::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    drawFrame(&painter);
+    const QRect area = textRect();
+    const QStringList& lines = ownLines(area.width());
+    const int room = area.height() - blockHeight(lines.size());
+    int top = area.top();
+    if (room > 0 && (alignment() & Qt::AlignVCenter))
+        top += room / 2;
+    else if (room > 0 && (alignment() & Qt::AlignBottom))
+        top += room;
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
+    const QFontMetrics fm = fontMetrics();
+    for (const QString& line : lines) {
+        painter.drawText(area.left(), top + fm.ascent(), line);
+        top += fm.lineSpacing();
+    }
+    if (hasFocus())
+        drawFocus(painter);
+}
+
+QString plainToolTip(const QString& text, const QWidget* widget)
+{
+    const int width = kToolTipChars * widget->fontMetrics().averageCharWidth();
+    return Qt::convertFromPlainText(linesFor(text, widget, width, kToolTipLines).texts.join(u'\n'));
+}
+
+} // namespace tuvano::widgets

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "ClickLabel.h"
+
+#include <QStringList>
+
+namespace tuvano::widgets {
+
+// A label for texts that carry names, which may be of any length. It breaks
+// its lines between words and, where a word is longer than a line, inside the
+// word. A text that needs more lines than the label may show loses the middle
+// of its longest paragraph, where a name stands in the program's texts, to a
+// "…", and the tool tip then shows the whole of it. The accessible name is
+// always the whole text.
+class WrapLabel : public ClickLabel {
+    Q_OBJECT
+public:
+    explicit WrapLabel(const QString& text = {}, QWidget* parent = nullptr);
+
+    // At most this many lines (1: a single line); 0, the default, is no limit.
+    void setMaximumLineCount(int lines);
+
+    // The lines as they are drawn at the label's present size.
+    QStringList shownLines() const;
+    bool isElided() const;
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    int heightForWidth(int width) const override;
+
+protected:
+    // The height the label needs at width to show text.
+    int heightFor(const QString& text, int width) const;
+
+    bool event(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    // The lines of the label's own text at textWidth, kept until the text,
+    // the width or the type changes: drawing and sizing need them alike.
+    const QStringList& ownLines(int textWidth, bool* elided = nullptr) const;
+
+    // The room for the text inside the frame and the margin.
+    QRect textRect() const;
+    QSize extraSize() const;
+    int blockHeight(qsizetype lines) const;
+
+    int m_maxLines = 0;
+    mutable QString m_keptText;
+    mutable int m_keptWidth = -1;
+    mutable QStringList m_keptLines;
+    mutable bool m_keptElided = false;
+};
+
+// A tool tip showing text as plain text whatever it looks like, in lines that
+// fit the screen, in the type of widget.
+QString plainToolTip(const QString& text, const QWidget* widget);
+
+} // namespace tuvano::widgets
