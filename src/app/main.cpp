@@ -53,7 +53,7 @@ int main(int argc, char* argv[])
     // A second copy in the same folder touches nothing: it only says so.
     platform::SingleInstance instance(platform.programFolder());
     if (!instance.acquire([&] { comeForward(forms.get()); })) {
-        const bool hostRuns = platform.canOpen(platform.markerPath());
+        const bool hostRuns = platform.markerPresent();
         const bool asked = !hostRuns && instance.askRunningCopy();
         platform.message(runningCopyText(hostRuns, asked), startup::texts::kProgramTitle.toString(),
                          platform::Icon::Information, platform::Buttons::Ok);

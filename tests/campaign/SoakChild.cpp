@@ -62,7 +62,7 @@ public:
     bool ended = false;
 
     QString programFolder() const override { return m_folder; }
-    QString markerPath() const override { return m_folder + u"/lx98temp.tmp"; }
+    QStringList markerPaths() const override { return {marker()}; }
 
     platform::Answer message(const QString& text, const QString& title, platform::Icon,
                              platform::Buttons buttons) override
@@ -71,10 +71,11 @@ public:
         return buttons == platform::Buttons::YesNo ? platform::Answer::Yes : platform::Answer::Ok;
     }
     QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    bool launch(const QString&) override { return true; }
+    platform::Launch launch(const QString&) override { return platform::Launch::of(1); }
+    bool processRunning(qint64) override { return hostRunning; }
     bool canOpen(const QString& path) override
     {
-        if (path == markerPath())
+        if (path == marker())
             return hostRunning;
         QFile file(path);
         return file.open(QIODevice::ReadOnly);
@@ -94,6 +95,8 @@ public:
     }
 
 private:
+    QString marker() const { return m_folder + u"/lx98temp.tmp"; }
+
     QString m_folder;
     QRandomGenerator& m_random;
 };
