@@ -7,6 +7,7 @@
 #include <QPointer>
 
 #include <memory>
+#include <vector>
 
 namespace tuvano::session {
 class frmMonitor;
@@ -37,6 +38,8 @@ public:
     platform::Platform& platform() const { return m_platform; }
     ProgramState& state() { return m_state; }
     const store::ProgramFolder& folder() const { return m_folder; }
+    // The host processes the last start launched.
+    std::vector<qint64>& hostProcesses() { return m_hostProcesses; }
 
     // Whether the profile folders may hold temporary files of writes cut
     // short; if not, start-up does not look through them all.
@@ -85,6 +88,7 @@ private:
     platform::Platform& m_platform;
     store::ProgramFolder m_folder;
     ProgramState m_state;
+    std::vector<qint64> m_hostProcesses;
     bool m_leftoversPossible = true;
     std::unique_ptr<frmMain> m_main;
     QPointer<session::frmMonitor> m_monitor;
