@@ -36,14 +36,15 @@ public:
     explicit FolderPlatform(QString folder) : m_folder(std::move(folder)) {}
 
     QString programFolder() const override { return m_folder; }
-    QString markerPath() const override { return m_desktop.markerPath(); }
+    QStringList markerPaths() const override { return m_desktop.markerPaths(); }
     store::FileOps& fileOps() override { return m_desktop.fileOps(); }
 
     platform::Answer message(const QString& text, const QString& title, platform::Icon,
                              platform::Buttons) override;
     QString inputBox(const QString& prompt, const QString& title, const QString&) override;
 
-    bool launch(const QString& path) override { return m_desktop.launch(path); }
+    platform::Launch launch(const QString& path) override { return m_desktop.launch(path); }
+    bool processRunning(qint64 pid) override { return m_desktop.processRunning(pid); }
     bool canOpen(const QString& path) override { return m_desktop.canOpen(path); }
     void reseedRandom() override { m_desktop.reseedRandom(); }
     float randomFraction() override { return m_desktop.randomFraction(); }

@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTextLayout>
 #include <QWidget>
 
@@ -86,7 +87,7 @@ QString fitForScreen(const QString& text, const QWidget* parent)
 
 QString DesktopPlatform::programFolder() const { return QCoreApplication::applicationDirPath(); }
 
-QString DesktopPlatform::markerPath() const { return store::HostRunMarker(); }
+QStringList DesktopPlatform::markerPaths() const { return store::HostRunMarkers(); }
 
 Answer DesktopPlatform::message(const QString& text, const QString& title, Icon icon,
                                 Buttons buttons)
@@ -129,21 +130,75 @@ QString DesktopPlatform::inputBox(const QString& prompt, const QString& title,
     return dialog.textValue();
 }
 
-bool DesktopPlatform::launch(const QString& path)
+bool isWindowsProgram(const QString& path)
 {
-    if (!QFileInfo(path).isFile())
-        return false;
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) && file.read(2) == "MZ";
+}
+
+Launch DesktopPlatform::launch(const QString& path)
+{
+    const QFileInfo file(path);
+    if (!file.isFile())
+        return Launch::failed(launchFailure::kMissing.toString());
     QProcess process;
-    process.setProgram(path);
-    process.setWorkingDirectory(QFileInfo(path).absolutePath());
+    process.setWorkingDirectory(file.absolutePath());
     process.setStandardInputFile(QProcess::nullDevice());
 #ifdef Q_OS_WIN
+    process.setProgram(path);
     process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* args) {
         args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
         args->startupInfo->wShowWindow = SW_SHOWMINIMIZED;
     });
+#else
+    if (isWindowsProgram(path)) {
+        // Wine's own tools take the command from WINE too.
+        QString wine = qEnvironmentVariable("WINE");
+        if (wine.isEmpty())
+            wine = u"wine"_s;
+        const QString found = QStandardPaths::findExecutable(wine);
+        if (found.isEmpty())
+            return Launch::failed(launchFailure::noWine(wine));
+        process.setProgram(found);
+        process.setArguments({file.absoluteFilePath()});
+    } else if (!file.isExecutable()) {
+        return Launch::failed(launchFailure::kNotExecutable.toString());
+    } else {
+        process.setProgram(path);
+    }
 #endif
-    return process.startDetached();
+    qint64 pid = 0;
+    if (!process.startDetached(&pid))
+        return Launch::failed(launchFailure::kNotStarted.toString());
+    return Launch::of(pid);
+}
+
+bool DesktopPlatform::processRunning(qint64 pid)
+{
+    if (pid <= 0)
+        return false;
+#ifdef Q_OS_WIN
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
+    if (!process)
+        return false;
+    DWORD exitCode = 0;
+    const bool running = ::GetExitCodeProcess(process, &exitCode) && exitCode == STILL_ACTIVE;
+    ::CloseHandle(process);
+    return running;
+#else
+    // A detached process is reaped by whoever adopted it, which in a
+    // container may be nobody: an ended one can linger as a zombie.
+    QFile stat(u"/proc/"_s + QString::number(pid) + u"/stat"_s);
+    if (!stat.open(QIODevice::ReadOnly))
+        return false;
+    // "pid (name) state ...": the name may hold anything, even ")".
+    const QByteArray line = stat.readLine();
+    const qsizetype nameEnd = line.lastIndexOf(')');
+    if (nameEnd < 0 || nameEnd + 2 >= line.size())
+        return false;
+    const char state = line.at(nameEnd + 2);
+    return state != 'Z' && state != 'X';
+#endif
 }
 
 bool DesktopPlatform::canOpen(const QString& path)

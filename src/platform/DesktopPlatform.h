@@ -13,13 +13,14 @@ namespace tuvano::platform {
 class DesktopPlatform final : public Platform {
 public:
     QString programFolder() const override;
-    QString markerPath() const override;
+    QStringList markerPaths() const override;
 
     Answer message(const QString& text, const QString& title, Icon icon, Buttons buttons) override;
     QString inputBox(const QString& prompt, const QString& title,
                      const QString& defaultText) override;
 
-    bool launch(const QString& path) override;
+    Launch launch(const QString& path) override;
+    bool processRunning(qint64 pid) override;
     bool canOpen(const QString& path) override;
 
     void reseedRandom() override;
@@ -39,5 +40,8 @@ private:
     QRandomGenerator m_random;
     std::function<void()> m_beforeEnd;
 };
+
+// Whether the file is a Windows program: it begins with the bytes "MZ".
+bool isWindowsProgram(const QString& path);
 
 } // namespace tuvano::platform

@@ -129,7 +129,7 @@ bool claimProgramFolder(SingleInstance& lock, Platform& platform,
     if (status == Status::Running) {
         // The host runs under the other copy: its window is hidden, and
         // asking would only hide that fact.
-        const bool hostRuns = platform.canOpen(platform.markerPath());
+        const bool hostRuns = platform.markerPresent();
         const Reply reply = hostRuns ? Reply::NotAsked : lock.askRunningCopy(answerWaitMs);
         platform.message(runningText(hostRuns, reply), title(), Icon::Information, Buttons::Ok);
         return false;

@@ -3,6 +3,10 @@
 #include "store/FileOps.h"
 
 #include <QString>
+#include <QStringList>
+
+#include <algorithm>
+#include <utility>
 
 class QWidget;
 
@@ -15,6 +19,28 @@ enum class Icon { Critical, Question, Exclamation, Information };
 enum class Buttons { Ok, YesNo };
 enum class Answer { Ok, Yes, No };
 
+// The outcome of starting a program.
+struct Launch {
+    qint64 pid = 0;  // the started process
+    QString failure; // when nothing started: why, as told to the user
+    bool started() const { return pid > 0; }
+
+    static Launch of(qint64 pid) { return {pid, {}}; }
+    static Launch failed(QString why) { return {0, std::move(why)}; }
+};
+
+// Why a program did not start, in the words the user is told.
+namespace launchFailure {
+inline constexpr QStringView kMissing = u"filen finns inte";
+inline constexpr QStringView kNotExecutable = u"filen är inte körbar";
+inline constexpr QStringView kNotStarted = u"programmet kunde inte startas";
+// wine: the command that was looked for.
+inline QString noWine(const QString& wine)
+{
+    return u"det är ett Windowsprogram och kräver Wine, men kommandot " + wine + u" hittades inte";
+}
+} // namespace launchFailure
+
 // What the program takes from the operating system. Everything above this
 // layer goes through it, so tests can put a scripted one in its place.
 class Platform {
@@ -26,8 +52,8 @@ public:
 
     // The folder the program was started from; the host lives there too.
     virtual QString programFolder() const = 0;
-    // The file whose presence tells that the host runs.
-    virtual QString markerPath() const = 0;
+    // The files whose presence tells that the host runs: any one will do.
+    virtual QStringList markerPaths() const = 0;
     // The operations through which the store changes files.
     virtual store::FileOps& fileOps() { return store::FileOps::real(); }
 
@@ -38,12 +64,22 @@ public:
     virtual QString inputBox(const QString& prompt, const QString& title,
                              const QString& defaultText = {}) = 0;
 
-    // Starts a program by full path, without arguments, without waiting and
-    // without keeping any handle; shown minimised and active where the
-    // system has such a thing. False when it could not be started.
-    virtual bool launch(const QString& path) = 0;
+    // Starts a program by full path, without arguments and without waiting,
+    // in its own folder; shown minimised and active where the system has such
+    // a thing. Only the process id is kept. Outside Windows a Windows program
+    // is started through Wine.
+    virtual Launch launch(const QString& path) = 0;
+    // Whether a process this program started is still running.
+    virtual bool processRunning(qint64 pid) = 0;
     // Whether the file can be opened for reading at this moment.
     virtual bool canOpen(const QString& path) = 0;
+    // Whether the host runs: one of its marker files can be opened.
+    bool markerPresent()
+    {
+        const QStringList paths = markerPaths();
+        return std::any_of(paths.cbegin(), paths.cend(),
+                           [this](const QString& path) { return canOpen(path); });
+    }
 
     virtual void reseedRandom() = 0;
     // A fraction r with 0 <= r < 1, of single precision.

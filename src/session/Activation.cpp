@@ -142,9 +142,28 @@ StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure
 
 void launchHost(startup::Forms& forms)
 {
-    for (QStringView executable : store::kHostExecutables)
-        (void)forms.platform().launch(forms.folder().file(executable));
-    forms.main().tmrRun->start();
+    std::vector<qint64>& started = forms.hostProcesses();
+    started.clear();
+    QString failures;
+    for (QStringView executable : store::kHostExecutables) {
+        const QString path = forms.folder().file(executable);
+        const platform::Launch launch = forms.platform().launch(path);
+        if (launch.started())
+            started.push_back(launch.pid);
+        else
+            failures += path + u": " + launch.failure + u".\n";
+    }
+    startup::frmMain& main = forms.main();
+    main.tmrRun->start();
+    if (!started.empty())
+        return;
+    // The live files hold the profile's copy, and a host started by hand is
+    // still taken over: the user can go on either way.
+    main.cmdGo->setEnabled(true);
+    forms.platform().message(u"Lexaro kunde inte startas.\n\n" + failures +
+                                 u"\nProfilens filer ligger på plats. Om Du startar Lexaro på "
+                                 u"egen hand tar Lexaro Tuvano! över som vanligt.",
+                             u"Lexaro kunde inte startas"_s, Icon::Exclamation);
 }
 
 StartOutcome StartProfile(startup::Forms& forms, const QString& name, OnFailure onFailure)

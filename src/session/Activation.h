@@ -27,8 +27,9 @@ enum class StartOutcome {
 // started.
 StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure onFailure);
 
-// Launches the host's executables, each that exists, without waiting, then
-// arms the watch for the host's start.
+// Launches the host's executables, each in turn, without waiting, keeps the
+// ids of those started and arms the watch for the host's start. When none
+// started, the user is told why and cmdGo is enabled again.
 void launchHost(startup::Forms& forms);
 
 // The whole start of the profile named name (the main list's text).

@@ -98,7 +98,7 @@ void recoverSession(startup::Forms& forms, const store::ProfileRecords& list)
                              u"Fel vid sparande av profil"_s, Icon::Exclamation);
         return;
     case store::SessionPhase::Live:
-        if (platform.canOpen(platform.markerPath())) {
+        if (platform.markerPresent()) {
             // The host still runs: its end is watched and saved as usual.
             forms.session() = *record;
             forms.state().sProfileFolder = forms.folder().profileFolder(record->profile.id);

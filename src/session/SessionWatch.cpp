@@ -58,7 +58,7 @@ void WriteBackProfile(startup::Forms& forms, frmMonitor& monitor)
 void tmrRun_Timer(startup::Forms& forms)
 {
     platform::Platform& platform = forms.platform();
-    if (!platform.canOpen(platform.markerPath()))
+    if (!platform.markerPresent())
         return;
     startup::frmMain& main = forms.main();
     main.hide();

@@ -87,7 +87,7 @@ void frmMonitor::placeInCorner()
 
 void frmMonitor::tmrCheck_Timer()
 {
-    if (m_forms.platform().canOpen(m_forms.platform().markerPath()))
+    if (m_forms.platform().markerPresent())
         return;
     tmrCheck->stop();
     WriteBackProfile(m_forms, *this);

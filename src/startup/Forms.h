@@ -9,6 +9,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace tuvano::session {
 class frmMonitor;
@@ -42,6 +43,8 @@ public:
     // The profile session under way, from its start until its write-back
     // has ended; also one that a crash cut short while the host still runs.
     std::optional<store::SessionRecord>& session() { return m_session; }
+    // The host processes the last start launched.
+    std::vector<qint64>& hostProcesses() { return m_hostProcesses; }
 
     // Whether the profile folders may hold temporary files of writes cut
     // short; if not, start-up does not look through them all.
@@ -91,6 +94,7 @@ private:
     store::ProgramFolder m_folder;
     ProgramState m_state;
     std::optional<store::SessionRecord> m_session;
+    std::vector<qint64> m_hostProcesses;
     bool m_leftoversPossible = true;
     std::unique_ptr<frmMain> m_main;
     QPointer<session::frmMonitor> m_monitor;

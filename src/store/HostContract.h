@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <array>
@@ -53,9 +54,19 @@ inline constexpr QStringView kStandardProfileId = u"1000000";
 // The host's executables, launched in this order when a profile starts.
 inline constexpr std::array<QStringView, 2> kHostExecutables{u"lx2000.exe", u"lexaro.exe"};
 
-// The host counts as running exactly while this file can be opened for
-// reading. Outside Windows it lies in the temporary folder, so that TMPDIR
-// moves it.
+// The marker file a host makes while it runs. Outside Windows this is where
+// a native host (the stand-in) makes it: in the temporary folder, so that
+// TMPDIR moves it.
 QString HostRunMarker();
+
+// Where a Windows host under Wine makes its marker "c:\lx98temp.tmp": on the
+// C: drive of the Wine prefix (winePrefix, else home's ".wine"), which is
+// where the prefix's dosdevices/c: link points.
+QString WineHostRunMarker(const QString& winePrefix, const QString& home);
+
+// Every place of the marker: the host counts as running while any of these
+// files can be opened for reading. On Windows only "c:\lx98temp.tmp";
+// elsewhere the marker under Wine ($WINEPREFIX) and the native one.
+QStringList HostRunMarkers();
 
 } // namespace tuvano::store

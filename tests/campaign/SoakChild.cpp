@@ -65,7 +65,7 @@ public:
     bool ended = false;
 
     QString programFolder() const override { return m_folder; }
-    QString markerPath() const override { return m_folder + u"/lx98temp.tmp"; }
+    QStringList markerPaths() const override { return {marker()}; }
 
     platform::Answer message(const QString& text, const QString& title, platform::Icon,
                              platform::Buttons buttons) override
@@ -74,7 +74,9 @@ public:
         return buttons == platform::Buttons::YesNo ? platform::Answer::Yes : platform::Answer::Ok;
     }
     QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    bool launch(const QString&) override { return true; }
+    platform::Launch launch(const QString&) override { return platform::Launch::of(1); }
+    // The host is soak_host, which the soak starts itself.
+    bool processRunning(qint64) override { return false; }
     bool canOpen(const QString& path) override
     {
         QFile file(path);
@@ -95,6 +97,8 @@ public:
     }
 
 private:
+    QString marker() const { return m_folder + u"/lx98temp.tmp"; }
+
     QString m_folder;
     QRandomGenerator& m_random;
 };
@@ -183,7 +187,7 @@ private:
         say("op host");
         const auto list = store::ProfileList(m_forms.folder()).read();
         const auto id = list ? store::lastIdOf(*list, name) : std::nullopt;
-        QFile marker(m_platform.markerPath());
+        QFile marker(m_platform.markerPaths().constFirst());
         if (marker.open(QIODevice::WriteOnly))
             marker.close();
         w.tmrRun_Timer();

@@ -1,7 +1,7 @@
-#include "platform/DesktopPlatform.h"
 #include "session/frmMonitor.h"
 #include "store/HostContract.h"
 #include "store/TextCodec.h"
+#include "support/HostPlatform.h"
 #include "support/WindowFixture.h"
 
 #include <QFile>
@@ -16,22 +16,6 @@ using store::DataFile;
 
 namespace {
 
-// The fake platform's boxes, but real processes and the real marker.
-class HostPlatform : public test::FakePlatform {
-public:
-    using FakePlatform::FakePlatform;
-    QString markerPath() const override { return store::HostRunMarker(); }
-    bool launch(const QString& path) override
-    {
-        launched << path;
-        return m_real.launch(path);
-    }
-    bool canOpen(const QString& path) override { return m_real.canOpen(path); }
-
-private:
-    platform::DesktopPlatform m_real;
-};
-
 // The built stand-in host installed as the host, in a program folder with a
 // private temporary folder for its marker, started through the start button.
 class EndToEnd : public ::testing::Test {
@@ -39,13 +23,13 @@ protected:
     QTemporaryDir tmp;
     QByteArray savedTmp = qgetenv("TMPDIR");
     test::TempFolder dir;
-    std::unique_ptr<HostPlatform> platform;
+    std::unique_ptr<test::HostPlatform> platform;
     std::unique_ptr<startup::Forms> forms;
 
     EndToEnd()
     {
         qputenv("TMPDIR", tmp.path().toLocal8Bit());
-        platform = std::make_unique<HostPlatform>(dir.path());
+        platform = std::make_unique<test::HostPlatform>(dir.path());
         EXPECT_TRUE(QFile::copy(QStringLiteral(STANDIN_HOST), dir.file(u"lexaro.exe"_s)));
         // The host runs longer than one watch interval, so its start is seen.
         dir.write(u"standin-host.ini"_s,

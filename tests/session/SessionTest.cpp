@@ -34,6 +34,7 @@ TEST_F(StartButton, SwapsTheProfilesFilesInAndLaunchesTheHost)
     for (DataFile f : ProfileFileSet::listing)
         EXPECT_EQ(live(f), profileContent(u"3000000"_s, f));
     EXPECT_EQ(platform.launched, QStringList{dir.file(u"lexaro.exe"_s)});
+    EXPECT_EQ(forms->hostProcesses(), std::vector<qint64>{platform.lastPid});
     EXPECT_FALSE(main().cmdGo->isEnabled());
     EXPECT_TRUE(main().tmrRun->isActive());
     EXPECT_EQ(state().sProfileFolder, dir.file(u"profiles/3000000"_s));
@@ -47,16 +48,33 @@ TEST_F(StartButton, LaunchesBothExecutablesInTheirOrder)
     main().cmdGo_Click();
     EXPECT_EQ(platform.launched,
               (QStringList{dir.file(u"lx2000.exe"_s), dir.file(u"lexaro.exe"_s)}));
+    EXPECT_EQ(forms->hostProcesses().size(), 2u);
+    EXPECT_TRUE(platform.boxes.empty());
 }
 
-TEST_F(StartButton, WithoutAHostNothingIsToldAndTheButtonStaysDisabled)
+// The live files already hold the profile's copy: the user may start the
+// host by hand, which is taken over, or start again.
+TEST_F(StartButton, WithoutAHostTheUserIsToldWhyAndTheButtonReturns)
 {
     QFile::remove(dir.file(u"lexaro.exe"_s));
     main().cmdGo_Click();
     EXPECT_TRUE(platform.launched.isEmpty());
-    EXPECT_TRUE(platform.boxes.empty());
-    EXPECT_FALSE(main().cmdGo->isEnabled());
+    EXPECT_TRUE(forms->hostProcesses().empty());
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].title, u"Lexaro kunde inte startas"_s);
+    EXPECT_EQ(platform.boxes[0].icon, Icon::Exclamation);
+    EXPECT_EQ(platform.boxes[0].text,
+              u"Lexaro kunde inte startas.\n\n"_s + dir.file(u"lx2000.exe"_s) +
+                  qs(": filen finns inte.\n") + dir.file(u"lexaro.exe"_s) +
+                  qs(": filen finns inte.\n\nProfilens filer ligger på plats. Om Du startar "
+                     "Lexaro på egen hand tar Lexaro Tuvano! över som vanligt."));
+    EXPECT_TRUE(main().cmdGo->isEnabled());
     EXPECT_TRUE(main().tmrRun->isActive());
+
+    hostStarts();
+    hostEnds();
+    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Lx98),
+              profileContent(u"2000000"_s, DataFile::Lx98) + "changed by the host");
 }
 
 // A file the profile lacks is passed over, as the start button's path wants,

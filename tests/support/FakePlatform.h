@@ -12,6 +12,7 @@
 
 #include <deque>
 #include <functional>
+#include <set>
 #include <vector>
 
 namespace tuvano::test {
@@ -45,7 +46,9 @@ public:
     QStringList prompts;
     std::function<void(const Box&)> onMessage; // runs while a box is "open"
 
-    QStringList launched; // every program started, in order
+    QStringList launched;     // every program started, in order
+    std::set<qint64> running; // the started processes that have not ended
+    qint64 lastPid = 1000;
     bool hostRunning = false;
     std::deque<float> randoms;
     int reseeds = 0;
@@ -55,7 +58,7 @@ public:
     QString fatal; // the text of the error the program ended with
 
     QString programFolder() const override { return folder; }
-    QString markerPath() const override { return marker; }
+    QStringList markerPaths() const override { return {marker}; }
     store::FileOps& fileOps() override { return *ops; }
 
     platform::Answer message(const QString& text, const QString& title, platform::Icon icon,
@@ -86,13 +89,15 @@ public:
         return answer;
     }
 
-    bool launch(const QString& path) override
+    platform::Launch launch(const QString& path) override
     {
         if (!QFileInfo(path).isFile())
-            return false;
+            return platform::Launch::failed(platform::launchFailure::kMissing.toString());
         launched << path;
-        return true;
+        running.insert(++lastPid);
+        return platform::Launch::of(lastPid);
     }
+    bool processRunning(qint64 pid) override { return running.contains(pid); }
 
     bool canOpen(const QString& path) override
     {

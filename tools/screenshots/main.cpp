@@ -37,14 +37,15 @@ class QuietPlatform final : public platform::Platform {
 public:
     explicit QuietPlatform(QString folder) : m_folder(std::move(folder)) {}
     QString programFolder() const override { return m_folder; }
-    QString markerPath() const override { return m_folder + u"/marker"_s; }
+    QStringList markerPaths() const override { return {m_folder + u"/marker"_s}; }
     platform::Answer message(const QString&, const QString&, platform::Icon,
                              platform::Buttons) override
     {
         return platform::Answer::Ok;
     }
     QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
-    bool launch(const QString&) override { return false; }
+    platform::Launch launch(const QString&) override { return platform::Launch::failed(u"-"_s); }
+    bool processRunning(qint64) override { return false; }
     bool canOpen(const QString&) override { return false; }
     void reseedRandom() override {}
     float randomFraction() override { return 0.42f; }

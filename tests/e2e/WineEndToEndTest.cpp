@@ -1,0 +1,114 @@
+#include "session/frmMonitor.h"
+#include "startup/Forms.h"
+#include "startup/frmMain.h"
+#include "store/HostContract.h"
+#include "store/TextCodec.h"
+#include "support/HostPlatform.h"
+#include "support/ScopedEnv.h"
+
+#include <QFile>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <list>
+
+using namespace tuvano;
+using namespace Qt::StringLiterals;
+using store::DataFile;
+
+namespace {
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("(missing)");
+}
+
+bool write(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// The Windows stand-in host installed as the host in a folder on the C: drive
+// of a private Wine prefix (booted by the test run before this test), started
+// through the start button with the real launch, probe and timers.
+class WineEndToEnd : public ::testing::Test {
+protected:
+    const QString prefix = QStringLiteral(WINE_PREFIX);
+    QTemporaryDir tmp;
+    std::list<test::ScopedEnv> env;
+    std::unique_ptr<QTemporaryDir> folder;
+    std::unique_ptr<test::HostPlatform> platform;
+    std::unique_ptr<startup::Forms> forms;
+
+    void SetUp() override
+    {
+        if (QStringLiteral(STANDIN_HOST_WIN).isEmpty())
+            GTEST_SKIP() << "built without x86_64-w64-mingw32-gcc: no Windows stand-in host";
+        if (QStandardPaths::findExecutable(u"wine"_s).isEmpty())
+            GTEST_SKIP() << "Wine is not installed";
+        if (!QFile::exists(prefix + u"/system.reg"_s))
+            GTEST_SKIP() << "no booted Wine prefix in " << qPrintable(prefix)
+                         << ": run through ctest, whose fixture boots it";
+        env.emplace_back("WINEPREFIX", prefix.toLocal8Bit());
+        env.emplace_back("WINEDEBUG", "-all");
+        env.emplace_back("WINE", std::nullopt);
+        env.emplace_back("TMPDIR", tmp.path().toLocal8Bit());
+
+        folder = std::make_unique<QTemporaryDir>(prefix + u"/drive_c/Lexaro-XXXXXX"_s);
+        ASSERT_TRUE(folder->isValid());
+        ASSERT_TRUE(QFile::copy(QStringLiteral(STANDIN_HOST_WIN), file(u"lexaro.exe"_s)));
+        for (DataFile f : store::ProfileFileSet::listing)
+            ASSERT_TRUE(write(file(store::fileName(f).toString()), "live"));
+        ASSERT_TRUE(
+            write(file(u"tuvano.ini"_s), "#FALSE#\r\n0\r\n\"Anna\"\r\n#FALSE#\r\n#TRUE#\r\n"));
+        ASSERT_TRUE(write(file(u"profiles.map"_s),
+                          "\"Standardprofil\",\"1000000\"\r\n\"Anna\",\"2000000\"\r\n"));
+        ASSERT_TRUE(QDir(folder->path()).mkpath(u"profiles/2000000"_s));
+        for (DataFile f : store::ProfileFileSet::listing)
+            ASSERT_TRUE(write(annas(f), original(f)));
+        platform = std::make_unique<test::HostPlatform>(folder->path());
+    }
+
+    void TearDown() override
+    {
+        forms.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
+    QString file(const QString& name) const { return folder->filePath(name); }
+    QString annas(DataFile f) const { return file(u"profiles/2000000/"_s + store::fileName(f)); }
+    static QByteArray original(DataFile f)
+    {
+        return "anna " + store::fileName(f).toLatin1() + "\r\n";
+    }
+};
+
+TEST_F(WineEndToEnd, TheWindowsHostsLineLandsInTheProfileAndTheWindowReturns)
+{
+    forms = std::make_unique<startup::Forms>(*platform);
+    ASSERT_TRUE(forms->loadMain());
+    forms->main().show();
+    QTest::mouseClick(forms->main().cmdGo, Qt::LeftButton);
+    ASSERT_EQ(forms->hostProcesses().size(), 1u) << "boxes: " << platform->boxes.size();
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return forms->monitor() != nullptr; }, 20000));
+    EXPECT_FALSE(forms->main().isVisible());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return forms->main().cmdGo->isEnabled(); }, 20000));
+    EXPECT_TRUE(forms->main().isVisible());
+
+    const QByteArray line = *store::codec::encode(u"Hej från Wine\r\n"_s);
+    for (DataFile f : store::ProfileFileSet::listing)
+        EXPECT_EQ(readAll(annas(f)), original(f) + (f == DataFile::Lx98 ? line : QByteArray()))
+            << store::fileName(f).toString().toStdString();
+    EXPECT_FALSE(platform->markerPresent());
+    EXPECT_TRUE(platform->boxes.empty());
+    // The id kept is the Windows program's own process, which ends with it.
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return !platform->processRunning(forms->hostProcesses().front()); }, 5000));
+}
+
+} // namespace

@@ -1,0 +1,21 @@
+#!/bin/sh
+# The private Wine prefix of the wine tests: "boot" makes it afresh, "stop"
+# ends every Wine process in it and removes it. Without Wine both do nothing,
+# and the tests skip themselves.
+# Usage: wine-prefix.sh boot|stop <prefix>
+set -eu
+command -v wineboot >/dev/null 2>&1 || { echo "Wine is not installed"; exit 0; }
+export WINEPREFIX="$2" WINEDEBUG=-all
+case "$1" in
+boot)
+    rm -rf "$WINEPREFIX"
+    # No Mono or Gecko: nothing is installed, nothing asks.
+    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i
+    ;;
+stop)
+    [ -d "$WINEPREFIX" ] || exit 0
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+    ;;
+esac

@@ -1,0 +1,26 @@
+#pragma once
+
+#include "platform/DesktopPlatform.h"
+#include "store/HostContract.h"
+#include "support/FakePlatform.h"
+
+namespace tuvano::test {
+
+// The fake platform's boxes, but real processes and the real markers.
+class HostPlatform : public FakePlatform {
+public:
+    using FakePlatform::FakePlatform;
+    QStringList markerPaths() const override { return store::HostRunMarkers(); }
+    platform::Launch launch(const QString& path) override
+    {
+        launched << path;
+        return m_real.launch(path);
+    }
+    bool processRunning(qint64 pid) override { return m_real.processRunning(pid); }
+    bool canOpen(const QString& path) override { return m_real.canOpen(path); }
+
+private:
+    platform::DesktopPlatform m_real;
+};
+
+} // namespace tuvano::test
