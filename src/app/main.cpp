@@ -1,6 +1,7 @@
 #include "platform/DesktopPlatform.h"
 #include "platform/FolderClaim.h"
 #include "platform/SingleInstance.h"
+#include "session/frmMonitor.h"
 #include "startup/Forms.h"
 #include "startup/StatusTexts.h"
 #include "startup/frmMain.h"
@@ -14,13 +15,24 @@ using namespace tuvano;
 namespace {
 
 // What the running program does when a later copy asks it to come forward:
-// the start-up window comes to the front, unless it is not shown yet
-// (start-up is under way) or hidden (the host runs).
+// its window comes to the front, unless start-up is still under way.
 platform::SingleInstance::Reply comeForward(startup::Forms* forms, bool started)
 {
     using Reply = platform::SingleInstance::Reply;
     if (!started || !forms || !forms->hasMain())
         return Reply::Starting;
+    // While the host runs, the monitor stands in for the start-up window;
+    // a hidden one asks whether the host has ended (the way out of a wait
+    // for a host that was killed).
+    if (session::frmMonitor* monitor = forms->monitor()) {
+        if (!monitor->isVisible()) {
+            QTimer::singleShot(0, monitor, &session::frmMonitor::askWhetherHostEnded);
+            return Reply::Asked;
+        }
+        monitor->raise();
+        monitor->activateWindow();
+        return Reply::Shown;
+    }
     startup::frmMain& main = forms->main();
     if (!main.isVisible())
         return Reply::NoWindow;

@@ -87,7 +87,29 @@ QString fitForScreen(const QString& text, const QWidget* parent)
 
 QString DesktopPlatform::programFolder() const { return QCoreApplication::applicationDirPath(); }
 
-QStringList DesktopPlatform::markerPaths() const { return store::HostRunMarkers(); }
+QStringList DesktopPlatform::markerPaths() const
+{
+    // Finding the Wine prefix's C: drive reads a link: once is enough.
+    if (m_markers.isEmpty())
+        m_markers = store::HostRunMarkers();
+    return m_markers;
+}
+
+QDateTime DesktopPlatform::bootTime() const
+{
+#ifdef Q_OS_WIN
+    return QDateTime::currentDateTime().addMSecs(-qint64(::GetTickCount64()));
+#else
+    QFile stat(u"/proc/stat"_s);
+    if (stat.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : stat.readAll().split('\n')) {
+            if (line.startsWith("btime "))
+                return QDateTime::fromSecsSinceEpoch(line.mid(6).trimmed().toLongLong());
+        }
+    }
+    return {};
+#endif
+}
 
 Answer DesktopPlatform::message(const QString& text, const QString& title, Icon icon,
                                 Buttons buttons)
@@ -143,7 +165,11 @@ Launch DesktopPlatform::launch(const QString& path)
         return Launch::failed(launchFailure::kMissing.toString());
     QProcess process;
     process.setWorkingDirectory(file.absolutePath());
+    // The host outlives this program: were it to write into this program's
+    // output and that were a pipe whose reader has gone, it would be killed.
     process.setStandardInputFile(QProcess::nullDevice());
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
 #ifdef Q_OS_WIN
     process.setProgram(path);
     process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* args) {

@@ -14,6 +14,7 @@ class DesktopPlatform final : public Platform {
 public:
     QString programFolder() const override;
     QStringList markerPaths() const override;
+    QDateTime bootTime() const override;
 
     Answer message(const QString& text, const QString& title, Icon icon, Buttons buttons) override;
     QString inputBox(const QString& prompt, const QString& title,
@@ -39,6 +40,7 @@ private:
 
     QRandomGenerator m_random;
     std::function<void()> m_beforeEnd;
+    mutable QStringList m_markers;
 };
 
 // Whether the file is a Windows program: it begins with the bytes "MZ".

@@ -34,7 +34,7 @@ QString shownName(const QString& name)
 QString runningText(bool hostRuns, Reply reply)
 {
     const QString running = u"Lexaro Tuvano! körs redan i den här programmappen."_s;
-    if (hostRuns)
+    if (hostRuns && reply != Reply::Shown)
         return running + u"\n\nEn Lexaro-session pågår just nu. Starta Lexaro Tuvano! igen när "
                          u"Lexaro har avslutats."_s;
     switch (reply) {
@@ -47,6 +47,7 @@ QString runningText(bool hostRuns, Reply reply)
     case Reply::NoAnswer:
         return running + u" Programmet har ombetts att visa sitt fönster, men det gick inte att "
                          u"bekräfta att det har gjort det."_s;
+    case Reply::Asked:
     case Reply::NotAsked:
         break;
     }
@@ -127,11 +128,13 @@ bool claimProgramFolder(SingleInstance& lock, Platform& platform,
     if (status == Status::Acquired)
         return true;
     if (status == Status::Running) {
-        // The host runs under the other copy: its window is hidden, and
-        // asking would only hide that fact.
+        // While the host runs, the running copy's window is hidden; it then
+        // asks the user itself whether the host has ended, and that question
+        // is all the user needs to see.
         const bool hostRuns = platform.markerPresent();
-        const Reply reply = hostRuns ? Reply::NotAsked : lock.askRunningCopy(answerWaitMs);
-        platform.message(runningText(hostRuns, reply), title(), Icon::Information, Buttons::Ok);
+        const Reply reply = lock.askRunningCopy(answerWaitMs);
+        if (reply != Reply::Asked)
+            platform.message(runningText(hostRuns, reply), title(), Icon::Information, Buttons::Ok);
         return false;
     }
     if (status == Status::OtherComputer) {

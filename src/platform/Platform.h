@@ -2,6 +2,8 @@
 
 #include "store/FileOps.h"
 
+#include <QDateTime>
+#include <QFileInfo>
 #include <QString>
 #include <QStringList>
 
@@ -73,12 +75,33 @@ public:
     virtual bool processRunning(qint64 pid) = 0;
     // Whether the file can be opened for reading at this moment.
     virtual bool canOpen(const QString& path) = 0;
-    // Whether the host runs: one of its marker files can be opened.
+    // When the computer was started last; invalid when unknown.
+    virtual QDateTime bootTime() const { return {}; }
+
+    // A marker file left from before the computer's last start: the host
+    // that made it cannot be running.
+    bool isStale(const QString& marker) const
+    {
+        const QDateTime boot = bootTime();
+        const QFileInfo info(marker);
+        return boot.isValid() && info.exists() && info.lastModified() < boot;
+    }
+    // Whether the host runs: one of its marker files can be opened, and is
+    // not stale.
     bool markerPresent()
     {
         const QStringList paths = markerPaths();
         return std::any_of(paths.cbegin(), paths.cend(),
-                           [this](const QString& path) { return canOpen(path); });
+                           [this](const QString& path) { return canOpen(path) && !isStale(path); });
+    }
+    QStringList staleMarkers() const
+    {
+        QStringList stale;
+        for (const QString& path : markerPaths()) {
+            if (isStale(path))
+                stale << path;
+        }
+        return stale;
     }
 
     virtual void reseedRandom() = 0;

@@ -414,7 +414,7 @@ SingleInstance::Reply SingleInstance::askRunningCopy(int waitMs) const
         Note note{};
         while (::recv(g_notes[1], &note, sizeof note, 0) == ssize_t(sizeof note)) {
             const int answer = note.code - kAskToShow - 1;
-            if (note.from == m_ownerPid && answer >= 0 && answer <= int(Reply::NoWindow))
+            if (note.from == m_ownerPid && answer >= 0 && answer <= int(Reply::Asked))
                 return Reply(answer);
         }
     }

@@ -41,8 +41,10 @@ public:
         DiskFull,
         WriteFailed, // the lock could not be made, for a reason the system keeps
     };
-    // What the running copy did when it was asked to come forward.
-    enum class Reply { Shown, Starting, NoWindow, NoAnswer, NotAsked };
+    // What the running copy did when it was asked to come forward. Asked:
+    // its window is hidden while the host runs, so it asks the user instead
+    // whether the host has ended.
+    enum class Reply { Shown, Starting, NoWindow, Asked, NoAnswer, NotAsked };
     // What stands at the lock's path.
     enum class Entry { Absent, File, Folder, Link, Other };
 

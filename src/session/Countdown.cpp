@@ -42,7 +42,9 @@ void tmrDefault_Timer(startup::Forms& forms)
     if (listText != state.sDefaultProfile)
         platform.message(missingDefaultText(state.sDefaultProfile, listText),
                          u"Fel vid automatiskt profilval"_s, Icon::Critical);
-    if (!main.cmdGo->isEnabled())
+    // A host taken over while the message was open has the live files: the
+    // countdown must not swap them under it.
+    if (!main.cmdGo->isEnabled() || forms.monitor())
         return;
     if (listText.isEmpty()) {
         platform.message(texts::kIllegalChoice.toString(), texts::kErrorTitle.toString(),

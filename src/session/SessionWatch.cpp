@@ -12,6 +12,8 @@
 #include <QStringList>
 #include <QTimer>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace tuvano::session {
@@ -43,6 +45,7 @@ void WriteBackProfile(startup::Forms& forms, frmMonitor& monitor)
         saveSession(forms, *session);
     }
     session.reset();
+    forms.hostProcesses().clear();
     startup::ProgramState& state = forms.state();
     if (state.fShutdown == startup::kTrue) {
         forms.platform().endProgram();
@@ -55,12 +58,38 @@ void WriteBackProfile(startup::Forms& forms, frmMonitor& monitor)
     forms.unloadMonitor();
 }
 
+namespace {
+
+// Whether the host processes this program started have all ended. Without
+// a marker seen, they are all there is to tell that a short run is over.
+bool startedHostsEnded(startup::Forms& forms)
+{
+    const std::vector<qint64>& started = forms.hostProcesses();
+    return !started.empty() && std::none_of(started.begin(), started.end(), [&](qint64 pid) {
+        return forms.platform().processRunning(pid);
+    });
+}
+
+} // namespace
+
 void tmrRun_Timer(startup::Forms& forms)
 {
-    platform::Platform& platform = forms.platform();
-    if (!platform.markerPresent())
-        return;
     startup::frmMain& main = forms.main();
+    // Start-up's own messages may let this tick run: a host is taken over
+    // only once start-up has finished.
+    if (!main.isLoaded())
+        return;
+    platform::Platform& platform = forms.platform();
+    if (!platform.markerPresent()) {
+        // A host this program started ended before its marker was seen.
+        if (forms.session() && startedHostsEnded(forms)) {
+            main.tmrRun->stop();
+            frmMonitor& monitor = forms.loadMonitor();
+            monitor.tmrCheck->stop();
+            WriteBackProfile(forms, monitor);
+        }
+        return;
+    }
     main.hide();
     // A countdown must not start a profile under a host that is already
     // running with other files.

@@ -93,6 +93,32 @@ void frmMonitor::tmrCheck_Timer()
     WriteBackProfile(m_forms, *this);
 }
 
-void frmMonitor::closeEvent(QCloseEvent* event) { event->ignore(); }
+void frmMonitor::askWhetherHostEnded()
+{
+    if (m_asking || !tmrCheck->isActive())
+        return;
+    // The wait stands still while the user answers, so that nothing else
+    // ends it meanwhile.
+    m_asking = true;
+    tmrCheck->stop();
+    const platform::Answer answer = m_forms.platform().message(
+        u"Har Lexaro avslutats?\n\nLexaro Tuvano! väntar på att Lexaro ska avslutas, men "
+        u"Lexaros markeringsfil finns kvar. Det händer om Lexaro har stängts av med våld "
+        u"eller har kraschat.\n\nSvarar Du Ja avslutas väntan som om Lexaro hade avslutats. "
+        u"Svarar Du Nej fortsätter Lexaro Tuvano! att vänta."_s,
+        windowTitle(), platform::Icon::Question, platform::Buttons::YesNo);
+    m_asking = false;
+    if (answer != platform::Answer::Yes) {
+        tmrCheck->start();
+        return;
+    }
+    WriteBackProfile(m_forms, *this);
+}
+
+void frmMonitor::closeEvent(QCloseEvent* event)
+{
+    event->ignore();
+    askWhetherHostEnded();
+}
 
 } // namespace tuvano::session

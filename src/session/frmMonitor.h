@@ -22,19 +22,24 @@ public:
 
     void Form_Load();
     void tmrCheck_Timer();
+    // The way out of a wait that never ends (a host killed leaves its marker
+    // behind): asks whether the host has really ended; Ja ends the wait as
+    // the marker's going would.
+    void askWhetherHostEnded();
 
     QLabel* lblProfilnamn = nullptr;
     QCheckBox* chkSparaEj = nullptr;
     QTimer* tmrCheck = nullptr;
 
 protected:
-    // The watch belongs to this window: closing it would skip the write-back.
+    // The watch belongs to this window: closing it is asking to end the wait.
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void placeInCorner();
 
     startup::Forms& m_forms;
+    bool m_asking = false;
 };
 
 } // namespace tuvano::session

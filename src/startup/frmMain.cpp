@@ -5,6 +5,7 @@
 #include "StatusTexts.h"
 #include "session/Activation.h"
 #include "session/Countdown.h"
+#include "session/HostWatch.h"
 #include "session/Recovery.h"
 #include "session/SessionWatch.h"
 #include "widgets/ChoiceList.h"
@@ -16,6 +17,7 @@
 #include "widgets/StatusLine.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -250,7 +252,25 @@ bool frmMain::Form_Load()
                         texts::countdownStopped(name), texts::countdownDone(name)});
     StartCountdown();
     m_state.sLastChoice = cmbProfiler->currentText();
+    tellAboutStaleMarkers();
+    // From here on the host is watched; one already running is taken over
+    // as soon as the window is up.
+    m_hostWatch = new session::HostWatch(m_forms, this);
+    m_loaded = true;
+    QTimer::singleShot(0, m_hostWatch, &session::HostWatch::probe);
     return true;
+}
+
+void frmMain::tellAboutStaleMarkers()
+{
+    for (const QString& marker : m_forms.platform().staleMarkers())
+        m_forms.platform().message(
+            u"Lexaros markeringsfil finns kvar från före datorns senaste start:\n" +
+                QDir::toNativeSeparators(marker) +
+                u"\n\nDen Lexaro som skapade filen körs alltså inte längre, så Lexaro "
+                u"Tuvano! bortser från filen och tar inte över någon session. Du kan ta bort "
+                u"filen.",
+            texts::kProgramTitle.toString(), platform::Icon::Information);
 }
 
 void frmMain::selectDefaultProfile() { cmbProfiler->walkTo(m_state.sDefaultProfile); }

@@ -14,6 +14,10 @@ class CommandLink;
 class StatusLine;
 } // namespace tuvano::widgets
 
+namespace tuvano::session {
+class HostWatch;
+}
+
 namespace tuvano::startup {
 
 class Forms;
@@ -32,6 +36,10 @@ public:
     // list, preselects the default, writes the status lines, starts the
     // countdown. False when the program has ended on the way.
     bool Form_Load();
+    // Whether start-up has finished: until then no host is taken over.
+    bool isLoaded() const { return m_loaded; }
+    // The watch over the host's marker files, once start-up has finished.
+    session::HostWatch* hostWatch() const { return m_hostWatch; }
 
     // Arms the countdown when a length is set, or says there is none.
     void StartCountdown();
@@ -84,9 +92,13 @@ private:
     void setUpKeyboard();
     // Selects the first entry whose text is the default, else the last one.
     void selectDefaultProfile();
+    // A marker older than the computer's last start is no sign of a host.
+    void tellAboutStaleMarkers();
 
     Forms& m_forms;
     ProgramState& m_state;
+    bool m_loaded = false;
+    session::HostWatch* m_hostWatch = nullptr;
 
     widgets::ClickFrame* Frame1 = nullptr;
     widgets::ClickLabel* Label5 = nullptr;

@@ -1,7 +1,7 @@
 // A copy of the program reduced to its single-copy lock, for tests that need
 // two copies as two processes of one executable.
 //
-//   copy_probe hold <folder> <shown|starting|nowindow|stuck>
+//   copy_probe hold <folder> <shown|asks|starting|nowindow|stuck>
 //     takes the lock, says "held", then answers every request with the reply
 //     named (saying "asked" each time); "stuck" never looks at a request, as
 //     a copy busy in its start-up.
@@ -47,6 +47,7 @@ int main(int argc, char* argv[])
     if (args[1] == u"hold") {
         const QString name = args[3];
         const Reply reply = name == u"shown"      ? Reply::Shown
+                            : name == u"asks"     ? Reply::Asked
                             : name == u"nowindow" ? Reply::NoWindow
                                                   : Reply::Starting;
         const auto answer = [reply] {

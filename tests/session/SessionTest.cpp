@@ -3,6 +3,7 @@
 #include "session/Countdown.h"
 #include "support/FaultyFileOps.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTest>
 
@@ -286,6 +287,21 @@ TEST_F(Countdown, AMissingDefaultIsToldAndTheListsProfileStarts)
     EXPECT_EQ(live(DataFile::Ro), profileContent(u"3000000"_s, DataFile::Ro));
 }
 
+// A host taken over while the missing-default message is open has the live
+// files: once the message is closed, the countdown swaps nothing under it.
+TEST_F(Countdown, ATakeoverWhileItsMessageIsOpenWins)
+{
+    startWith(settings("#FALSE#", 1, "Borta"));
+    const auto before = dir.snapshot();
+    platform.onMessage = [&](const test::Box&) {
+        hostStarts();
+    };
+    main().tmrDefault_Timer();
+    EXPECT_EQ(dir.snapshot(), before);
+    EXPECT_TRUE(platform.launched.isEmpty());
+    EXPECT_NE(forms->monitor(), nullptr);
+}
+
 TEST_F(Countdown, ASessionUnderWayAtZeroStartsNothing)
 {
     startWith(settings("#FALSE#", 1, "Anna"));
@@ -373,14 +389,103 @@ TEST_F(Takeover, AHiddenMonitorStillTakesOverTheWatch)
     EXPECT_TRUE(monitor.tmrCheck->isActive());
 }
 
-TEST_F(Takeover, TheMonitorCannotBeClosedWhileTheHostRuns)
+// A host killed leaves its marker behind: closing the monitor asks whether
+// the host has really ended, and only Ja ends the wait, as the marker's
+// going would.
+TEST_F(Takeover, ClosingTheMonitorAsksWhetherTheHostHasEnded)
 {
-    startWith(settings("#FALSE#", 0, "Anna"));
+    startWith(settings("#FALSE#", 0, "Anna", "#FALSE#"));
     main().cmdGo_Click();
     session::frmMonitor& monitor = hostStarts();
-    monitor.close();
-    EXPECT_TRUE(monitor.isVisible());
     EXPECT_FALSE(monitor.windowFlags() & Qt::WindowCloseButtonHint);
+    platform.answers = {platform::Answer::No};
+    monitor.close();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_EQ(platform.boxes[0].buttons, platform::Buttons::YesNo);
+    EXPECT_TRUE(monitor.isVisible());
+    EXPECT_TRUE(monitor.tmrCheck->isActive());
+
+    platform.answers = {platform::Answer::Yes};
+    dir.write(u"ro.vwi"_s, "the host's last word");
+    monitor.close();
+    EXPECT_EQ(forms->monitor(), nullptr);
+    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro), "the host's last word");
+    EXPECT_TRUE(main().isVisible());
+    EXPECT_TRUE(main().cmdGo->isEnabled());
+}
+
+// Start-up's own messages let the watch tick: a running host is taken over
+// only once start-up has finished, and then at once.
+TEST_F(Takeover, NotDuringStartUpButAsSoonAsItHasFinished)
+{
+    layOutStore(settings("#FALSE#", 0, "Anna"), kProfiles);
+    dir.remove(u"tuvano.ini"_s);
+    platform.hostRunning = true;
+    platform.onMessage = [&](const test::Box&) {
+        forms->main().tmrRun_Timer();
+        EXPECT_EQ(forms->monitor(), nullptr);
+    };
+    ASSERT_TRUE(start());
+    ASSERT_EQ(platform.boxes.size(), 1u); // the settings file was missing
+    EXPECT_EQ(forms->monitor(), nullptr);
+    QCoreApplication::processEvents();
+    EXPECT_NE(forms->monitor(), nullptr);
+    EXPECT_FALSE(main().isVisible());
+}
+
+// A marker from before the computer's last start is no sign of a host.
+TEST_F(Takeover, AMarkerOlderThanTheComputersStartIsToldAndNotTakenOver)
+{
+    dir.write(u"lx98temp.tmp"_s, {});
+    QFile marker(platform.marker);
+    ASSERT_TRUE(marker.open(QIODevice::ReadWrite));
+    marker.setFileTime(QDateTime::currentDateTime().addDays(-2), QFileDevice::FileModificationTime);
+    marker.close();
+    platform.boot = QDateTime::currentDateTime().addDays(-1);
+    platform.hostRunning = true;
+    startWith(settings("#FALSE#", 0, "Anna"));
+    QCoreApplication::processEvents();
+    main().tmrRun_Timer();
+    EXPECT_EQ(forms->monitor(), nullptr);
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_TRUE(platform.boxes[0].text.contains(qs("före datorns senaste start")));
+}
+
+// A host that ends before its marker was ever seen (a short run) is over
+// once every host process this program started has ended.
+TEST_F(Takeover, AShortRunIsSavedOnceTheStartedHostHasEnded)
+{
+    installHost();
+    startWith(settings("#FALSE#", 0, "Anna", "#FALSE#"));
+    main().cmdGo_Click();
+    dir.write(u"ro.vwi"_s, "changed in a flash");
+    main().tmrRun_Timer(); // still running: nothing yet
+    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro), profileContent(u"2000000"_s, DataFile::Ro));
+    platform.running.clear();
+    main().tmrRun_Timer();
+    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro), "changed in a flash");
+    EXPECT_TRUE(main().cmdGo->isEnabled());
+    EXPECT_EQ(forms->monitor(), nullptr);
+}
+
+// The marker's folder is watched: its coming and going are acted on without
+// waiting for the timers.
+TEST_F(Takeover, TheMarkersComingAndGoingAreSeenWithoutTheTimers)
+{
+    installHost();
+    startWith(settings("#FALSE#", 0, "Anna", "#FALSE#"));
+    QCoreApplication::processEvents();
+    main().cmdGo_Click();
+    main().tmrRun->setInterval(3600 * 1000);
+    platform.hostRunning = true;
+    dir.write(u"lx98temp.tmp"_s, {});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return forms->monitor() != nullptr; }, 2500));
+    forms->monitor()->tmrCheck->setInterval(3600 * 1000);
+    dir.write(u"ro.vwi"_s, "saved without a tick");
+    platform.hostRunning = false;
+    dir.remove(u"lx98temp.tmp"_s);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return main().cmdGo->isEnabled(); }, 2500));
+    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro), "saved without a tick");
 }
 
 TEST_F(Takeover, AHostAlreadyRunningAtStartIsTakenOverAndStopsTheCountdown)

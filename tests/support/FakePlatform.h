@@ -2,6 +2,7 @@
 
 #include "platform/Platform.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QString>
@@ -55,10 +56,12 @@ public:
     std::vector<std::pair<QWidget*, bool>> pinned;
 
     bool ended = false;
-    QString fatal; // the text of the error the program ended with
+    QString fatal;  // the text of the error the program ended with
+    QDateTime boot; // the computer's last start; invalid: unknown
 
     QString programFolder() const override { return folder; }
     QStringList markerPaths() const override { return {marker}; }
+    QDateTime bootTime() const override { return boot; }
     store::FileOps& fileOps() override { return *ops; }
 
     platform::Answer message(const QString& text, const QString& title, platform::Icon icon,

@@ -46,6 +46,7 @@ public:
     }
 
     bool exists(const QString& name) const { return QFileInfo::exists(file(name)); }
+    void remove(const QString& name) const { QFile::remove(file(name)); }
 
     // Every entry below the folder, relative, sorted: for "nothing else was
     // left behind" checks.
