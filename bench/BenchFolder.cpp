@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QPushButton>
@@ -134,6 +135,11 @@ void SessionRig::prepareWriteBack()
     startup::ProgramState& state = m_forms.state();
     state.sProfileFolder = benchProfileFolder(m_platform.programFolder());
     state.fShutdown = startup::kFalse;
+    // The session a start leaves: the profile's five files loaded.
+    m_forms.session() = store::SessionRecord{
+        store::SessionPhase::Live,
+        {benchProfileName(), store::kStandardProfileId.toString()},
+        {store::ProfileFileSet::start.begin(), store::ProfileFileSet::start.end()}};
     m_forms.main().hide();
     session::frmMonitor& monitor = m_forms.loadMonitor();
     monitor.tmrCheck->stop();
@@ -146,6 +152,36 @@ void SessionRig::writeBack()
     if (!monitor)
         fail(u"no monitor to write back from"_s);
     session::WriteBackProfile(m_forms, *monitor);
+}
+
+qint64 SessionRig::hostRunsAndEnds()
+{
+    startup::frmMain& main = m_forms.main();
+    main.cmdGo->setEnabled(false);
+    swapIn();
+    main.tmrRun->start();
+    const QStringList markers = m_platform.markerPaths();
+    QFile marker(markers.constLast());
+    if (!marker.open(QIODevice::WriteOnly))
+        fail(u"the marker cannot be made: "_s + marker.fileName());
+    marker.close();
+    waitFor([&] { return m_forms.monitor() != nullptr; }, u"the host's start"_s);
+    QElapsedTimer clock;
+    clock.start();
+    QFile::remove(marker.fileName());
+    waitFor([&] { return main.cmdGo->isEnabled() && main.isVisible(); }, u"the host's end"_s);
+    return clock.nsecsElapsed();
+}
+
+void SessionRig::waitFor(const std::function<bool()>& done, const QString& what)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!done()) {
+        if (waited.elapsed() > 10000)
+            fail(what + u" was not noticed within 10 s"_s);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
 }
 
 void SessionRig::checkWrittenBack() const

@@ -8,6 +8,8 @@
 
 #include <QString>
 
+#include <functional>
+
 namespace tuvano::bench {
 
 // A figure taken from work that failed would mislead: stop at once.
@@ -78,7 +80,14 @@ public:
     void writeBack();
     void checkWrittenBack() const;
 
+    // A whole session with the timers and the watch of the running program:
+    // the profile started, the host's marker made, and once it has been
+    // taken over, the marker removed. The nanoseconds from the marker's
+    // removal until the profile is saved and the start-up window is back.
+    qint64 hostRunsAndEnds();
+
 private:
+    void waitFor(const std::function<bool()>& done, const QString& what);
     void checkSameSizes(const QString& from, const QString& to) const;
 
     FolderPlatform m_platform;

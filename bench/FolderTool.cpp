@@ -6,6 +6,10 @@
 //   bench_folder write-back FOLDER
 //       runs the program's own start file work or write-back once over a
 //       prepared folder and prints "<microseconds> <peak KiB during it>"
+//   bench_folder host-end FOLDER
+//       a session with the program's own timers and watch; prints
+//       "<microseconds>" from the host's end (its marker gone) until the
+//       profile is saved and the start-up window is back
 //
 // The windows are loaded before the clock starts, so the time is that of
 // the file work alone; its result is checked after the clock stops.
@@ -46,7 +50,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
 
     QCommandLineParser parser;
-    parser.addPositionalArgument(u"step"_s, u"prepare, swap-in or write-back"_s);
+    parser.addPositionalArgument(u"step"_s, u"prepare, swap-in, write-back or host-end"_s);
     parser.addPositionalArgument(u"folder"_s, u"the program folder"_s);
     parser.addOption({u"profiles"_s, u"Records in the list."_s, u"n"_s, u"1"_s});
     parser.addOption({u"data-kib"_s, u"Size of each data file."_s, u"kib"_s, u"4"_s});
@@ -89,6 +93,11 @@ int main(int argc, char* argv[])
         const qint64 peak = peakMemoryKib();
         rig.checkWrittenBack();
         report(elapsed, peak);
+        return 0;
+    }
+    if (step == u"host-end") {
+        std::printf("%lld\n", static_cast<long long>(rig.hostRunsAndEnds() / 1000));
+        rig.checkWrittenBack();
         return 0;
     }
     parser.showHelp(1);
