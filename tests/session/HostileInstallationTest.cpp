@@ -7,9 +7,11 @@
 #include "admin/frmAdd.h"
 #include "admin/frmProfiles.h"
 #include "settings/frmSettings.h"
+#include "widgets/ChoiceList.h"
 
 #include <QDir>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
@@ -38,12 +40,26 @@ struct Row {
 
 void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
+// The file system, except that one file is held open by another program (a
+// backup, a virus scanner): it cannot be replaced until it is let go.
+struct HeldOpen : store::FileOps {
+    QString held;
+    store::Status rename(const QString& from, const QString& to) override
+    {
+        if (!held.isEmpty() && to == held)
+            return store::StoreError{store::ErrorKind::WriteFailed, to, 0, store::Flaw::None,
+                                     u"Filen används av en annan process"_s};
+        return FileOps::rename(from, to);
+    }
+};
+
 class HostileInstallation : public test::SessionFixture, public ::testing::WithParamInterface<Row> {
 public:
     static std::vector<Row> rows();
 
 protected:
     test::TempFolder elsewhere; // a folder outside the program folder
+    HeldOpen heldOpen;
 
     void SetUp() override
     {
@@ -95,10 +111,11 @@ protected:
         platform.answers = {platform::Answer::Yes};
         forms->profiles()->cmdDel_Click();
     }
-    void createProfile()
+    void createProfile(const QString& base = u"Standardprofil"_s)
     {
         admin();
         forms->profiles()->cmdAdd_Click();
+        forms->add()->cmbProfiles->setListIndex(forms->add()->cmbProfiles->findText(base));
         forms->add()->cmdDo_Click();
     }
     void startProfile(const QString& name)
@@ -279,6 +296,54 @@ std::vector<Row> HostileInstallation::rows()
                   {DataFile::Glblstat, DataFile::PlugIn, DataFile::Recent, DataFile::Lx98})
                  EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.profileContent(u"2000000"_s, f));
              EXPECT_TRUE(h.platform.answers.empty());
+         }},
+        // The program was killed while the host ran, and started again while
+        // it still runs: until the host ends, nothing may replace the files
+        // that hold the session.
+        {"RestartedWhileTheHostStillRuns",
+         [](H& h) {
+             h.dir.write(
+                 u"tuvano.session"_s,
+                 "\"phase\",\"live\"\r\n\"profile\",\"Anna\",\"2000000\"\r\n\"files\","
+                 "\"lx98.vwi\",\"recent.vwi\",\"glblstat.vwi\",\"plug-in.vwi\",\"ro.vwi\"\r\n");
+             for (DataFile f : ProfileFileSet::listing)
+                 h.dir.write(store::fileName(f).toString(), h.annaSaved(f));
+             h.platform.hostRunning = true;
+         },
+         [](H& h) {
+             h.startProfile(u"Bo"_s);
+             h.main().tmrRun_Timer();
+             h.platform.hostRunning = false;
+             h.forms->monitor()->tmrCheck_Timer();
+         },
+         {},
+         {"profiles/1000000", "profiles/3000000"},
+         [](H& h) {
+             EXPECT_TRUE(h.platform.launched.isEmpty());
+             for (DataFile f : ProfileFileSet::listing)
+                 EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
+             EXPECT_TRUE(h.main().cmdGo->isEnabled());
+         }},
+        // A save that could not be finished leaves Anna with files from both
+        // sides of the session; a copy of her must not be made of those.
+        {"ProfileCopiedWhileItsSaveIsPending",
+         [](H& h) {
+             h.platform.ops = &h.heldOpen;
+             h.heldOpen.held =
+                 QFileInfo(h.dir.file(u"profiles/2000000/recent.vwi"_s)).canonicalFilePath();
+         },
+         [](H& h) {
+             h.session(u"Anna"_s);
+             h.heldOpen.held.clear();
+             h.createProfile(u"Anna"_s);
+         },
+         {"kunde inte sparas färdigt", "Den nya profilen har skapats!"},
+         {"profiles/1000000", "profiles/3000000"},
+         [](H& h) {
+             for (DataFile f : ProfileFileSet::listing) {
+                 EXPECT_EQ(h.inProfile(u"5999999"_s, f), h.annaSaved(f));
+                 EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
+             }
          }},
         {"WriteProtectedLiveFileOnStart",
          [](H& h) { readOnly(h.dir.file(u"lx98.vwi"_s)); },
