@@ -43,13 +43,26 @@ void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 // The file system, except that one file is held open by another program (a
 // backup, a virus scanner): it cannot be replaced until it is let go.
 struct HeldOpen : store::FileOps {
-    QString held;
+    QString held; // the whole path, links followed
+    bool isHeld(const QString& path) const
+    {
+        return !held.isEmpty() && QFileInfo(path).canonicalFilePath() == held;
+    }
+    static store::StoreError inUse(store::ErrorKind kind, const QString& path)
+    {
+        return {kind, path, 0, store::Flaw::None, u"Filen används av en annan process"_s};
+    }
     store::Status rename(const QString& from, const QString& to) override
     {
-        if (!held.isEmpty() && to == held)
-            return store::StoreError{store::ErrorKind::WriteFailed, to, 0, store::Flaw::None,
-                                     u"Filen används av en annan process"_s};
+        if (isHeld(to))
+            return inUse(store::ErrorKind::WriteFailed, to);
         return FileOps::rename(from, to);
+    }
+    store::Status remove(const QString& path) override
+    {
+        if (isHeld(path))
+            return inUse(store::ErrorKind::DeleteFailed, path);
+        return FileOps::remove(path);
     }
 };
 
@@ -345,6 +358,19 @@ std::vector<Row> HostileInstallation::rows()
                  EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
              }
          }},
+        {"ProfileFileHeldOpenOnDelete",
+         [](H& h) {
+             h.platform.ops = &h.heldOpen;
+             h.heldOpen.held =
+                 QFileInfo(h.dir.file(u"profiles/3000000/ro.vwi"_s)).canonicalFilePath();
+         },
+         [](H& h) { h.deleteProfile(u"Bo"_s); },
+         {"Profilens mapp har lämnats kvar", "Följande filer i den kunde inte tas bort",
+          "3000000/ro.vwi", "Borttagningen slutförd!"},
+         {"profiles/1000000", "profiles/2000000", "profiles/3000000/ro.vwi"},
+         [](H& h) {
+             EXPECT_FALSE(h.boxTexts().contains(qs("andra filer än profilens egna")));
+         }},
         {"WriteProtectedLiveFileOnStart",
          [](H& h) { readOnly(h.dir.file(u"lx98.vwi"_s)); },
          [](H& h) { h.session(u"Anna"_s); },
@@ -374,6 +400,18 @@ std::vector<Row> HostileInstallation::rows()
                                                       "\"5999999\",\"5999999\"\r\n");
              EXPECT_EQ(h.mainList(), (QStringList{u"Standardprofil"_s, qs("Åsa"), u"5999999"_s}));
          }},
+        {"ListSavedAsUtf16",
+         [](H& h) {
+             const QString text = u"\"Standardprofil\",\"1000000\"\r\n"_s;
+             h.dir.write(u"profiles.map"_s,
+                         "\xFF\xFE" + QByteArray(reinterpret_cast<const char*>(text.utf16()),
+                                                 text.size() * 2));
+         },
+         nullptr,
+         {"Filen är inte sparad i den väntade teckenkodningen", "profiles.map", "Rad 1"},
+         {"profiles.map", "profiles", "tuvano.ini"},
+         nullptr,
+         false},
         {"ListWithAByteOutsideTheCodePage",
          [](H& h) {
              h.dir.write(u"profiles.map"_s,
