@@ -1,6 +1,7 @@
 #include "frmAdd.h"
 
 #include "ProfileCreation.h"
+#include "session/SessionSave.h"
 #include "startup/Forms.h"
 #include "startup/StartUp.h"
 #include "store/ErrorText.h"
@@ -147,6 +148,14 @@ void frmAdd::cmdDo_Click()
             fallBackToId(
                 u"Det valda profilnamnet kan ej skapas. Varje profilnamn måste vara unikt."_s,
                 u"Profilnamn ej unikt"_s);
+    }
+    // A save cut short leaves its profile with files from before and after
+    // the session: it is finished before any profile's files are copied.
+    if (const store::Status finished = session::finishPendingSave(m_forms); !finished) {
+        platform.message(u"Profilen kunde inte skapas. Ingenting har lagts till.\n\n" +
+                             store::errorText(finished.error()),
+                         u"Fel"_s, Icon::Exclamation);
+        return;
     }
     QString base = folder.profileFolder(store::kStandardProfileId);
     if (const auto id = store::lastIdOf(*list, cmbProfiles->currentText()))

@@ -39,12 +39,14 @@ void tellAboutFolder(platform::Platform& platform, const store::Removal& removal
     case store::Removal::Folder::Missing:
         return;
     case store::Removal::Folder::HoldsOtherFiles:
-        text = u"Profilens mapp innehåller andra filer än profilens egna och har därför "
-               u"lämnats kvar:\n" +
-               folder;
-        if (!removal.notDeleted.isEmpty())
-            text += u"\n\nFöljande filer kunde inte tas bort:\n" +
-                    QDir::toNativeSeparators(removal.notDeleted.join(u'\n'));
+        if (removal.notDeleted.isEmpty())
+            text = u"Profilens mapp innehåller andra filer än profilens egna och har därför "
+                   u"lämnats kvar:\n" +
+                   folder;
+        else
+            text = u"Profilens mapp har lämnats kvar:\n" + folder +
+                   u"\n\nFöljande filer i den kunde inte tas bort:\n" +
+                   QDir::toNativeSeparators(removal.notDeleted.join(u'\n'));
         break;
     case store::Removal::Folder::SharedId:
         text = u"Profilens mapp används också av en annan profil i listan och har därför "

@@ -88,6 +88,12 @@ StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure
     if (const store::Status own = folder.checkOwnFolder(*id); !own)
         return refuse(forms, u"Profilen " + name + u" kan inte startas.\n\n" +
                                  store::errorText(own.error()));
+    // The host writes its files wherever their links lead: through a live
+    // file that leads into a profile's folder it would change that profile.
+    for (store::DataFile file : store::ProfileFileSet::start) {
+        if (const store::Status place = folder.checkPlace(folder.liveFile(file)); !place)
+            return stop(forms, onFailure, name, place.error());
+    }
     if (const store::Status finished = finishPendingSave(forms); !finished)
         return stop(forms, onFailure, name, finished.error());
 
@@ -103,9 +109,10 @@ StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure
 
     store::FileOps& ops = folder.ops();
     for (store::DataFile file : store::ProfileFileSet::start) {
-        // A link stays: the profile's copy is written through it below.
+        // A link stays: the profile's copy is written through it below. A
+        // write-protected file stays too, and is told as not loaded below.
         const QString live = folder.liveFile(file);
-        if (QFileInfo(live).isSymLink())
+        if (QFileInfo(live).isSymLink() || !ops.writeTarget(live))
             continue;
         // A live file that is gone already (a start cut short) is as wanted.
         const store::Status deleted = ops.remove(live);
@@ -115,13 +122,15 @@ StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure
     }
     std::vector<store::FileFailure> failures;
     for (store::DataFile file : store::ProfileFileSet::start) {
-        const QString live = folder.liveFile(file);
+        const QString source = store::dataFilePath(state.sProfileFolder, file);
+        // A file that leads into another profile's folder is not this
+        // profile's, and could never be saved back.
+        store::Status copied = folder.checkPlace(source, *id);
         // The live files are copies the profile still holds: no need to wait
         // for them to reach the disk.
-        store::Status copied = folder.checkPlace(live);
         if (copied)
-            copied = store::replaceByCopy(ops, store::dataFilePath(state.sProfileFolder, file),
-                                          live, store::Durability::Cached);
+            copied =
+                store::replaceByCopy(ops, source, folder.liveFile(file), store::Durability::Cached);
         if (copied)
             record.files.push_back(file);
         else if (onFailure == OnFailure::EndProgram)

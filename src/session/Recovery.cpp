@@ -2,10 +2,12 @@
 
 #include "SessionSave.h"
 #include "startup/Forms.h"
+#include "startup/frmMain.h"
 #include "store/ErrorText.h"
 #include "store/SessionRecord.h"
 
 #include <QDir>
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -100,6 +102,9 @@ void recoverSession(startup::Forms& forms, const store::ProfileRecords& list)
     case store::SessionPhase::Live:
         if (platform.markerPresent()) {
             // The host still runs: its end is watched and saved as usual.
+            // Until then the session is under way: no start may replace the
+            // live files that hold it.
+            forms.main().cmdGo->setEnabled(false);
             forms.session() = *record;
             forms.state().sProfileFolder = forms.folder().profileFolder(record->profile.id);
             return;

@@ -71,6 +71,10 @@ Decoded finish(QString text, Encoding encoding)
 
 Decoded decode(QByteArrayView bytes)
 {
+    // Saved as "Unicode" (UTF-16): no line of it can be read in either
+    // encoding, which the first line tells.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
+        return Decoded{codePageDecoder().decode(bytes), Encoding::CodePage, 1};
     const bool marked = bytes.startsWith(kUtf8Mark);
     if (marked)
         bytes = bytes.sliced(kUtf8Mark.size());

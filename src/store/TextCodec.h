@@ -25,7 +25,8 @@ struct Decoded {
 
 // A UTF-8 byte-order mark is skipped and the rest read as UTF-8; without one,
 // bytes that are valid UTF-8 and not plain ASCII are read as UTF-8, all else
-// in the code page.
+// in the code page. A file that begins with a UTF-16 byte-order mark is not
+// read: its first line is the bad one.
 Decoded decode(QByteArrayView bytes);
 
 // Empty when the text holds a character the code page cannot represent.

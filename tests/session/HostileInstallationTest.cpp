@@ -1,0 +1,434 @@
+// Unusual but real installations, met through the windows as a user meets
+// them: write-protected files, links into other profiles or out of the
+// program folder, files saved by other editors. Each row says what the user
+// must hear and what must stay exactly as it was.
+
+#include "SessionFixture.h"
+#include "admin/frmAdd.h"
+#include "admin/frmProfiles.h"
+#include "settings/frmSettings.h"
+#include "widgets/ChoiceList.h"
+
+#include <QDir>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include <filesystem>
+#include <vector>
+
+using namespace tuvano;
+using namespace Qt::StringLiterals;
+using store::DataFile;
+using store::ProfileFileSet;
+using test::qs;
+
+namespace {
+
+class HostileInstallation;
+
+struct Row {
+    const char* name;
+    void (*lay)(HostileInstallation&);     // makes the installation hostile
+    void (*act)(HostileInstallation&);     // what the user does once the program runs
+    std::vector<const char*> told;         // in the messages shown; none: no message
+    std::vector<const char*> kept;         // entries left exactly as they were
+    void (*check)(HostileInstallation&){}; // whatever else must hold
+    bool starts = true;                    // whether the program starts at all
+};
+
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
+
+// The file system, except that one file is held open by another program (a
+// backup, a virus scanner): it cannot be replaced until it is let go.
+struct HeldOpen : store::FileOps {
+    QString held; // the whole path, links followed
+    bool isHeld(const QString& path) const
+    {
+        return !held.isEmpty() && QFileInfo(path).canonicalFilePath() == held;
+    }
+    static store::StoreError inUse(store::ErrorKind kind, const QString& path)
+    {
+        return {kind, path, 0, store::Flaw::None, u"Filen används av en annan process"_s};
+    }
+    store::Status rename(const QString& from, const QString& to) override
+    {
+        if (isHeld(to))
+            return inUse(store::ErrorKind::WriteFailed, to);
+        return FileOps::rename(from, to);
+    }
+    store::Status remove(const QString& path) override
+    {
+        if (isHeld(path))
+            return inUse(store::ErrorKind::DeleteFailed, path);
+        return FileOps::remove(path);
+    }
+};
+
+class HostileInstallation : public test::SessionFixture, public ::testing::WithParamInterface<Row> {
+public:
+    static std::vector<Row> rows();
+
+protected:
+    test::TempFolder elsewhere; // a folder outside the program folder
+    HeldOpen heldOpen;
+
+    void SetUp() override
+    {
+        installHost();
+        layOutStore(settings("#FALSE#", 0, "Anna", "#FALSE#"), kProfiles);
+    }
+
+    static void readOnly(const QString& path)
+    {
+        ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup));
+    }
+    static void link(const QString& path, const QString& target)
+    {
+        QFile::remove(path);
+        std::filesystem::create_symlink(target.toStdString(), path.toStdString());
+    }
+
+    // An entry as it stands: a link and where it leads, the mode and bytes of
+    // a file, every entry of a folder.
+    QString standing(const QString& relative) const
+    {
+        const QFileInfo info(dir.file(relative));
+        QString text = relative;
+        if (info.isSymLink())
+            text += u" -> "_s + info.symLinkTarget();
+        if (info.isDir() && !info.isSymLink()) {
+            const auto names = QDir(info.filePath())
+                                   .entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                  QDir::Hidden | QDir::System,
+                                              QDir::Name);
+            for (const QString& name : names)
+                text += u"\n"_s + standing(relative + u'/' + name);
+            return text;
+        }
+        return text + u" mode "_s + QString::number(int(info.permissions()), 16) + u' ' +
+               QString::fromLatin1(dir.read(relative).toHex());
+    }
+
+    void admin()
+    {
+        if (!forms->profiles())
+            QTest::mouseClick(control(&main(), "lblAdministreraProfiler"), Qt::LeftButton);
+    }
+    void deleteProfile(const QString& name)
+    {
+        admin();
+        QListWidget* list = forms->profiles()->lstProfiles;
+        list->setCurrentItem(list->findItems(name, Qt::MatchExactly).value(0));
+        platform.answers = {platform::Answer::Yes};
+        forms->profiles()->cmdDel_Click();
+    }
+    void createProfile(const QString& base = u"Standardprofil"_s)
+    {
+        admin();
+        forms->profiles()->cmdAdd_Click();
+        forms->add()->cmbProfiles->setListIndex(forms->add()->cmbProfiles->findText(base));
+        forms->add()->cmdDo_Click();
+    }
+    void startProfile(const QString& name)
+    {
+        choose(name);
+        main().cmdGo_Click();
+    }
+    // A host that was launched runs, changes every live file it may write to
+    // and ends; the monitor notices it.
+    void hostRuns()
+    {
+        if (platform.launched.isEmpty())
+            return;
+        hostStarts();
+        for (DataFile f : ProfileFileSet::listing) {
+            const QFileInfo info(dir.file(store::fileName(f).toString()));
+            if (info.permissions() & QFile::WriteOwner)
+                dir.write(store::fileName(f).toString(), live(f) + "changed by the host");
+        }
+        platform.hostRunning = false;
+        forms->monitor()->tmrCheck_Timer();
+    }
+    void session(const QString& name)
+    {
+        startProfile(name);
+        hostRuns();
+    }
+
+    QString boxTexts() const
+    {
+        QStringList texts;
+        for (const test::Box& box : platform.boxes)
+            texts << box.text;
+        return texts.join(u"\n---\n"_s);
+    }
+    QStringList mainList()
+    {
+        QStringList names;
+        for (int i = 0; i < main().cmbProfiler->count(); ++i)
+            names << main().cmbProfiler->itemText(i);
+        return names;
+    }
+    QByteArray annaSaved(DataFile f)
+    {
+        return profileContent(u"2000000"_s, f) + "changed by the host";
+    }
+};
+
+TEST_P(HostileInstallation, IsTreatedSafely)
+{
+    const Row& row = GetParam();
+    if (row.lay)
+        row.lay(*this);
+    std::vector<QString> before;
+    for (const char* entry : row.kept)
+        before.push_back(standing(QString::fromUtf8(entry)));
+
+    ASSERT_EQ(start(), row.starts) << boxTexts().toStdString();
+    if (row.starts && row.act)
+        row.act(*this);
+
+    const QString told = boxTexts();
+    if (row.told.empty()) {
+        EXPECT_EQ(told, QString());
+    }
+    for (const char* fragment : row.told)
+        EXPECT_TRUE(told.contains(qs(fragment))) << fragment << " not in:\n" << told.toStdString();
+    for (std::size_t i = 0; i < row.kept.size(); ++i)
+        EXPECT_EQ(standing(QString::fromUtf8(row.kept[i])), before[i]);
+    if (row.check)
+        row.check(*this);
+}
+
+std::vector<Row> HostileInstallation::rows()
+{
+    using H = HostileInstallation;
+    const auto protectList = [](H& h) {
+        readOnly(h.dir.file(u"profiles.map"_s));
+    };
+    const auto boLinksToAnna = [](H& h) {
+        QDir(h.dir.file(u"profiles/3000000"_s)).removeRecursively();
+        link(h.dir.file(u"profiles/3000000"_s), h.dir.file(u"profiles/2000000"_s));
+    };
+    return {
+        {"WriteProtectedListOnDelete",
+         protectList,
+         [](H& h) { h.deleteProfile(u"Bo"_s); },
+         {"Profilen Bo kunde inte tas bort. Ingenting har ändrats.", "skrivskyddad",
+          "profiles.map"},
+         {"profiles.map", "profiles"}},
+        {"WriteProtectedListOnCreate",
+         protectList,
+         [](H& h) { h.createProfile(); },
+         {"Ingenting har lagts till.", "skrivskyddad", "profiles.map"},
+         {"profiles.map", "profiles"}},
+        {"WriteProtectedSettingsOnApply",
+         [](H& h) { readOnly(h.dir.file(u"tuvano.ini"_s)); },
+         [](H& h) {
+             h.forms->showSettingsAfresh();
+             h.forms->settingsWindow()->opt10->setChecked(true);
+             h.forms->settingsWindow()->cmdDo_Click();
+         },
+         {"Inställningarna kunde inte sparas.", "skrivskyddad", "tuvano.ini"},
+         {"tuvano.ini"},
+         [](H& h) {
+             EXPECT_EQ(h.state().nAutoSelectDelay, 0);
+         }},
+        {"ProfileFolderLinkedToAnotherOnDelete",
+         boLinksToAnna,
+         [](H& h) { h.deleteProfile(u"Bo"_s); },
+         {"Profilen Bo kunde inte tas bort.", "länk till en annan profils mapp", "3000000"},
+         {"profiles.map", "profiles"}},
+        {"ProfileFolderLinkedToAnotherOnStart",
+         boLinksToAnna,
+         [](H& h) { h.session(u"Bo"_s); },
+         {"Profilen Bo kan inte startas.", "länk till en annan profils mapp", "3000000"},
+         {"profiles", "ro.vwi", "glblstat.vwi", "plug-in.vwi", "recent.vwi", "lx98.vwi"},
+         [](H& h) {
+             EXPECT_TRUE(h.platform.launched.isEmpty());
+             EXPECT_TRUE(h.main().cmdGo->isEnabled());
+         }},
+        {"LiveFileLinkedOutside",
+         [](H& h) {
+             h.elsewhere.write(u"ro.vwi"_s, h.live(DataFile::Ro));
+             link(h.dir.file(u"ro.vwi"_s), h.elsewhere.file(u"ro.vwi"_s));
+         },
+         [](H& h) { h.session(u"Anna"_s); },
+         {},
+         {"profiles/1000000", "profiles/3000000"},
+         [](H& h) {
+             EXPECT_EQ(QFileInfo(h.dir.file(u"ro.vwi"_s)).symLinkTarget(),
+                       h.elsewhere.file(u"ro.vwi"_s));
+             EXPECT_EQ(h.elsewhere.read(u"ro.vwi"_s), h.annaSaved(DataFile::Ro));
+             for (DataFile f : ProfileFileSet::listing)
+                 EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
+             EXPECT_EQ(h.elsewhere.entries(), QStringList{u"ro.vwi"_s});
+         }},
+        // Whatever the host wrote into its file would land in Bo's profile:
+        // the start is refused.
+        {"LiveFileLinkedIntoAnotherProfile",
+         [](H& h) { link(h.dir.file(u"ro.vwi"_s), h.dir.file(u"profiles/3000000/ro.vwi"_s)); },
+         [](H& h) { h.session(u"Anna"_s); },
+         {"Profilen Anna kan inte startas.", "ro.vwi", "länk till en annan profils mapp"},
+         {"profiles", "ro.vwi", "lx98.vwi"},
+         [](H& h) {
+             EXPECT_TRUE(h.platform.launched.isEmpty());
+         }},
+        // Anna's file leads into Bo's folder from the start: it is not loaded,
+        // and the rest of the session is saved.
+        {"ProfileFileLinkedIntoAnotherAtStart",
+         [](H& h) {
+             link(h.dir.file(u"profiles/2000000/ro.vwi"_s),
+                  h.dir.file(u"profiles/3000000/ro.vwi"_s));
+         },
+         [](H& h) { h.session(u"Anna"_s); },
+         {"ro.vwi (filen är en länk till en annan profils mapp)"},
+         {"profiles/3000000", "profiles/2000000/ro.vwi"},
+         [](H& h) {
+             for (DataFile f :
+                  {DataFile::Glblstat, DataFile::PlugIn, DataFile::Recent, DataFile::Lx98})
+                 EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
+         }},
+        // The link appears while the host runs: nothing of the session goes
+        // anywhere, the user is told why.
+        {"ProfileFileLinkedIntoAnotherAtWriteBack",
+         nullptr,
+         [](H& h) {
+             h.startProfile(u"Anna"_s);
+             link(h.dir.file(u"profiles/2000000/ro.vwi"_s),
+                  h.dir.file(u"profiles/3000000/ro.vwi"_s));
+             h.platform.answers = {platform::Answer::No};
+             h.hostRuns();
+         },
+         {"ro.vwi (filen är en länk till en annan profils mapp)", "sparas ingenting"},
+         {"profiles/3000000"},
+         [](H& h) {
+             for (DataFile f :
+                  {DataFile::Glblstat, DataFile::PlugIn, DataFile::Recent, DataFile::Lx98})
+                 EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.profileContent(u"2000000"_s, f));
+             EXPECT_TRUE(h.platform.answers.empty());
+         }},
+        // The program was killed while the host ran, and started again while
+        // it still runs: until the host ends, nothing may replace the files
+        // that hold the session.
+        {"RestartedWhileTheHostStillRuns",
+         [](H& h) {
+             h.dir.write(
+                 u"tuvano.session"_s,
+                 "\"phase\",\"live\"\r\n\"profile\",\"Anna\",\"2000000\"\r\n\"files\","
+                 "\"lx98.vwi\",\"recent.vwi\",\"glblstat.vwi\",\"plug-in.vwi\",\"ro.vwi\"\r\n");
+             for (DataFile f : ProfileFileSet::listing)
+                 h.dir.write(store::fileName(f).toString(), h.annaSaved(f));
+             h.platform.hostRunning = true;
+         },
+         [](H& h) {
+             h.startProfile(u"Bo"_s);
+             h.main().tmrRun_Timer();
+             h.platform.hostRunning = false;
+             h.forms->monitor()->tmrCheck_Timer();
+         },
+         {},
+         {"profiles/1000000", "profiles/3000000"},
+         [](H& h) {
+             EXPECT_TRUE(h.platform.launched.isEmpty());
+             for (DataFile f : ProfileFileSet::listing)
+                 EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
+             EXPECT_TRUE(h.main().cmdGo->isEnabled());
+         }},
+        // A save that could not be finished leaves Anna with files from both
+        // sides of the session; a copy of her must not be made of those.
+        {"ProfileCopiedWhileItsSaveIsPending",
+         [](H& h) {
+             h.platform.ops = &h.heldOpen;
+             h.heldOpen.held =
+                 QFileInfo(h.dir.file(u"profiles/2000000/recent.vwi"_s)).canonicalFilePath();
+         },
+         [](H& h) {
+             h.session(u"Anna"_s);
+             h.heldOpen.held.clear();
+             h.createProfile(u"Anna"_s);
+         },
+         {"kunde inte sparas färdigt", "Den nya profilen har skapats!"},
+         {"profiles/1000000", "profiles/3000000"},
+         [](H& h) {
+             for (DataFile f : ProfileFileSet::listing) {
+                 EXPECT_EQ(h.inProfile(u"5999999"_s, f), h.annaSaved(f));
+                 EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
+             }
+         }},
+        {"ProfileFileHeldOpenOnDelete",
+         [](H& h) {
+             h.platform.ops = &h.heldOpen;
+             h.heldOpen.held =
+                 QFileInfo(h.dir.file(u"profiles/3000000/ro.vwi"_s)).canonicalFilePath();
+         },
+         [](H& h) { h.deleteProfile(u"Bo"_s); },
+         {"Profilens mapp har lämnats kvar", "Följande filer i den kunde inte tas bort",
+          "3000000/ro.vwi", "Borttagningen slutförd!"},
+         {"profiles/1000000", "profiles/2000000", "profiles/3000000/ro.vwi"},
+         [](H& h) {
+             EXPECT_FALSE(h.boxTexts().contains(qs("andra filer än profilens egna")));
+         }},
+        {"WriteProtectedLiveFileOnStart",
+         [](H& h) { readOnly(h.dir.file(u"lx98.vwi"_s)); },
+         [](H& h) { h.session(u"Anna"_s); },
+         {"lx98.vwi (filen är skrivskyddad)"},
+         {"lx98.vwi", "profiles/2000000/lx98.vwi", "profiles/3000000"},
+         [](H& h) {
+             for (DataFile f :
+                  {DataFile::Ro, DataFile::Glblstat, DataFile::PlugIn, DataFile::Recent})
+                 EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
+         }},
+        // Saved by a modern editor: read as UTF-8, and written anew whole in
+        // the code page when a profile is added.
+        {"ListInUtf8WithByteOrderMark",
+         [](H& h) {
+             h.dir.write(u"profiles.map"_s, "\xEF\xBB\xBF\"Standardprofil\",\"1000000\"\r\n"
+                                            "\"\xC3\x85sa\",\"2000000\"\r\n");
+         },
+         [](H& h) {
+             EXPECT_EQ(h.mainList(), (QStringList{u"Standardprofil"_s, qs("Åsa")}));
+             h.createProfile();
+         },
+         {"Den nya profilen har skapats!"},
+         {"profiles/1000000", "profiles/2000000"},
+         [](H& h) {
+             EXPECT_EQ(h.dir.read(u"profiles.map"_s), "\"Standardprofil\",\"1000000\"\r\n"
+                                                      "\"\xC5sa\",\"2000000\"\r\n"
+                                                      "\"5999999\",\"5999999\"\r\n");
+             EXPECT_EQ(h.mainList(), (QStringList{u"Standardprofil"_s, qs("Åsa"), u"5999999"_s}));
+         }},
+        {"ListSavedAsUtf16",
+         [](H& h) {
+             const QString text = u"\"Standardprofil\",\"1000000\"\r\n"_s;
+             h.dir.write(u"profiles.map"_s,
+                         "\xFF\xFE" + QByteArray(reinterpret_cast<const char*>(text.utf16()),
+                                                 text.size() * 2));
+         },
+         nullptr,
+         {"Filen är inte sparad i den väntade teckenkodningen", "profiles.map", "Rad 1"},
+         {"profiles.map", "profiles", "tuvano.ini"},
+         nullptr,
+         false},
+        {"ListWithAByteOutsideTheCodePage",
+         [](H& h) {
+             h.dir.write(u"profiles.map"_s,
+                         "\"Standardprofil\",\"1000000\"\r\n\"\xC5sa\x81\",\"2000000\"\r\n");
+         },
+         nullptr,
+         {"Filen är inte sparad i den väntade teckenkodningen", "profiles.map", "Rad 2"},
+         {"profiles.map", "profiles", "tuvano.ini"},
+         nullptr,
+         false},
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, HostileInstallation,
+                         ::testing::ValuesIn(HostileInstallation::rows()),
+                         [](const ::testing::TestParamInfo<Row>& info) {
+                             return std::string(info.param.name);
+                         });
+
+} // namespace
