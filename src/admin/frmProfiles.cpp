@@ -172,7 +172,15 @@ void frmProfiles::cmdDel_Click()
 
 bool frmProfiles::isInSession(const QString& name) const
 {
-    const auto& session = m_forms.session();
+    // The session under way, or a save left pending on the disk.
+    std::optional<store::SessionRecord> session = m_forms.session();
+    const store::SessionFile file(m_forms.folder());
+    if (!session && file.exists()) {
+        const auto recorded = file.read();
+        if (!recorded)
+            return false;
+        session = *recorded;
+    }
     if (!session)
         return false;
     const auto list = store::ProfileList(m_forms.folder()).read();

@@ -40,9 +40,9 @@ QString mismatch(const store::ProfileRecords& list, const store::ProfileRecord& 
 void saveOrDrop(startup::Forms& forms, const store::SessionRecord& record)
 {
     const QString question =
-        u"Lexaro Tuvano! avslutades medan profilen " + record.profile.name +
-        u" användes i Lexaro, innan ändringarna hade sparats i profilen. De finns kvar i "
-        u"Lexaros programmapp.\n\nVill Du spara dem i profilen " +
+        u"Den senaste Lexaro-sessionen med profilen " + record.profile.name +
+        u" sparades aldrig i profilen: Lexaro Tuvano! avslutades innan dess. Lexaros filer från "
+        u"sessionen finns kvar i programmappen.\n\nVill Du spara dem i profilen " +
         record.profile.name +
         u" nu?\n\nSvarar Du Nej behåller profilen sina filer från före sessionen.";
     if (forms.platform().message(question, kTitle, Icon::Question, Buttons::YesNo) == Answer::Yes)
@@ -75,8 +75,10 @@ void recoverSession(startup::Forms& forms, const store::ProfileRecords& list)
         return;
     }
     if (const QString why = mismatch(list, record->profile); !why.isEmpty()) {
-        platform.message(u"Lexaro Tuvano! avslutades medan profilen " + record->profile.name +
-                             u" användes i Lexaro. " + why +
+        platform.message(u"Den senaste Lexaro-sessionen med profilen " + record->profile.name +
+                             u" sparades aldrig i profilen: Lexaro Tuvano! avslutades innan "
+                             u"dess. " +
+                             why +
                              u"\n\nIngenting har därför sparats i någon profil, och Lexaros filer "
                              u"i programmappen har lämnats orörda.",
                          kTitle, Icon::Exclamation);
@@ -106,6 +108,7 @@ void recoverSession(startup::Forms& forms, const store::ProfileRecords& list)
             // live files that hold it.
             forms.main().cmdGo->setEnabled(false);
             forms.session() = *record;
+            forms.hostFromBefore() = true;
             forms.state().sProfileFolder = forms.folder().profileFolder(record->profile.id);
             return;
         }

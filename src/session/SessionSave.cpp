@@ -3,6 +3,7 @@
 #include "startup/Forms.h"
 #include "store/ErrorText.h"
 
+#include <QDir>
 #include <QStringList>
 
 using namespace Qt::StringLiterals;
@@ -21,7 +22,8 @@ QString reason(const store::StoreError& error)
     case store::ErrorKind::Missing:
         return u"filen saknas"_s;
     case store::ErrorKind::ReadOnly:
-        return u"filen är skrivskyddad"_s;
+        // Lexaro's file or the profile's: the path says which.
+        return u"filen är skrivskyddad: "_s + QDir::toNativeSeparators(error.path);
     case store::ErrorKind::ForeignLink:
         return u"filen är en länk till en annan profils mapp"_s;
     default:

@@ -46,6 +46,7 @@ void WriteBackProfile(startup::Forms& forms, frmMonitor& monitor)
     }
     session.reset();
     forms.hostProcesses().clear();
+    forms.hostFromBefore() = false;
     startup::ProgramState& state = forms.state();
     if (state.fShutdown == startup::kTrue) {
         forms.platform().endProgram();
@@ -81,8 +82,10 @@ void tmrRun_Timer(startup::Forms& forms)
         return;
     platform::Platform& platform = forms.platform();
     if (!platform.markerPresent()) {
-        // A host this program started ended before its marker was seen.
-        if (forms.session() && startedHostsEnded(forms)) {
+        // A host this program started ended before its marker was seen, or
+        // the host of a session from before the program started ended
+        // before it was taken over.
+        if (forms.session() && (startedHostsEnded(forms) || forms.hostFromBefore())) {
             main.tmrRun->stop();
             frmMonitor& monitor = forms.loadMonitor();
             monitor.tmrCheck->stop();

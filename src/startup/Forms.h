@@ -45,6 +45,9 @@ public:
     std::optional<store::SessionRecord>& session() { return m_session; }
     // The host processes the last start launched.
     std::vector<qint64>& hostProcesses() { return m_hostProcesses; }
+    // Whether the session's host was running already when the program
+    // started (after a crash or a kill), so none of its processes is known.
+    bool& hostFromBefore() { return m_hostFromBefore; }
 
     // Whether the profile folders may hold temporary files of writes cut
     // short; if not, start-up does not look through them all.
@@ -95,6 +98,7 @@ private:
     ProgramState m_state;
     std::optional<store::SessionRecord> m_session;
     std::vector<qint64> m_hostProcesses;
+    bool m_hostFromBefore = false;
     bool m_leftoversPossible = true;
     std::unique_ptr<frmMain> m_main;
     QPointer<session::frmMonitor> m_monitor;

@@ -51,15 +51,18 @@ Status commitStaged(const ProgramFolder& folder, QStringView id, const std::vect
     FileOps& ops = folder.ops();
     QStringList renamedIn;
     for (DataFile file : files) {
-        const Result<QString> place = placeOf(folder, id, file);
-        if (!place)
-            return place.error();
-        const QString stage = stagePathFor(*place);
+        // A file whose staged copy is gone was put in place already; what
+        // the user did to it since is no reason not to finish the others.
+        const QString path = dataFilePath(folder.profileFolder(id), file);
+        const QString target = followLinks(path);
+        const QString stage = stagePathFor(target);
         if (!QFileInfo::exists(stage))
             continue;
-        if (Status renamed = ops.rename(stage, *place); !renamed)
+        if (Status allowed = folder.checkPlace(path, id); !allowed)
+            return allowed;
+        if (Status renamed = ops.rename(stage, target); !renamed)
             return renamed;
-        const QString parent = QFileInfo(*place).path();
+        const QString parent = QFileInfo(target).path();
         if (!renamedIn.contains(parent))
             renamedIn << parent;
     }

@@ -63,7 +63,6 @@ bool ProgramFolder::hasProfileStore() const
 void ProgramFolder::removeLeftovers(bool inProfileFolders) const
 {
     removeIfPresent(*m_ops, file(kProfileListTemp));
-    removeIfPresent(*m_ops, file(u"tuvano.new"));
     removeTempsOf(*m_ops, file(kProfileListFile));
     removeTempsOf(*m_ops, file(kSettingsFile));
     removeTempsOf(*m_ops, file(kSessionFile));

@@ -355,6 +355,20 @@ TEST_F(NewProfile, ARefusedNameSpoilsNoLaterWrite)
     EXPECT_EQ(dir.read(u"tuvano.ini"_s), "#FALSE#\r\n0\r\n\"\xc5sa\"\r\n#TRUE#\r\n#TRUE#\r\n");
 }
 
+TEST_F(Administration, AProfileWithASavePendingCannotBeDeleted)
+{
+    startWith(settings("#FALSE#", 0, "Anna"));
+    dir.write(u"tuvano.session"_s,
+              "\"phase\",\"saving\"\r\n\"profile\",\"Bo\",\"3000000\"\r\n\"files\"\r\n");
+    open();
+    select(u"Bo"_s);
+    const auto before = dir.snapshot();
+    window().cmdDel_Click();
+    ASSERT_EQ(platform.boxes.size(), 1u);
+    EXPECT_TRUE(platform.boxes[0].text.contains(qs("används i den pågående Lexaro-sessionen")));
+    EXPECT_EQ(dir.snapshot(), before);
+}
+
 TEST_F(Administration, TheProfileOfTheLiveSessionCannotBeDeleted)
 {
     startWith(settings("#FALSE#", 0, "Anna", "#FALSE#"));

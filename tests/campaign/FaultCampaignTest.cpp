@@ -441,7 +441,7 @@ std::vector<Walk> walks()
         r.layOutHost();
         r.layOutStore(kSession);
         r.dir.write(u"profiles.new"_s, "\"Standardprofil\",\"10");
-        r.dir.write(u"tuvano.new"_s, "#TRUE#\r\n");
+        r.dir.write(u".tuvano.ini.tuvano-new"_s, "#TRUE#\r\n");
         r.dir.write(u"profiles/2000000/ro.new"_s, "half");
         r.dir.write(u"profiles/3000000/.lx98.vwi.tuvano-new"_s, "half");
         r.dir.write(u".recent.vwi.tuvano-new"_s, "half");

@@ -171,7 +171,6 @@ inline bool isLeftover(const QString& relativePath)
 {
     const QString name = QFileInfo(relativePath).fileName();
     return store::isTempName(name) || store::isStageName(name) || name == store::kProfileListTemp ||
-           name == u"tuvano.new" ||
            (relativePath.startsWith(u"profiles/") && name.endsWith(u".new"));
 }
 

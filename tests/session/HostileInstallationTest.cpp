@@ -374,7 +374,7 @@ std::vector<Row> HostileInstallation::rows()
         {"WriteProtectedLiveFileOnStart",
          [](H& h) { readOnly(h.dir.file(u"lx98.vwi"_s)); },
          [](H& h) { h.session(u"Anna"_s); },
-         {"lx98.vwi (filen är skrivskyddad)"},
+         {"lx98.vwi (filen är skrivskyddad: "},
          {"lx98.vwi", "profiles/2000000/lx98.vwi", "profiles/3000000"},
          [](H& h) {
              for (DataFile f :

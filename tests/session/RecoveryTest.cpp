@@ -131,6 +131,27 @@ INSTANTIATE_TEST_SUITE_P(
                      "tuvano.session.bak"}),
     [](const auto& info) { return std::string(info.param.label); });
 
+// The host of a session from before the start ends before it was taken
+// over: the session is saved all the same, as after a takeover.
+class RecoveredHost : public test::SessionFixture {};
+
+TEST_F(RecoveredHost, EndingBeforeTheTakeoverStillSavesTheSession)
+{
+    layOutStore(settings("#FALSE#", 0, "Bo", "#FALSE#"), kProfiles);
+    for (DataFile f : ProfileFileSet::listing)
+        dir.write(store::fileName(f).toString(), "session " + store::fileName(f).toLatin1());
+    dir.write(u"tuvano.session"_s, record("live", "Anna", "2000000"));
+    platform.hostRunning = true;
+    ASSERT_TRUE(start());
+    EXPECT_FALSE(main().cmdGo->isEnabled());
+    platform.hostRunning = false;
+    main().tmrRun_Timer();
+    for (DataFile f : ProfileFileSet::listing)
+        EXPECT_EQ(inProfile(u"2000000"_s, f), "session " + store::fileName(f).toLatin1());
+    EXPECT_TRUE(main().cmdGo->isEnabled());
+    EXPECT_FALSE(dir.exists(u"tuvano.session"_s));
+}
+
 TEST(RecoveryRecord, AnUnreadableRecordIsKeptAsideByteForByte)
 {
     test::TempFolder dir;

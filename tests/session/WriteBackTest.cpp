@@ -119,7 +119,7 @@ TEST_P(FailedSave, KeepsTheWholeOldSetUntilTheUserTriesAgain)
     QFile::setPermissions(recent, QFile::ReadOwner);
     platform.answers = {tryAgain ? platform::Answer::Yes : platform::Answer::No};
     platform.onMessage = [&](const test::Box& box) {
-        EXPECT_TRUE(box.text.contains(qs("recent.vwi (filen är skrivskyddad)")));
+        EXPECT_TRUE(box.text.contains(qs("recent.vwi (filen är skrivskyddad: ")));
         for (DataFile f : ProfileFileSet::listing)
             EXPECT_EQ(inProfile(u"2000000"_s, f), profileContent(u"2000000"_s, f));
         QFile::setPermissions(recent, QFile::ReadOwner | QFile::WriteOwner);

@@ -212,7 +212,8 @@ TEST(ProgramFolder, LeftoversOfInterruptedWritesAreRemovedAndNothingElse)
     // names go, and the old names only inside profile folders.
     const QStringList kept{u"lx98.new"_s,     u"notes.new"_s,         u"profiles"_s,
                            u"profiles.map"_s, u"profiles/1000000"_s,  u"profiles/1000000/ro.vwi"_s,
-                           u"profiles/x"_s,   u"profiles/x/ro.new"_s, u"ro.vwi"_s};
+                           u"profiles/x"_s,   u"profiles/x/ro.new"_s, u"ro.vwi"_s,
+                           u"tuvano.new"_s};
     for (const QString& name :
          {u"notes.new"_s, u"profiles.map"_s, u"profiles/1000000/ro.vwi"_s, u"profiles/x/ro.new"_s,
           u"ro.vwi"_s, u"profiles.new"_s, u"tuvano.new"_s, u"lx98.new"_s, u".lx98.vwi.tuvano-new"_s,
