@@ -129,6 +129,13 @@ void SessionRig::checkSwappedIn() const
     checkSameSizes(benchProfileFolder(m_platform.programFolder()), m_platform.programFolder());
 }
 
+void SessionRig::forgetSession()
+{
+    m_forms.session().reset();
+    if (!store::SessionFile(m_forms.folder()).remove())
+        fail(u"the record of the session could not be removed"_s);
+}
+
 void SessionRig::prepareWriteBack()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -157,7 +164,7 @@ void SessionRig::writeBack()
 qint64 SessionRig::hostRunsAndEnds()
 {
     startup::frmMain& main = m_forms.main();
-    main.cmdGo->setEnabled(false);
+    m_forms.state().fShutdown = startup::kFalse; // the window is to come back
     swapIn();
     main.tmrRun->start();
     const QStringList markers = m_platform.markerPaths();

@@ -73,6 +73,9 @@ public:
     void swapIn();
     // The live files are the profile's again, byte count for byte count.
     void checkSwappedIn() const;
+    // No host follows the start: its record goes, so that the next run over
+    // the folder is not asked about a session cut short.
+    void forgetSession();
 
     // As while the host runs: the start-up window hidden, the monitor loaded.
     void prepareWriteBack();

@@ -81,6 +81,7 @@ int main(int argc, char* argv[])
         const qint64 elapsed = clock.nsecsElapsed();
         const qint64 peak = peakMemoryKib();
         rig.checkSwappedIn();
+        rig.forgetSession();
         report(elapsed, peak);
         return 0;
     }

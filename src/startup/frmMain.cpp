@@ -50,6 +50,9 @@ frmMain::frmMain(Forms& forms) : m_forms(forms), m_state(forms.state())
     // The timers, in the order the window creates its controls.
     tmrRun = timer(u"tmrRun"_s, 3000, this);
     Timer1 = timer(u"Timer1"_s, 250, this);
+    // The watch of the list's text looks within 250 ms of a change the list
+    // reports, instead of waking the program four times a second for good.
+    Timer1->setSingleShot(true);
     tmrDefault = timer(u"tmrDefault"_s, 1000, this);
     connect(tmrRun, &QTimer::timeout, this, &frmMain::tmrRun_Timer);
     connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
@@ -57,8 +60,11 @@ frmMain::frmMain(Forms& forms) : m_forms(forms), m_state(forms.state())
 
     buildWindow();
     setUpKeyboard();
+    connect(cmbProfiler, &widgets::ChoiceList::textMayHaveChanged, this, [this] {
+        if (m_listWatched && !Timer1->isActive())
+            Timer1->start();
+    });
     tmrRun->start();
-    Timer1->start();
 }
 
 frmMain::~frmMain() = default;
@@ -252,6 +258,7 @@ bool frmMain::Form_Load()
                         texts::countdownStopped(name), texts::countdownDone(name)});
     StartCountdown();
     m_state.sLastChoice = cmbProfiler->currentText();
+    Timer1->stop(); // the text is the one start-up chose: nothing to look at
     tellAboutStaleMarkers();
     // From here on the host is watched; one already running is taken over
     // as soon as the window is up.
@@ -338,6 +345,7 @@ void frmMain::Timer1_Timer()
     lblAutoval->setText(texts::countdownStopped(m_state.sDefaultProfile));
     tmrDefault->stop();
     Timer1->stop();
+    m_listWatched = false;
 }
 
 void frmMain::cmdGo_Click()

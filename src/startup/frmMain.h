@@ -38,6 +38,8 @@ public:
     bool Form_Load();
     // Whether start-up has finished: until then no host is taken over.
     bool isLoaded() const { return m_loaded; }
+    // Whether a change of the list's text is still looked for.
+    bool watchesList() const { return m_listWatched; }
     // The watch over the host's marker files, once start-up has finished.
     session::HostWatch* hostWatch() const { return m_hostWatch; }
 
@@ -98,6 +100,9 @@ private:
     Forms& m_forms;
     ProgramState& m_state;
     bool m_loaded = false;
+    // Whether the list's text is still watched (until a change stops the
+    // countdown for good).
+    bool m_listWatched = true;
     session::HostWatch* m_hostWatch = nullptr;
 
     widgets::ClickFrame* Frame1 = nullptr;

@@ -19,19 +19,27 @@ ChoiceList::ChoiceList(QWidget* parent) : QComboBox(parent)
     setMinimumContentsLength(18);
     // The user's choices: a pick in the popup, the arrow keys, the wheel.
     connect(this, &QComboBox::activated, this, &ChoiceList::choiceMade);
+    connect(this, &QComboBox::currentIndexChanged, this, &ChoiceList::textMayHaveChanged);
 }
 
 void ChoiceList::setEntries(const QStringList& texts)
 {
     const QSignalBlocker quiet(this);
-    static_cast<QStringListModel*>(model())->setStringList(texts);
-    setCurrentIndex(-1);
+    {
+        const QSignalBlocker quiet(this);
+        static_cast<QStringListModel*>(model())->setStringList(texts);
+        setCurrentIndex(-1);
+    }
+    Q_EMIT textMayHaveChanged();
 }
 
 void ChoiceList::clearEntries()
 {
-    const QSignalBlocker quiet(this);
-    clear();
+    {
+        const QSignalBlocker quiet(this);
+        clear();
+    }
+    Q_EMIT textMayHaveChanged();
 }
 
 void ChoiceList::setListIndex(int index)
@@ -40,6 +48,7 @@ void ChoiceList::setListIndex(int index)
         const QSignalBlocker quiet(this);
         setCurrentIndex(index);
     }
+    Q_EMIT textMayHaveChanged();
     Q_EMIT choiceMade();
 }
 

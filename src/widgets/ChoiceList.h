@@ -27,6 +27,8 @@ public:
 
 Q_SIGNALS:
     void choiceMade();
+    // The list's text may be another now: any choice, refill or clearing.
+    void textMayHaveChanged();
 
 protected:
     bool event(QEvent* event) override;

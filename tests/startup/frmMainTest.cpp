@@ -71,7 +71,7 @@ TEST_F(MainWindow, FirstRunBuildsTheStoreAndShowsTheStandardProfile)
     EXPECT_EQ(autoval(), kOff);
     EXPECT_FALSE(main().tmrDefault->isActive());
     EXPECT_TRUE(main().tmrRun->isActive());
-    EXPECT_TRUE(main().Timer1->isActive());
+    EXPECT_TRUE(main().watchesList());
     EXPECT_EQ(state().sLastChoice, u"Standardprofil"_s);
     EXPECT_TRUE(state().sProfileFolder.isEmpty());
 }
@@ -365,12 +365,14 @@ TEST_F(Clicks, TheStoppedTextIsWrittenAgainAfterTheCountdownHasStopped)
 TEST_F(Clicks, AChoiceChangeStopsTheCountdownOnTheNextWatchTick)
 {
     startCounting(10);
+    EXPECT_FALSE(main().Timer1->isActive()); // nothing to look at: no wake-ups
     main().cmbProfiler->setListIndex(0);
-    main().tmrDefault->start(); // the choice itself stopped it; the watch must too
+    EXPECT_TRUE(main().Timer1->isActive()); // the change is looked at shortly
+    main().tmrDefault->start();             // the choice itself stopped it; the watch must too
     main().Timer1_Timer();
     EXPECT_EQ(autoval(), stopped(u"Bo"_s));
     EXPECT_FALSE(main().tmrDefault->isActive());
-    EXPECT_FALSE(main().Timer1->isActive());
+    EXPECT_FALSE(main().watchesList());
 }
 
 TEST_F(Clicks, TheWatchDoesNothingWhileTheChoiceIsUnchanged)
@@ -378,7 +380,7 @@ TEST_F(Clicks, TheWatchDoesNothingWhileTheChoiceIsUnchanged)
     startCounting(10);
     main().Timer1_Timer();
     EXPECT_TRUE(main().tmrDefault->isActive());
-    EXPECT_TRUE(main().Timer1->isActive());
+    EXPECT_TRUE(main().watchesList());
 }
 
 TEST_F(Clicks, WithoutACountdownTheWatchWritesTheOffTextAndGoesOn)
@@ -388,7 +390,7 @@ TEST_F(Clicks, WithoutACountdownTheWatchWritesTheOffTextAndGoesOn)
     main().lblAutoval->setText(QString());
     main().Timer1_Timer();
     EXPECT_EQ(autoval(), kOff);
-    EXPECT_TRUE(main().Timer1->isActive());
+    EXPECT_TRUE(main().watchesList());
 }
 
 TEST_F(Clicks, AvslutaEndsTheProgramWritingNothing)
