@@ -26,6 +26,10 @@ QStringEncoder codePageEncoder()
 #endif
 
 constexpr QByteArrayView kUtf8Mark("\xEF\xBB\xBF");
+// Only the file's first mark is skipped: a second one is text, not to be
+// dropped unseen by the decoder.
+constexpr QStringConverter::Flags kUtf8Flags =
+    QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
 
 bool isAscii(QByteArrayView bytes)
 {
@@ -80,7 +84,7 @@ Decoded decode(QByteArrayView bytes)
         bytes = bytes.sliced(kUtf8Mark.size());
     if (isAscii(bytes))
         return Decoded{QString::fromLatin1(bytes), marked ? Encoding::Utf8 : Encoding::CodePage, 0};
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QStringDecoder utf8(QStringConverter::Utf8, kUtf8Flags);
     QString text = utf8.decode(bytes);
     if (marked || !utf8.hasError())
         return finish(std::move(text), Encoding::Utf8);
@@ -107,7 +111,17 @@ bool isStorable(QStringView text)
     // Every ANSI code page holds plain ASCII: only other text needs the encoder.
     const bool ascii =
         std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-    return ascii || encode(text).has_value();
+    if (ascii)
+        return true;
+    const std::optional<QByteArray> bytes = encode(text);
+    if (!bytes)
+        return false;
+    // Text whose bytes also make valid UTF-8 ("Ã…" is the UTF-8 of "Å") would
+    // come back as other letters from a file with no other letter outside
+    // ASCII, so it cannot be stored either.
+    QStringDecoder utf8(QStringConverter::Utf8, kUtf8Flags);
+    const QString asUtf8 = utf8.decode(*bytes); // decodes only when it becomes a string
+    return utf8.hasError();
 }
 
 } // namespace tuvano::store::codec

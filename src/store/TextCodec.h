@@ -33,8 +33,8 @@ Decoded decode(QByteArrayView bytes);
 std::optional<QByteArray> encode(QStringView text);
 
 // Whether a field can be written inside double quotes and read back unchanged:
-// no double quote, no line break or other control character, and nothing the
-// code page cannot hold.
+// no double quote, no line break or other control character, nothing the
+// code page cannot hold, and not a text whose code-page bytes read as UTF-8.
 bool isStorable(QStringView text);
 
 } // namespace tuvano::store::codec

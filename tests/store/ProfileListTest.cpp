@@ -103,7 +103,13 @@ INSTANTIATE_TEST_SUITE_P(
                     Flaw::BadEncoding},
         DamagedCase{"markThenCodePage", "\xef\xbb\xbf" + kStandardLine + "\"\xc5sa\",\"2\"\r\n", 2,
                     Flaw::BadEncoding},
+        DamagedCase{"secondMark", "\xef\xbb\xbf\xef\xbb\xbf" + kStandardLine, 1,
+                    Flaw::BadCharacter},
         DamagedCase{"utf8NameOutsideCodePage", "\"\xc5\x81ukasz\",\"2\"\r\n", 1,
+                    Flaw::BadCharacter},
+        // Read in the code page for the byte on line 2, "Ã…sa" would come back
+        // as "Åsa" once the list is written without that line.
+        DamagedCase{"codePageNameThatReadsAsUtf8", "\"\xc3\x85sa\",\"2\"\r\n\"\xc5\",\"3\"\r\n", 1,
                     Flaw::BadCharacter}),
     [](const auto& info) { return std::string(info.param.label); });
 
@@ -178,7 +184,7 @@ TEST_P(UnstorableName, IsRefusedBeforeAnythingIsWritten)
 INSTANTIATE_TEST_SUITE_P(ProfileList, UnstorableName,
                          ::testing::Values("Say \"hi\"", "two\nlines", "cr\rname", "tab\there",
                                            "Ωmega", "emoji \xf0\x9f\x99\x82", "Łukasz",
-                                           "zero\xe2\x80\x8bwidth"));
+                                           "zero\xe2\x80\x8bwidth", "Ã…sa"));
 
 TEST_F(ProfileListFile, IdentifierThatIsNotAllDigitsIsRefused)
 {
