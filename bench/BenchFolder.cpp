@@ -139,9 +139,9 @@ void SessionRig::forgetSession()
 void SessionRig::prepareWriteBack()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    startup::ProgramState& state = m_forms.state();
+    shared::ProgramState& state = m_forms.state();
     state.sProfileFolder = benchProfileFolder(m_platform.programFolder());
-    state.fShutdown = startup::kFalse;
+    state.fShutdown = shared::kFalse;
     // The session a start leaves: the profile's five files loaded.
     m_forms.session() = store::SessionRecord{
         store::SessionPhase::Live,
@@ -164,7 +164,7 @@ void SessionRig::writeBack()
 qint64 SessionRig::hostRunsAndEnds()
 {
     startup::frmMain& main = m_forms.main();
-    m_forms.state().fShutdown = startup::kFalse; // the window is to come back
+    m_forms.state().fShutdown = shared::kFalse; // the window is to come back
     swapIn();
     main.tmrRun->start();
     const QStringList markers = m_platform.markerPaths();

@@ -2,8 +2,8 @@
 
 #include "ProfileCreation.h"
 #include "session/SessionSave.h"
+#include "shared/ObtainProfileList.h"
 #include "startup/Forms.h"
-#include "startup/StartUp.h"
 #include "store/ErrorText.h"
 #include "store/TextCodec.h"
 #include "widgets/ChoiceList.h"
@@ -102,7 +102,7 @@ void frmAdd::drawId(const store::ProfileRecords& list)
 
 bool frmAdd::Form_Load()
 {
-    const auto list = startup::obtainProfileList(m_forms.platform(), m_forms.folder());
+    const auto list = shared::obtainProfileList(m_forms.platform(), m_forms.folder());
     if (!list)
         return false;
     drawId(*list);

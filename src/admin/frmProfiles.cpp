@@ -1,8 +1,8 @@
 #include "frmProfiles.h"
 
+#include "shared/ObtainProfileList.h"
+#include "shared/StatusTexts.h"
 #include "startup/Forms.h"
-#include "startup/StartUp.h"
-#include "startup/StatusTexts.h"
 #include "startup/frmMain.h"
 #include "store/ErrorText.h"
 #include "store/ProfileList.h"
@@ -27,7 +27,7 @@ using platform::Answer;
 using platform::Buttons;
 using platform::Icon;
 
-const QString kError = startup::texts::kErrorTitle.toString();
+const QString kError = shared::texts::kErrorTitle.toString();
 
 // What became of a removed profile's folder, when it is not simply gone.
 void tellAboutFolder(platform::Platform& platform, const store::Removal& removal)
@@ -108,7 +108,7 @@ bool frmProfiles::Form_Load()
 {
     widgets::ChoiceList* mainList = m_forms.main().cmbProfiler;
     mainList->clearEntries(); // emptied even when the list cannot be read
-    const auto list = startup::obtainProfileList(m_forms.platform(), m_forms.folder());
+    const auto list = shared::obtainProfileList(m_forms.platform(), m_forms.folder());
     if (!list)
         return false;
     const QStringList names = store::namesOf(*list);

@@ -2,8 +2,8 @@
 #include "platform/FolderClaim.h"
 #include "platform/SingleInstance.h"
 #include "session/frmMonitor.h"
+#include "shared/StatusTexts.h"
 #include "startup/Forms.h"
-#include "startup/StatusTexts.h"
 #include "startup/frmMain.h"
 #include "widgets/Decoration.h"
 
@@ -47,7 +47,7 @@ platform::SingleInstance::Reply comeForward(startup::Forms* forms, bool started)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(startup::texts::kProgramTitle.toString());
+    QApplication::setApplicationName(shared::texts::kProgramTitle.toString());
     // The start-up window hides while the host runs, perhaps with no monitor
     // shown: the program ends only when it says so, never by running out of
     // visible windows.

@@ -1,8 +1,8 @@
 #include "Activation.h"
 
 #include "SessionSave.h"
+#include "shared/StatusTexts.h"
 #include "startup/Forms.h"
-#include "startup/StatusTexts.h"
 #include "startup/frmMain.h"
 #include "store/ErrorText.h"
 #include "store/ProfileList.h"
@@ -97,7 +97,7 @@ StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure
     if (const store::Status finished = finishPendingSave(forms); !finished)
         return stop(forms, onFailure, name, finished.error());
 
-    startup::ProgramState& state = forms.state();
+    shared::ProgramState& state = forms.state();
     state.sProfileFolder = folder.profileFolder(*id);
     store::SessionRecord record{store::SessionPhase::CopyingIn, {name, *id}, {}};
     const store::SessionFile sessionFile(folder);
@@ -181,8 +181,8 @@ StartOutcome StartProfile(startup::Forms& forms, const QString& name, OnFailure 
     if (!main.cmdGo->isEnabled())
         return StartOutcome::Busy;
     if (name.isEmpty()) {
-        forms.platform().message(startup::texts::kIllegalChoice.toString(),
-                                 startup::texts::kErrorTitle.toString(), Icon::Critical);
+        forms.platform().message(shared::texts::kIllegalChoice.toString(),
+                                 shared::texts::kErrorTitle.toString(), Icon::Critical);
         return StartOutcome::Refused;
     }
     main.cmdGo->setEnabled(false);

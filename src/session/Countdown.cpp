@@ -1,8 +1,8 @@
 #include "Countdown.h"
 
 #include "Activation.h"
+#include "shared/StatusTexts.h"
 #include "startup/Forms.h"
-#include "startup/StatusTexts.h"
 #include "startup/frmMain.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/StatusLine.h"
@@ -14,7 +14,7 @@ using namespace Qt::StringLiterals;
 
 namespace tuvano::session {
 
-namespace texts = startup::texts;
+namespace texts = shared::texts;
 using platform::Icon;
 
 QString missingDefaultText(QStringView defaultProfile, QStringView listText)
@@ -30,7 +30,7 @@ QString missingDefaultText(QStringView defaultProfile, QStringView listText)
 void tmrDefault_Timer(startup::Forms& forms)
 {
     startup::frmMain& main = forms.main();
-    startup::ProgramState& state = forms.state();
+    shared::ProgramState& state = forms.state();
     --main.Counter;
     main.lblAutoval->setText(texts::countdownCounting(state.sDefaultProfile, main.Counter));
     if (main.Counter != 0)

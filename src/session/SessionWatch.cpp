@@ -47,8 +47,8 @@ void WriteBackProfile(startup::Forms& forms, frmMonitor& monitor)
     session.reset();
     forms.hostProcesses().clear();
     forms.hostFromBefore() = false;
-    startup::ProgramState& state = forms.state();
-    if (state.fShutdown == startup::kTrue) {
+    shared::ProgramState& state = forms.state();
+    if (state.fShutdown == shared::kTrue) {
         forms.platform().endProgram();
         return;
     }
@@ -99,7 +99,7 @@ void tmrRun_Timer(startup::Forms& forms)
     if (main.tmrDefault->isActive())
         main.StopCountdown();
     frmMonitor& monitor = forms.loadMonitor();
-    if (forms.state().fShowMonitor == startup::kTrue) {
+    if (forms.state().fShowMonitor == shared::kTrue) {
         monitor.show();
         monitor.activateWindow();
     }

@@ -66,7 +66,7 @@ frmMonitor::frmMonitor(startup::Forms& forms) : m_forms(forms)
 
 void frmMonitor::Form_Load()
 {
-    if (m_forms.state().fShowMonitor == startup::kTrue) {
+    if (m_forms.state().fShowMonitor == shared::kTrue) {
         placeInCorner();
         m_forms.platform().stayOnTop(this, true);
     }

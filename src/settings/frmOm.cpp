@@ -1,8 +1,8 @@
 #include "frmOm.h"
 
 #include "Version.h"
+#include "shared/StatusTexts.h"
 #include "startup/Forms.h"
-#include "startup/StatusTexts.h"
 #include "startup/frmMain.h"
 #include "widgets/Decoration.h"
 #include "widgets/DialogFrame.h"
@@ -64,7 +64,7 @@ frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
     body->addSpacing(4);
     body->addWidget(widgets::etchedSeparator(u"Line2"_s, u"Line1"_s, this));
     QLabel* notice =
-        widgets::namedLabel(u"Label6"_s, startup::texts::kLegalNotice.toString(), this, true);
+        widgets::namedLabel(u"Label6"_s, shared::texts::kLegalNotice.toString(), this, true);
     widgets::setLook(notice, 8, QFont::Normal, QColor(0x6b, 0x77, 0x85));
     body->addWidget(notice);
     body->addWidget(widgets::etchedSeparator(u"Line8"_s, u"Line7"_s, this));

@@ -1,7 +1,7 @@
 #include "frmSettings.h"
 
+#include "shared/StatusTexts.h"
 #include "startup/Forms.h"
-#include "startup/StatusTexts.h"
 #include "startup/frmMain.h"
 #include "store/ErrorText.h"
 #include "store/ProfileList.h"
@@ -27,8 +27,8 @@ namespace tuvano::settings {
 namespace {
 
 using platform::Icon;
-using startup::kFalse;
-using startup::kTrue;
+using shared::kFalse;
+using shared::kTrue;
 
 template <class Button> Button* named(Button* button, const QString& name)
 {
@@ -148,7 +148,7 @@ bool frmSettings::Form_Load()
         cantOpen(store::errorText(list.error()));
         return false;
     }
-    startup::ProgramState& state = m_forms.state();
+    shared::ProgramState& state = m_forms.state();
     state.load(*stored);
     cmbProfiles->setEntries(store::namesOf(*list));
     cmbProfiles->walkTo(state.sDefaultProfile);
@@ -202,13 +202,13 @@ void frmSettings::cmdDo_Click()
                                    u"Inställningar"_s, Icon::Exclamation);
         return;
     }
-    startup::ProgramState& state = m_forms.state();
+    shared::ProgramState& state = m_forms.state();
     state.load(settings);
     startup::frmMain& main = m_forms.main();
     main.lblAutoval->setText(state.nAutoSelectDelay != 0
-                                 ? startup::texts::countdownStopped(state.sDefaultProfile)
-                                 : startup::texts::countdownOff());
-    main.lblSnabbstart->setText(startup::texts::quickStart(state.fQuickStart == kTrue));
+                                 ? shared::texts::countdownStopped(state.sDefaultProfile)
+                                 : shared::texts::countdownOff());
+    main.lblSnabbstart->setText(shared::texts::quickStart(state.fQuickStart == kTrue));
     main.cmbProfiler->walkTo(state.sDefaultProfile);
     m_forms.unloadSettings();
 }

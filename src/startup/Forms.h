@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ProgramState.h"
 #include "platform/Platform.h"
+#include "shared/ProgramState.h"
 #include "store/ProgramFolder.h"
 #include "store/SessionRecord.h"
 
@@ -38,7 +38,7 @@ public:
     Forms& operator=(const Forms&) = delete;
 
     platform::Platform& platform() const { return m_platform; }
-    ProgramState& state() { return m_state; }
+    shared::ProgramState& state() { return m_state; }
     const store::ProgramFolder& folder() const { return m_folder; }
     // The profile session under way, from its start until its write-back
     // has ended; also one that a crash cut short while the host still runs.
@@ -95,7 +95,7 @@ public:
 private:
     platform::Platform& m_platform;
     store::ProgramFolder m_folder;
-    ProgramState m_state;
+    shared::ProgramState m_state;
     std::optional<store::SessionRecord> m_session;
     std::vector<qint64> m_hostProcesses;
     bool m_hostFromBefore = false;

@@ -2,12 +2,13 @@
 
 #include "Forms.h"
 #include "StartUp.h"
-#include "StatusTexts.h"
 #include "session/Activation.h"
 #include "session/Countdown.h"
 #include "session/HostWatch.h"
 #include "session/Recovery.h"
 #include "session/SessionWatch.h"
+#include "shared/ObtainProfileList.h"
+#include "shared/StatusTexts.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/ClickFrame.h"
 #include "widgets/ClickLabel.h"
@@ -29,6 +30,9 @@
 using namespace Qt::StringLiterals;
 
 namespace tuvano::startup {
+
+namespace texts = shared::texts;
+using shared::kTrue;
 
 namespace {
 
@@ -243,7 +247,7 @@ bool frmMain::Form_Load()
     if (!settings)
         return false;
     m_state.load(*settings);
-    const auto profiles = obtainProfileList(platform, m_forms.folder());
+    const auto profiles = shared::obtainProfileList(platform, m_forms.folder());
     if (!profiles)
         return false;
     cmbProfiler->setEntries(store::namesOf(*profiles));

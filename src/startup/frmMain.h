@@ -18,10 +18,13 @@ namespace tuvano::session {
 class HostWatch;
 }
 
+namespace tuvano::shared {
+struct ProgramState;
+}
+
 namespace tuvano::startup {
 
 class Forms;
-struct ProgramState;
 
 // The start-up window: the profile list with the start button, the two
 // status lines and the commands that open the other windows or end the
@@ -98,7 +101,7 @@ private:
     void tellAboutStaleMarkers();
 
     Forms& m_forms;
-    ProgramState& m_state;
+    shared::ProgramState& m_state;
     bool m_loaded = false;
     // Whether the list's text is still watched (until a change stops the
     // countdown for good).

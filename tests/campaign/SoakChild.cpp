@@ -116,7 +116,7 @@ public:
             return 3;
         m_forms.main().show();
         // The start-up window must come back after each session.
-        m_forms.state().fShutdown = startup::kFalse;
+        m_forms.state().fShutdown = shared::kFalse;
         say("done startup");
         for (;;) {
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -155,22 +155,22 @@ private:
             return;
         const int index = int(m_random.bounded(count));
         const QString name = w.cmbProfiler->itemText(index);
-        startup::ProgramState& state = m_forms.state();
+        shared::ProgramState& state = m_forms.state();
         switch (m_random.bounded(3)) {
         case 0:
             say("op start-button");
-            state.fQuickStart = startup::kFalse;
+            state.fQuickStart = shared::kFalse;
             w.cmbProfiler->setListIndex(index);
             w.cmdGo_Click();
             break;
         case 1:
             say("op quick-start");
-            state.fQuickStart = startup::kTrue;
+            state.fQuickStart = shared::kTrue;
             w.cmbProfiler->setListIndex(index); // the choice itself starts it
             break;
         default:
             say("op countdown");
-            state.fQuickStart = startup::kFalse;
+            state.fQuickStart = shared::kFalse;
             w.cmbProfiler->setListIndex(index);
             state.sDefaultProfile = name;
             state.nAutoSelectDelay = 1;

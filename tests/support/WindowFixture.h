@@ -77,7 +77,7 @@ protected:
     }
 
     startup::frmMain& main() { return forms->main(); }
-    startup::ProgramState& state() { return forms->state(); }
+    shared::ProgramState& state() { return forms->state(); }
 
     template <class T = QWidget> T* control(QWidget* window, const char* name)
     {

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace tuvano::startup {
+namespace tuvano::shared {
 
 using store::kFalse;
 using store::kTrue;
@@ -26,4 +26,4 @@ struct ProgramState {
     store::Settings settings() const;
 };
 
-} // namespace tuvano::startup
+} // namespace tuvano::shared
