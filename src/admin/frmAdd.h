@@ -7,8 +7,8 @@
 class QLabel;
 class QPushButton;
 
-namespace tuvano::startup {
-class Forms;
+namespace tuvano::shared {
+struct Context;
 }
 namespace tuvano::widgets {
 class ChoiceList;
@@ -22,7 +22,7 @@ namespace tuvano::admin {
 class frmAdd : public QWidget {
     Q_OBJECT
 public:
-    explicit frmAdd(startup::Forms& forms);
+    explicit frmAdd(shared::Context& context);
 
     // Draws the identifier and fills the base list. False when the program
     // has ended.
@@ -49,7 +49,7 @@ private:
     // The name falls back to the identifier, with a message saying why.
     void fallBackToId(const QString& text, const QString& title);
 
-    startup::Forms& m_forms;
+    shared::Context& m_context;
 };
 
 } // namespace tuvano::admin

@@ -19,12 +19,12 @@ namespace {
 platform::SingleInstance::Reply comeForward(startup::Forms* forms, bool started)
 {
     using Reply = platform::SingleInstance::Reply;
-    if (!started || !forms || !forms->hasMain())
+    if (!started || !forms)
         return Reply::Starting;
     // While the host runs, the monitor stands in for the start-up window;
     // a hidden one asks whether the host has ended (the way out of a wait
     // for a host that was killed).
-    if (session::frmMonitor* monitor = forms->monitor()) {
+    if (session::frmMonitor* monitor = session::monitor(forms->context())) {
         if (!monitor->isVisible()) {
             QTimer::singleShot(0, monitor, &session::frmMonitor::askWhetherHostEnded);
             return Reply::Asked;

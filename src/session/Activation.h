@@ -2,8 +2,8 @@
 
 #include <QString>
 
-namespace tuvano::startup {
-class Forms;
+namespace tuvano::shared {
+struct Context;
 }
 
 // Starting a profile: its five files into the host folder, then the host.
@@ -25,14 +25,14 @@ enum class StartOutcome {
 // the host folder: the live files are deleted, the profile's copied in.
 // cmdGo must already be disabled; it is enabled again when nothing is
 // started.
-StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure onFailure);
+StartOutcome swapInProfile(shared::Context& context, const QString& name, OnFailure onFailure);
 
 // Launches the host's executables, each in turn, without waiting, keeps the
 // ids of those started and arms the watch for the host's start. When none
 // started, the user is told why and cmdGo is enabled again.
-void launchHost(startup::Forms& forms);
+void launchHost(shared::Context& context);
 
 // The whole start of the profile named name (the main list's text).
-StartOutcome StartProfile(startup::Forms& forms, const QString& name, OnFailure onFailure);
+StartOutcome StartProfile(shared::Context& context, const QString& name, OnFailure onFailure);
 
 } // namespace tuvano::session

@@ -1,14 +1,9 @@
 #include "Countdown.h"
 
 #include "Activation.h"
+#include "frmMonitor.h"
+#include "shared/Context.h"
 #include "shared/StatusTexts.h"
-#include "startup/Forms.h"
-#include "startup/frmMain.h"
-#include "widgets/ChoiceList.h"
-#include "widgets/StatusLine.h"
-
-#include <QPushButton>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -27,35 +22,29 @@ QString missingDefaultText(QStringView defaultProfile, QStringView listText)
            u"inställningarna!";
 }
 
-void tmrDefault_Timer(startup::Forms& forms)
+void countdownEnded(shared::Context& context)
 {
-    startup::frmMain& main = forms.main();
-    shared::ProgramState& state = forms.state();
-    --main.Counter;
-    main.lblAutoval->setText(texts::countdownCounting(state.sDefaultProfile, main.Counter));
-    if (main.Counter != 0)
-        return;
-
-    main.tmrDefault->stop();
-    const QString listText = main.cmbProfiler->currentText();
-    platform::Platform& platform = forms.platform();
+    shared::StartWindow& window = context.startWindow;
+    const shared::ProgramState& state = context.state;
+    const QString listText = window.chosenProfile();
+    platform::Platform& platform = context.platform;
     if (listText != state.sDefaultProfile)
         platform.message(missingDefaultText(state.sDefaultProfile, listText),
                          u"Fel vid automatiskt profilval"_s, Icon::Critical);
     // A host taken over while the message was open has the live files: the
     // countdown must not swap them under it.
-    if (!main.cmdGo->isEnabled() || forms.monitor())
+    if (!window.startEnabled() || monitor(context))
         return;
     if (listText.isEmpty()) {
         platform.message(texts::kIllegalChoice.toString(), texts::kErrorTitle.toString(),
                          Icon::Critical);
         return;
     }
-    main.cmdGo->setEnabled(false);
-    if (swapInProfile(forms, listText, OnFailure::EndProgram) != StartOutcome::Started)
+    window.enableStart(false);
+    if (swapInProfile(context, listText, OnFailure::EndProgram) != StartOutcome::Started)
         return;
-    main.lblAutoval->setText(texts::countdownDone(listText));
-    launchHost(forms);
+    window.setCountdownLine(texts::countdownDone(listText));
+    launchHost(context);
 }
 
 } // namespace tuvano::session

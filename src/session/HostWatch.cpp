@@ -1,8 +1,8 @@
 #include "HostWatch.h"
 
+#include "SessionWatch.h"
 #include "frmMonitor.h"
-#include "startup/Forms.h"
-#include "startup/frmMain.h"
+#include "shared/Context.h"
 
 #include <QFileInfo>
 
@@ -12,10 +12,11 @@ namespace {
 constexpr int kQuietMs = 100;
 }
 
-HostWatch::HostWatch(startup::Forms& forms, QObject* parent) : QObject(parent), m_forms(forms)
+HostWatch::HostWatch(shared::Context& context, QObject* parent)
+    : QObject(parent), m_context(context)
 {
     QStringList folders;
-    for (const QString& marker : forms.platform().markerPaths()) {
+    for (const QString& marker : context.platform.markerPaths()) {
         const QFileInfo folder(QFileInfo(marker).absolutePath());
         if (folder.isDir() && !folders.contains(folder.absoluteFilePath()))
             folders << folder.absoluteFilePath();
@@ -30,11 +31,11 @@ HostWatch::HostWatch(startup::Forms& forms, QObject* parent) : QObject(parent), 
 
 void HostWatch::probe()
 {
-    frmMonitor* monitor = m_forms.monitor();
+    frmMonitor* monitor = session::monitor(m_context);
     if (monitor && monitor->tmrCheck->isActive())
         monitor->tmrCheck_Timer();
-    else if (!monitor && m_forms.main().tmrRun->isActive())
-        m_forms.main().tmrRun_Timer();
+    else if (!monitor && m_context.startWindow.watchesForHost())
+        tmrRun_Timer(m_context);
 }
 
 // The first change is looked at at once; later ones within the quiet time

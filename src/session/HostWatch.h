@@ -4,8 +4,8 @@
 #include <QObject>
 #include <QTimer>
 
-namespace tuvano::startup {
-class Forms;
+namespace tuvano::shared {
+struct Context;
 }
 
 namespace tuvano::session {
@@ -17,7 +17,7 @@ namespace tuvano::session {
 class HostWatch : public QObject {
     Q_OBJECT
 public:
-    HostWatch(startup::Forms& forms, QObject* parent);
+    HostWatch(shared::Context& context, QObject* parent);
 
     // Looks at once: the handler of whichever watch is on.
     void probe();
@@ -26,7 +26,7 @@ private:
     void folderChanged();
     void quietAgain();
 
-    startup::Forms& m_forms;
+    shared::Context& m_context;
     QFileSystemWatcher m_folders;
     QTimer m_quiet;
     bool m_changedMeanwhile = false;

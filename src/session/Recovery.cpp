@@ -1,13 +1,11 @@
 #include "Recovery.h"
 
 #include "SessionSave.h"
-#include "startup/Forms.h"
-#include "startup/frmMain.h"
+#include "shared/Context.h"
 #include "store/ErrorText.h"
 #include "store/SessionRecord.h"
 
 #include <QDir>
-#include <QPushButton>
 
 #include <algorithm>
 
@@ -37,7 +35,7 @@ QString mismatch(const store::ProfileRecords& list, const store::ProfileRecord& 
     return {};
 }
 
-void saveOrDrop(startup::Forms& forms, const store::SessionRecord& record)
+void saveOrDrop(shared::Context& context, const store::SessionRecord& record)
 {
     const QString question =
         u"Den senaste Lexaro-sessionen med profilen " + record.profile.name +
@@ -45,20 +43,20 @@ void saveOrDrop(startup::Forms& forms, const store::SessionRecord& record)
         u"sessionen finns kvar i programmappen.\n\nVill Du spara dem i profilen " +
         record.profile.name +
         u" nu?\n\nSvarar Du Nej behåller profilen sina filer från före sessionen.";
-    if (forms.platform().message(question, kTitle, Icon::Question, Buttons::YesNo) == Answer::Yes)
-        saveSession(forms, record);
+    if (context.platform.message(question, kTitle, Icon::Question, Buttons::YesNo) == Answer::Yes)
+        saveSession(context, record);
     else
-        dropSession(forms, record);
+        dropSession(context, record);
 }
 
 } // namespace
 
-void recoverSession(startup::Forms& forms, const store::ProfileRecords& list)
+void recoverSession(shared::Context& context, const store::ProfileRecords& list)
 {
-    const store::SessionFile file(forms.folder());
+    const store::SessionFile file(context.folder);
     if (!file.exists())
         return;
-    platform::Platform& platform = forms.platform();
+    platform::Platform& platform = context.platform;
     const auto record = file.read();
     if (!record) {
         // A damaged record is put aside; one that could not be read this time
@@ -82,7 +80,7 @@ void recoverSession(startup::Forms& forms, const store::ProfileRecords& list)
                              u"\n\nIngenting har därför sparats i någon profil, och Lexaros filer "
                              u"i programmappen har lämnats orörda.",
                          kTitle, Icon::Exclamation);
-        store::discardStaged(forms.folder(), record->profile.id);
+        store::discardStaged(context.folder, record->profile.id);
         (void)file.remove();
         return;
     }
@@ -93,7 +91,7 @@ void recoverSession(startup::Forms& forms, const store::ProfileRecords& list)
         return;
     case store::SessionPhase::Saving:
         // The user let the session end; only the renames are left to do.
-        if (const store::Status finished = finishSave(forms, *record); !finished)
+        if (const store::Status finished = store::finishSave(context.folder, *record); !finished)
             platform.message(u"Profilen " + record->profile.name +
                                  u" kunde inte sparas färdigt:\n\n" +
                                  store::errorText(finished.error()) +
@@ -106,13 +104,13 @@ void recoverSession(startup::Forms& forms, const store::ProfileRecords& list)
             // The host still runs: its end is watched and saved as usual.
             // Until then the session is under way: no start may replace the
             // live files that hold it.
-            forms.main().cmdGo->setEnabled(false);
-            forms.session() = *record;
-            forms.hostFromBefore() = true;
-            forms.state().sProfileFolder = forms.folder().profileFolder(record->profile.id);
+            context.startWindow.enableStart(false);
+            context.session.record = *record;
+            context.session.hostFromBefore = true;
+            context.state.sProfileFolder = context.folder.profileFolder(record->profile.id);
             return;
         }
-        saveOrDrop(forms, *record);
+        saveOrDrop(context, *record);
         return;
     }
 }

@@ -2,8 +2,8 @@
 
 #include "store/ProfileList.h"
 
-namespace tuvano::startup {
-class Forms;
+namespace tuvano::shared {
+struct Context;
 }
 
 namespace tuvano::session {
@@ -13,6 +13,6 @@ namespace tuvano::session {
 // session whose host has ended is saved or given up as the user answers;
 // one whose host still runs is taken over with its profile. Runs after the
 // settings and the list are read, before anything can start a profile.
-void recoverSession(startup::Forms& forms, const store::ProfileRecords& list);
+void recoverSession(shared::Context& context, const store::ProfileRecords& list);
 
 } // namespace tuvano::session

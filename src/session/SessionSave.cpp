@@ -1,6 +1,6 @@
 #include "SessionSave.h"
 
-#include "startup/Forms.h"
+#include "shared/Context.h"
 #include "store/ErrorText.h"
 
 #include <QDir>
@@ -34,18 +34,18 @@ QString reason(const store::StoreError& error)
 const QString kLeftInProgramFolder =
     u"Lexaros exemplar från sessionen finns kvar i programmappen tills nästa profil startas."_s;
 
-bool askToTryAgain(startup::Forms& forms, const QString& name, const QString& why)
+bool askToTryAgain(shared::Context& context, const QString& name, const QString& why)
 {
     const QString text =
         u"Ändringarna från sessionen kunde inte sparas i profilen " + name + u":\n\n" + why +
         u"\n\nProfilen har kvar alla sina filer från före sessionen. Vill Du försöka spara "
         u"igen?\n\nSvarar Du Nej sparas ingenting i profilen. " +
         kLeftInProgramFolder;
-    return forms.platform().message(text, u"Fel vid sparande av profil"_s, Icon::Exclamation,
+    return context.platform.message(text, u"Fel vid sparande av profil"_s, Icon::Exclamation,
                                     Buttons::YesNo) == Answer::Yes;
 }
 
-void tellNotLoaded(startup::Forms& forms, const store::SessionRecord& record)
+void tellNotLoaded(shared::Context& context, const store::SessionRecord& record)
 {
     QStringList names;
     for (store::DataFile file : store::ProfileFileSet::listing) {
@@ -64,7 +64,7 @@ void tellNotLoaded(startup::Forms& forms, const store::SessionRecord& record)
                u" när sessionen startade och har därför inte sparats i den:\n\n" +
                names.join(u'\n') + u"\n\nProfilen har kvar sina egna exemplar av dem. " +
                kLeftInProgramFolder;
-    forms.platform().message(text, u"Filer som inte sparades"_s, Icon::Information);
+    context.platform.message(text, u"Filer som inte sparades"_s, Icon::Information);
 }
 
 } // namespace
@@ -77,9 +77,9 @@ QString describeFailures(const std::vector<store::FileFailure>& failures)
     return lines.join(u'\n');
 }
 
-void saveSession(startup::Forms& forms, store::SessionRecord record)
+void saveSession(shared::Context& context, store::SessionRecord record)
 {
-    const store::ProgramFolder& folder = forms.folder();
+    const store::ProgramFolder& folder = context.folder;
     const store::SessionFile sessionFile(folder);
     std::vector<store::DataFile> files;
     for (store::DataFile file : store::ProfileFileSet::writeBack) {
@@ -88,7 +88,7 @@ void saveSession(startup::Forms& forms, store::SessionRecord record)
     }
     if (files.empty()) {
         (void)sessionFile.remove();
-        tellNotLoaded(forms, record);
+        tellNotLoaded(context, record);
         return;
     }
     for (;;) {
@@ -108,7 +108,7 @@ void saveSession(startup::Forms& forms, store::SessionRecord record)
             } else if (const store::Status put =
                            store::commitStaged(folder, record.profile.id, files);
                        !put) {
-                forms.platform().message(
+                context.platform.message(
                     u"Profilen " + record.profile.name + u" kunde inte sparas färdigt:\n\n" +
                         store::errorText(put.error()) +
                         u"\n\nSparandet slutförs nästa gång en profil startas eller Lexaro "
@@ -117,44 +117,21 @@ void saveSession(startup::Forms& forms, store::SessionRecord record)
                 return;
             } else {
                 (void)sessionFile.remove();
-                tellNotLoaded(forms, record);
+                tellNotLoaded(context, record);
                 return;
             }
         }
-        if (!askToTryAgain(forms, record.profile.name, why)) {
-            dropSession(forms, record);
+        if (!askToTryAgain(context, record.profile.name, why)) {
+            dropSession(context, record);
             return;
         }
     }
 }
 
-void dropSession(startup::Forms& forms, const store::SessionRecord& record)
+void dropSession(shared::Context& context, const store::SessionRecord& record)
 {
-    store::discardStaged(forms.folder(), record.profile.id);
-    (void)store::SessionFile(forms.folder()).remove();
-}
-
-store::Status finishSave(startup::Forms& forms, const store::SessionRecord& record)
-{
-    if (store::Status put = store::commitStaged(forms.folder(), record.profile.id, record.files);
-        !put)
-        return put;
-    return store::SessionFile(forms.folder()).remove();
-}
-
-store::Status finishPendingSave(startup::Forms& forms)
-{
-    const store::SessionFile sessionFile(forms.folder());
-    if (!sessionFile.exists())
-        return {};
-    const auto record = sessionFile.read();
-    // A record that cannot be read now may hold a save to finish: nothing
-    // may replace it. A damaged one holds nothing that could be finished.
-    if (!record)
-        return record.error().kind == store::ErrorKind::Damaged ? store::Status() : record.error();
-    if (record->phase != store::SessionPhase::Saving)
-        return {};
-    return finishSave(forms, *record);
+    store::discardStaged(context.folder, record.profile.id);
+    (void)store::SessionFile(context.folder).remove();
 }
 
 } // namespace tuvano::session

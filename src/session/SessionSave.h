@@ -7,8 +7,8 @@
 
 #include <vector>
 
-namespace tuvano::startup {
-class Forms;
+namespace tuvano::shared {
+struct Context;
 }
 
 // Saving a session into its profile as one transaction, and what the user
@@ -22,17 +22,9 @@ QString describeFailures(const std::vector<store::FileFailure>& failures);
 // them or none. When they cannot be saved the user may try again; only a
 // "Nej" gives the session up. Files that were not loaded are never saved,
 // and the user hears which. The record of the session is gone afterwards.
-void saveSession(startup::Forms& forms, store::SessionRecord record);
+void saveSession(shared::Context& context, store::SessionRecord record);
 
 // Gives the session up: nothing of it goes into the profile.
-void dropSession(startup::Forms& forms, const store::SessionRecord& record);
-
-// Puts a save that was staged and recorded in place in full, and ends its
-// record.
-store::Status finishSave(startup::Forms& forms, const store::SessionRecord& record);
-
-// Finishes a save left pending by an earlier failure, if the record on the
-// disk tells of one. Fails when it cannot be finished or the record read.
-store::Status finishPendingSave(startup::Forms& forms);
+void dropSession(shared::Context& context, const store::SessionRecord& record);
 
 } // namespace tuvano::session

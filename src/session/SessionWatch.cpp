@@ -2,13 +2,11 @@
 
 #include "SessionSave.h"
 #include "frmMonitor.h"
-#include "startup/Forms.h"
-#include "startup/frmMain.h"
+#include "shared/Context.h"
 #include "store/ErrorText.h"
 #include "store/ProgramFolder.h"
 
 #include <QCheckBox>
-#include <QPushButton>
 #include <QStringList>
 #include <QTimer>
 
@@ -22,9 +20,9 @@ namespace {
 
 using platform::Icon;
 
-void tellNoProfile(startup::Forms& forms)
+void tellNoProfile(shared::Context& context)
 {
-    forms.platform().message(
+    context.platform.message(
         u"Lexaro var redan igång när Lexaro Tuvano! startade, så ingen profil startades för "
         u"den här sessionen.\n\nÄndringarna har därför inte sparats i någon profil. De finns "
         u"kvar i Lexaros programmapp tills nästa profil startas."_s,
@@ -33,77 +31,78 @@ void tellNoProfile(startup::Forms& forms)
 
 } // namespace
 
-void WriteBackProfile(startup::Forms& forms, frmMonitor& monitor)
+void WriteBackProfile(shared::Context& context, frmMonitor& monitor)
 {
-    std::optional<store::SessionRecord>& session = forms.session();
+    std::optional<store::SessionRecord>& session = context.session.record;
     if (!session) {
         if (monitor.chkSparaEj->checkState() != Qt::Checked)
-            tellNoProfile(forms);
+            tellNoProfile(context);
     } else if (monitor.chkSparaEj->checkState() == Qt::Checked) {
-        dropSession(forms, *session);
+        dropSession(context, *session);
     } else {
-        saveSession(forms, *session);
+        saveSession(context, *session);
     }
     session.reset();
-    forms.hostProcesses().clear();
-    forms.hostFromBefore() = false;
-    shared::ProgramState& state = forms.state();
+    context.session.hostProcesses.clear();
+    context.session.hostFromBefore = false;
+    shared::ProgramState& state = context.state;
     if (state.fShutdown == shared::kTrue) {
-        forms.platform().endProgram();
+        context.platform.endProgram();
         return;
     }
-    startup::frmMain& main = forms.main();
-    main.cmdGo->setEnabled(true);
-    main.show();
-    main.activateWindow();
-    forms.unloadMonitor();
+    shared::StartWindow& window = context.startWindow;
+    window.enableStart(true);
+    window.showWindow();
+    window.bringForward();
+    unloadMonitor(context);
 }
 
 namespace {
 
 // Whether the host processes this program started have all ended. Without
 // a marker seen, they are all there is to tell that a short run is over.
-bool startedHostsEnded(startup::Forms& forms)
+bool startedHostsEnded(shared::Context& context)
 {
-    const std::vector<qint64>& started = forms.hostProcesses();
+    const std::vector<qint64>& started = context.session.hostProcesses;
     return !started.empty() && std::none_of(started.begin(), started.end(), [&](qint64 pid) {
-        return forms.platform().processRunning(pid);
+        return context.platform.processRunning(pid);
     });
 }
 
 } // namespace
 
-void tmrRun_Timer(startup::Forms& forms)
+void tmrRun_Timer(shared::Context& context)
 {
-    startup::frmMain& main = forms.main();
+    shared::StartWindow& window = context.startWindow;
     // Start-up's own messages may let this tick run: a host is taken over
     // only once start-up has finished.
-    if (!main.isLoaded())
+    if (!window.startUpFinished())
         return;
-    platform::Platform& platform = forms.platform();
+    platform::Platform& platform = context.platform;
     if (!platform.markerPresent()) {
         // A host this program started ended before its marker was seen, or
         // the host of a session from before the program started ended
         // before it was taken over.
-        if (forms.session() && (startedHostsEnded(forms) || forms.hostFromBefore())) {
-            main.tmrRun->stop();
-            frmMonitor& monitor = forms.loadMonitor();
+        if (context.session.record &&
+            (startedHostsEnded(context) || context.session.hostFromBefore)) {
+            window.watchForHost(false);
+            frmMonitor& monitor = loadMonitor(context);
             monitor.tmrCheck->stop();
-            WriteBackProfile(forms, monitor);
+            WriteBackProfile(context, monitor);
         }
         return;
     }
-    main.hide();
+    window.hideWindow();
     // A countdown must not start a profile under a host that is already
     // running with other files.
-    if (main.tmrDefault->isActive())
-        main.StopCountdown();
-    frmMonitor& monitor = forms.loadMonitor();
-    if (forms.state().fShowMonitor == shared::kTrue) {
+    if (window.countdownRuns())
+        window.stopCountdown();
+    frmMonitor& monitor = loadMonitor(context);
+    if (context.state.fShowMonitor == shared::kTrue) {
         monitor.show();
         monitor.activateWindow();
     }
-    main.tmrRun->stop();
+    window.watchForHost(false);
     monitor.tmrCheck->start();
 }
 

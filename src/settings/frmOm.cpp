@@ -1,9 +1,8 @@
 #include "frmOm.h"
 
 #include "Version.h"
+#include "shared/Context.h"
 #include "shared/StatusTexts.h"
-#include "startup/Forms.h"
-#include "startup/frmMain.h"
 #include "widgets/Decoration.h"
 #include "widgets/DialogFrame.h"
 
@@ -16,7 +15,7 @@ using namespace Qt::StringLiterals;
 
 namespace tuvano::settings {
 
-frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
+frmOm::frmOm(shared::Context& context) : m_context(context)
 {
     setObjectName(u"frmOm"_s);
     setWindowTitle(u"Om Lexaro Tuvano!"_s);
@@ -93,7 +92,7 @@ void frmOm::Form_Load()
 void frmOm::cmdStäng_Click()
 {
     accept();
-    m_forms.main().activateWindow();
+    m_context.startWindow.bringForward();
 }
 
 } // namespace tuvano::settings

@@ -5,8 +5,8 @@
 class QLabel;
 class QPushButton;
 
-namespace tuvano::startup {
-class Forms;
+namespace tuvano::shared {
+struct Context;
 }
 
 namespace tuvano::settings {
@@ -15,7 +15,7 @@ namespace tuvano::settings {
 class frmOm : public QDialog {
     Q_OBJECT
 public:
-    explicit frmOm(startup::Forms& forms);
+    explicit frmOm(shared::Context& context);
 
     // Completes the version line; runs once per load.
     void Form_Load();
@@ -25,7 +25,7 @@ public:
     QPushButton* cmdStäng = nullptr;
 
 private:
-    startup::Forms& m_forms;
+    shared::Context& m_context;
 };
 
 } // namespace tuvano::settings

@@ -241,41 +241,41 @@ void frmMain::setUpKeyboard()
 
 bool frmMain::Form_Load()
 {
-    m_forms.folder().removeLeftovers(m_forms.leftoversPossible());
-    platform::Platform& platform = m_forms.platform();
-    const auto settings = obtainSettings(platform, m_forms.folder());
+    shared::Context& ctx = context();
+    ctx.folder.removeLeftovers(m_forms.leftoversPossible());
+    const auto settings = obtainSettings(ctx.platform, ctx.folder);
     if (!settings)
         return false;
     m_state.load(*settings);
-    const auto profiles = shared::obtainProfileList(platform, m_forms.folder());
+    const auto profiles = shared::obtainProfileList(ctx.platform, ctx.folder);
     if (!profiles)
         return false;
     cmbProfiler->setEntries(store::namesOf(*profiles));
-    selectDefaultProfile();
+    chooseProfile(m_state.sDefaultProfile);
     lblSnabbstart->setText(texts::quickStart(m_state.fQuickStart == kTrue));
     // A session cut short is settled before anything can start a profile.
-    session::recoverSession(m_forms, *profiles);
+    session::recoverSession(ctx, *profiles);
     // Room for every text of the countdown line that names the default, so
     // the window does not change size as the countdown goes on or stops.
     const QString& name = m_state.sDefaultProfile;
     lblAutoval->expect({texts::countdownCounting(name, m_state.nAutoSelectDelay),
                         texts::countdownStopped(name), texts::countdownDone(name)});
-    StartCountdown();
+    startCountdown();
     m_state.sLastChoice = cmbProfiler->currentText();
     Timer1->stop(); // the text is the one start-up chose: nothing to look at
     tellAboutStaleMarkers();
     // From here on the host is watched; one already running is taken over
     // as soon as the window is up.
-    m_hostWatch = new session::HostWatch(m_forms, this);
+    auto* hostWatch = new session::HostWatch(ctx, this);
     m_loaded = true;
-    QTimer::singleShot(0, m_hostWatch, &session::HostWatch::probe);
+    QTimer::singleShot(0, hostWatch, &session::HostWatch::probe);
     return true;
 }
 
 void frmMain::tellAboutStaleMarkers()
 {
-    for (const QString& marker : m_forms.platform().staleMarkers())
-        m_forms.platform().message(
+    for (const QString& marker : context().platform.staleMarkers())
+        context().platform.message(
             u"Lexaros markeringsfil finns kvar från före datorns senaste start:\n" +
                 QDir::toNativeSeparators(marker) +
                 u"\n\nDen Lexaro som skapade filen körs alltså inte längre, så Lexaro "
@@ -284,9 +284,7 @@ void frmMain::tellAboutStaleMarkers()
             texts::kProgramTitle.toString(), platform::Icon::Information);
 }
 
-void frmMain::selectDefaultProfile() { cmbProfiler->walkTo(m_state.sDefaultProfile); }
-
-void frmMain::StartCountdown()
+void frmMain::startCountdown()
 {
     if (m_state.nAutoSelectDelay != 0) {
         lblAutoval->setText(
@@ -298,7 +296,7 @@ void frmMain::StartCountdown()
     }
 }
 
-void frmMain::StopCountdown()
+void frmMain::stopCountdown()
 {
     if (m_state.nAutoSelectDelay == 0) {
         lblAutoval->setText(texts::countdownOff());
@@ -308,33 +306,33 @@ void frmMain::StopCountdown()
     tmrDefault->stop();
 }
 
-void frmMain::Form_Click() { StopCountdown(); }
-void frmMain::Frame1_Click() { StopCountdown(); }
-void frmMain::lblAutoval_Click() { StopCountdown(); }
-void frmMain::lblSnabbstart_Click() { StopCountdown(); }
-void frmMain::Label5_Click() { StopCountdown(); }
+void frmMain::Form_Click() { stopCountdown(); }
+void frmMain::Frame1_Click() { stopCountdown(); }
+void frmMain::lblAutoval_Click() { stopCountdown(); }
+void frmMain::lblSnabbstart_Click() { stopCountdown(); }
+void frmMain::Label5_Click() { stopCountdown(); }
 
 void frmMain::Label3_Click()
 {
-    StopCountdown();
+    stopCountdown();
     m_forms.showAbout();
 }
 
 void frmMain::Label4_Click()
 {
-    StopCountdown();
-    m_forms.platform().endProgram();
+    stopCountdown();
+    context().platform.endProgram();
 }
 
 void frmMain::lblAdministreraProfiler_Click()
 {
-    StopCountdown();
+    stopCountdown();
     m_forms.showProfiles();
 }
 
 void frmMain::lblInställningar_Click()
 {
-    StopCountdown();
+    stopCountdown();
     m_forms.showSettingsAfresh();
 }
 
@@ -355,12 +353,12 @@ void frmMain::Timer1_Timer()
 void frmMain::cmdGo_Click()
 {
     if (cmbProfiler->currentText().isEmpty()) {
-        m_forms.platform().message(texts::kIllegalChoice.toString(), texts::kErrorTitle.toString(),
+        context().platform.message(texts::kIllegalChoice.toString(), texts::kErrorTitle.toString(),
                                    platform::Icon::Critical);
         return;
     }
-    StopCountdown();
-    session::StartProfile(m_forms, cmbProfiler->currentText(), session::OnFailure::PassOver);
+    stopCountdown();
+    session::StartProfile(context(), cmbProfiler->currentText(), session::OnFailure::PassOver);
 }
 
 void frmMain::cmbProfiler_Click()
@@ -368,22 +366,44 @@ void frmMain::cmbProfiler_Click()
     if (m_forms.listIsBusy() || !cmdGo->isEnabled())
         return;
     if (isVisible() && m_state.fQuickStart == kTrue) {
-        const auto outcome = session::StartProfile(m_forms, cmbProfiler->currentText(),
+        const auto outcome = session::StartProfile(context(), cmbProfiler->currentText(),
                                                    session::OnFailure::EndProgram);
         if (outcome == session::StartOutcome::Refused || outcome == session::StartOutcome::Ended)
             return;
     }
-    StopCountdown();
+    stopCountdown();
 }
 
-void frmMain::tmrRun_Timer() { session::tmrRun_Timer(m_forms); }
+void frmMain::tmrRun_Timer() { session::tmrRun_Timer(context()); }
 
-void frmMain::tmrDefault_Timer() { session::tmrDefault_Timer(m_forms); }
+void frmMain::tmrDefault_Timer()
+{
+    --Counter;
+    lblAutoval->setText(texts::countdownCounting(m_state.sDefaultProfile, Counter));
+    if (Counter != 0)
+        return;
+    tmrDefault->stop();
+    session::countdownEnded(context());
+}
+
+shared::Context& frmMain::context() const { return m_forms.context(); }
+
+void frmMain::enableStart(bool enabled) { cmdGo->setEnabled(enabled); }
+bool frmMain::startEnabled() const { return cmdGo->isEnabled(); }
+QString frmMain::chosenProfile() const { return cmbProfiler->currentText(); }
+void frmMain::fillProfiles(const QStringList& names) { cmbProfiler->setEntries(names); }
+void frmMain::clearProfiles() { cmbProfiler->clearEntries(); }
+void frmMain::chooseProfile(const QString& name) { cmbProfiler->walkTo(name); }
+void frmMain::setCountdownLine(const QString& text) { lblAutoval->setText(text); }
+void frmMain::setQuickStartLine(const QString& text) { lblSnabbstart->setText(text); }
+bool frmMain::countdownRuns() const { return tmrDefault->isActive(); }
+void frmMain::watchForHost(bool on) { on ? tmrRun->start() : tmrRun->stop(); }
+bool frmMain::watchesForHost() const { return tmrRun->isActive(); }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress)
-        StopCountdown();
+        stopCountdown();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -413,7 +433,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 {
     // Closing through the frame ends the program as "Avsluta" does.
     event->accept();
-    m_forms.platform().endProgram();
+    context().platform.endProgram();
 }
 
 } // namespace tuvano::startup

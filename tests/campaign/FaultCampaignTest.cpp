@@ -307,7 +307,7 @@ std::vector<Walk> walks()
         [](OperationRun& r) {
             // A save that fails is tried again once.
             r.platform.answers = {platform::Answer::Yes};
-            r.forms->monitor()->tmrCheck_Timer();
+            session::monitor(r.forms->context())->tmrCheck_Timer();
         });
     for (const QString& name : dataFileNames())
         writeBack.after[u"2000000"_s][name] = hostContent(name);

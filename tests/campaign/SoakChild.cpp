@@ -185,7 +185,7 @@ private:
         say("done start");
 
         say("op host");
-        const auto list = store::ProfileList(m_forms.folder()).read();
+        const auto list = store::ProfileList(m_forms.context().folder).read();
         const auto id = list ? store::lastIdOf(*list, name) : std::nullopt;
         QFile marker(m_platform.markerPaths().constFirst());
         if (marker.open(QIODevice::WriteOnly))
@@ -193,12 +193,12 @@ private:
         w.tmrRun_Timer();
         // The host writes its files in place and ends.
         QProcess::execute(QStringLiteral(SOAK_HOST),
-                          {m_forms.folder().path(), id.value_or(u"0"_s), generation(),
+                          {m_forms.context().folder.path(), id.value_or(u"0"_s), generation(),
                            QString::number(m_random.generate())});
         say("done host");
 
         say("op write-back");
-        if (session::frmMonitor* monitor = m_forms.monitor())
+        if (session::frmMonitor* monitor = session::monitor(m_forms.context()))
             monitor->tmrCheck_Timer();
         say("done write-back");
     }

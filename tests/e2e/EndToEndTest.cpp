@@ -74,7 +74,8 @@ protected:
 TEST_F(EndToEnd, TheSessionsChangesLandInTheProfileAndTheWindowReturns)
 {
     startAnna("#FALSE#");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return forms->monitor() != nullptr; }, 15000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return session::monitor(forms->context()) != nullptr; }, 15000));
     EXPECT_FALSE(forms->main().isVisible());
     ASSERT_TRUE(QTest::qWaitFor([&] { return forms->main().cmdGo->isEnabled(); }, 15000));
     EXPECT_TRUE(forms->main().isVisible());

@@ -93,9 +93,11 @@ TEST_F(WineEndToEnd, TheWindowsHostsLineLandsInTheProfileAndTheWindowReturns)
     ASSERT_TRUE(forms->loadMain());
     forms->main().show();
     QTest::mouseClick(forms->main().cmdGo, Qt::LeftButton);
-    ASSERT_EQ(forms->hostProcesses().size(), 1u) << "boxes: " << platform->boxes.size();
+    ASSERT_EQ(forms->context().session.hostProcesses.size(), 1u)
+        << "boxes: " << platform->boxes.size();
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return forms->monitor() != nullptr; }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return session::monitor(forms->context()) != nullptr; }, 20000));
     EXPECT_FALSE(forms->main().isVisible());
     ASSERT_TRUE(QTest::qWaitFor([&] { return forms->main().cmdGo->isEnabled(); }, 20000));
     EXPECT_TRUE(forms->main().isVisible());
@@ -108,7 +110,8 @@ TEST_F(WineEndToEnd, TheWindowsHostsLineLandsInTheProfileAndTheWindowReturns)
     EXPECT_TRUE(platform->boxes.empty());
     // The id kept is the Windows program's own process, which ends with it.
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return !platform->processRunning(forms->hostProcesses().front()); }, 5000));
+        [&] { return !platform->processRunning(forms->context().session.hostProcesses.front()); },
+        5000));
 }
 
 } // namespace

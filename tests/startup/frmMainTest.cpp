@@ -356,7 +356,7 @@ INSTANTIATE_TEST_SUITE_P(Startup, InertClicks,
 TEST_F(Clicks, TheStoppedTextIsWrittenAgainAfterTheCountdownHasStopped)
 {
     startCounting(3);
-    main().StopCountdown();
+    main().stopCountdown();
     main().lblAutoval->setText(u"something else"_s);
     click("Frame1");
     EXPECT_EQ(autoval(), stopped(u"Bo"_s));

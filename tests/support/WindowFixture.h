@@ -1,5 +1,6 @@
 #pragma once
 
+#include "session/frmMonitor.h"
 #include "startup/Forms.h"
 #include "startup/frmMain.h"
 #include "store/HostContract.h"
@@ -77,6 +78,7 @@ protected:
     }
 
     startup::frmMain& main() { return forms->main(); }
+    session::frmMonitor* loadedMonitor() { return session::monitor(forms->context()); }
     shared::ProgramState& state() { return forms->state(); }
 
     template <class T = QWidget> T* control(QWidget* window, const char* name)
