@@ -2,7 +2,6 @@
 
 #include "ProfileCreation.h"
 #include "shared/Context.h"
-#include "shared/ObtainProfileList.h"
 #include "store/ErrorText.h"
 #include "store/ProfileSave.h"
 #include "store/TextCodec.h"
@@ -102,7 +101,7 @@ void frmAdd::drawId(const store::ProfileRecords& list)
 
 bool frmAdd::Form_Load()
 {
-    const auto list = shared::obtainProfileList(m_context.platform, m_context.folder);
+    const auto list = m_context.obtainProfileList();
     if (!list)
         return false;
     drawId(*list);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shared/Context.h"
 #include "store/ProfileList.h"
 
 #include <QWidget>
@@ -7,9 +8,6 @@
 class QLabel;
 class QPushButton;
 
-namespace tuvano::shared {
-struct Context;
-}
 namespace tuvano::widgets {
 class ChoiceList;
 class WrapLabel;

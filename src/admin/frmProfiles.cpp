@@ -1,7 +1,6 @@
 #include "frmProfiles.h"
 
 #include "shared/Context.h"
-#include "shared/ObtainProfileList.h"
 #include "shared/StatusTexts.h"
 #include "store/ErrorText.h"
 #include "store/ProfileList.h"
@@ -106,7 +105,7 @@ bool frmProfiles::Form_Load()
 {
     shared::StartWindow& mainWindow = m_context.startWindow;
     mainWindow.clearProfiles(); // emptied even when the list cannot be read
-    const auto list = shared::obtainProfileList(m_context.platform, m_context.folder);
+    const auto list = m_context.obtainProfileList();
     if (!list)
         return false;
     const QStringList names = store::namesOf(*list);

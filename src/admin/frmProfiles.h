@@ -1,14 +1,12 @@
 #pragma once
 
+#include "shared/Context.h"
+
 #include <QWidget>
 
 class QLabel;
 class QListWidget;
 class QPushButton;
-
-namespace tuvano::shared {
-struct Context;
-}
 
 namespace tuvano::admin {
 

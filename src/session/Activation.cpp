@@ -1,6 +1,7 @@
 #include "Activation.h"
 
 #include "SessionSave.h"
+#include "frmMonitor.h"
 #include "shared/Context.h"
 #include "shared/StatusTexts.h"
 #include "store/ErrorText.h"
@@ -16,6 +17,7 @@ namespace tuvano::session {
 
 namespace {
 
+namespace texts = shared::texts;
 using platform::Icon;
 
 // Tells the user of a start that cannot go on and ends the program.
@@ -62,6 +64,17 @@ void tellNotLoaded(shared::Context& context, const QString& name, const QString&
                u"slut, så profilens egna exemplar av dem lämnas orörda.";
     }
     context.platform.message(text, u"Alla filer kunde inte läsas in"_s, Icon::Exclamation);
+}
+
+// Told at zero when the list shows another profile than the stored default.
+QString missingDefaultText(QStringView defaultProfile, QStringView listText)
+{
+    return u"Den profil som har lagrats som förval har tagits bort!\n\n"
+           u"Automatiskt profilval har därför inte kunnat ske med profilen " +
+           defaultProfile + u".\nIstället har Lexaro Tuvano! automatiskt använt profilen " +
+           listText +
+           u".\n\nOm Du inte vill ha detta felmeddelande i fortsättningen, kontrollera "
+           u"inställningarna!";
 }
 
 } // namespace
@@ -177,8 +190,8 @@ StartOutcome StartProfile(shared::Context& context, const QString& name, OnFailu
     if (!context.startWindow.startEnabled())
         return StartOutcome::Busy;
     if (name.isEmpty()) {
-        context.platform.message(shared::texts::kIllegalChoice.toString(),
-                                 shared::texts::kErrorTitle.toString(), Icon::Critical);
+        context.platform.message(texts::kIllegalChoice.toString(), texts::kErrorTitle.toString(),
+                                 Icon::Critical);
         return StartOutcome::Refused;
     }
     context.startWindow.enableStart(false);
@@ -187,6 +200,31 @@ StartOutcome StartProfile(shared::Context& context, const QString& name, OnFailu
         return swapped;
     launchHost(context);
     return StartOutcome::Started;
+}
+
+void countdownEnded(shared::Context& context)
+{
+    shared::StartWindow& window = context.startWindow;
+    const shared::ProgramState& state = context.state;
+    const QString listText = window.chosenProfile();
+    platform::Platform& platform = context.platform;
+    if (listText != state.sDefaultProfile)
+        platform.message(missingDefaultText(state.sDefaultProfile, listText),
+                         u"Fel vid automatiskt profilval"_s, Icon::Critical);
+    // A host taken over while the message was open has the live files: the
+    // countdown must not swap them under it.
+    if (!window.startEnabled() || monitor(context))
+        return;
+    if (listText.isEmpty()) {
+        platform.message(texts::kIllegalChoice.toString(), texts::kErrorTitle.toString(),
+                         Icon::Critical);
+        return;
+    }
+    window.enableStart(false);
+    if (swapInProfile(context, listText, OnFailure::EndProgram) != StartOutcome::Started)
+        return;
+    window.setCountdownLine(texts::countdownDone(listText));
+    launchHost(context);
 }
 
 } // namespace tuvano::session

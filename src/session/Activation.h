@@ -1,10 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "shared/Context.h"
 
-namespace tuvano::shared {
-struct Context;
-}
+#include <QString>
 
 // Starting a profile: its five files into the host folder, then the host.
 namespace tuvano::session {
@@ -34,5 +32,9 @@ void launchHost(shared::Context& context);
 
 // The whole start of the profile named name (the main list's text).
 StartOutcome StartProfile(shared::Context& context, const QString& name, OnFailure onFailure);
+
+// The countdown has reached zero: the profile shown in the main list starts
+// by itself.
+void countdownEnded(shared::Context& context);
 
 } // namespace tuvano::session

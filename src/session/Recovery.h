@@ -1,10 +1,7 @@
 #pragma once
 
+#include "shared/Context.h"
 #include "store/ProfileList.h"
-
-namespace tuvano::shared {
-struct Context;
-}
 
 namespace tuvano::session {
 

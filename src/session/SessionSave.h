@@ -1,15 +1,12 @@
 #pragma once
 
+#include "shared/Context.h"
 #include "store/ProfileSave.h"
 #include "store/SessionRecord.h"
 
 #include <QString>
 
 #include <vector>
-
-namespace tuvano::shared {
-struct Context;
-}
 
 // Saving a session into its profile as one transaction, and what the user
 // hears of it.

@@ -1,14 +1,12 @@
 #pragma once
 
+#include "shared/Context.h"
+
 #include <QWidget>
 
 class QCheckBox;
 class QLabel;
 class QTimer;
-
-namespace tuvano::shared {
-struct Context;
-}
 
 namespace tuvano::session {
 

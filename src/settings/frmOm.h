@@ -1,13 +1,11 @@
 #pragma once
 
+#include "shared/Context.h"
+
 #include <QDialog>
 
 class QLabel;
 class QPushButton;
-
-namespace tuvano::shared {
-struct Context;
-}
 
 namespace tuvano::settings {
 

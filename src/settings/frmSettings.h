@@ -1,14 +1,13 @@
 #pragma once
 
+#include "shared/Context.h"
+
 #include <QWidget>
 
 class QCheckBox;
 class QPushButton;
 class QRadioButton;
 
-namespace tuvano::shared {
-struct Context;
-}
 namespace tuvano::widgets {
 class ChoiceList;
 }

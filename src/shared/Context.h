@@ -2,6 +2,7 @@
 
 #include "ProgramState.h"
 #include "platform/Platform.h"
+#include "store/ProfileList.h"
 #include "store/ProgramFolder.h"
 #include "store/SessionRecord.h"
 
@@ -11,27 +12,24 @@
 #include <optional>
 #include <vector>
 
-class QScreen;
-
 // What a feature is given: the program's platform, folder and state, the
-// session under way, and the windows beyond its own, each through the little
-// it needs of them.
+// session under way, and of the windows beyond its own the little it needs.
 namespace tuvano::shared {
 
-// The start-up window as the features see it. It lives for the whole run
-// and is hidden while the host runs.
+// The start-up window, which lives for the whole run and is hidden while
+// the host runs.
 class StartWindow {
 public:
     // The start button: disabled from a start until its session has ended.
     virtual void enableStart(bool enabled) = 0;
     virtual bool startEnabled() const = 0;
-    // The profile list. Its text is the profile a start starts.
+    // The profile list, whose text is the profile a start starts.
     virtual QString chosenProfile() const = 0;
     virtual void fillProfiles(const QStringList& names) = 0;
     virtual void clearProfiles() = 0;
-    // Chooses the first entry with this text, else the last one.
+    // Walks the list from its first entry down to the first with this text
+    // (else the last), each step a choice.
     virtual void chooseProfile(const QString& name) = 0;
-    // The two status lines.
     virtual void setCountdownLine(const QString& text) = 0;
     virtual void setQuickStartLine(const QString& text) = 0;
     virtual bool countdownRuns() const = 0;
@@ -51,9 +49,9 @@ protected:
     ~StartWindow() = default;
 };
 
-// The other windows, as far as the features open and close them. A window
-// is loaded (created, its load handler run) when it is first shown and
-// unloaded (destroyed) when it is closed, so each opening starts afresh.
+// The other windows. A window is loaded (created, its load handler run) when
+// it is first shown and unloaded (destroyed) when it is closed, so each
+// opening starts afresh.
 class Windows {
 public:
     // The profile administration window, modeless: shown (loaded first if
@@ -92,6 +90,10 @@ struct Context {
     LiveSession& session;
     Windows& windows;
     StartWindow& startWindow;
+
+    // The profile list, or empty when it could not be read and the program
+    // ended.
+    std::optional<store::ProfileRecords> obtainProfileList() const;
 };
 
 } // namespace tuvano::shared

@@ -11,9 +11,4 @@ void ProgramState::load(const store::Settings& s)
     fShowMonitor = s.fShowMonitor;
 }
 
-store::Settings ProgramState::settings() const
-{
-    return store::Settings{fQuickStart, nAutoSelectDelay, sDefaultProfile, fShutdown, fShowMonitor};
-}
-
 } // namespace tuvano::shared

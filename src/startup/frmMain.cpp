@@ -3,11 +3,8 @@
 #include "Forms.h"
 #include "StartUp.h"
 #include "session/Activation.h"
-#include "session/Countdown.h"
-#include "session/HostWatch.h"
 #include "session/Recovery.h"
 #include "session/SessionWatch.h"
-#include "shared/ObtainProfileList.h"
 #include "shared/StatusTexts.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/ClickFrame.h"
@@ -247,7 +244,7 @@ bool frmMain::Form_Load()
     if (!settings)
         return false;
     m_state.load(*settings);
-    const auto profiles = shared::obtainProfileList(ctx.platform, ctx.folder);
+    const auto profiles = ctx.obtainProfileList();
     if (!profiles)
         return false;
     cmbProfiler->setEntries(store::namesOf(*profiles));

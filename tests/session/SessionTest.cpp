@@ -1,6 +1,5 @@
 #include "SessionFixture.h"
 #include "session/Activation.h"
-#include "session/Countdown.h"
 #include "support/FaultyFileOps.h"
 
 #include <QCoreApplication>

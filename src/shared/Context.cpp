@@ -1,11 +1,10 @@
-#include "ObtainProfileList.h"
+#include "Context.h"
 
 #include "store/ErrorText.h"
 
 namespace tuvano::shared {
 
-std::optional<store::ProfileRecords> obtainProfileList(platform::Platform& platform,
-                                                       const store::ProgramFolder& folder)
+std::optional<store::ProfileRecords> Context::obtainProfileList() const
 {
     auto list = store::ProfileList(folder).read();
     if (list)
