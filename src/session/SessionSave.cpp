@@ -6,6 +6,8 @@
 #include <QDir>
 #include <QStringList>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
 namespace tuvano::session {
@@ -132,6 +134,104 @@ void dropSession(shared::Context& context, const store::SessionRecord& record)
 {
     store::discardStaged(context.folder, record.profile.id);
     (void)store::SessionFile(context.folder).remove();
+}
+
+namespace {
+
+const QString kTitle = u"Avbruten session"_s;
+
+// Why the record's profile cannot take the session, if it cannot.
+QString mismatch(const store::ProfileRecords& list, const store::ProfileRecord& profile)
+{
+    const auto sameId =
+        std::find_if(list.rbegin(), list.rend(),
+                     [&](const store::ProfileRecord& r) { return r.id == profile.id; });
+    if (sameId == list.rend())
+        return u"Profilen " + profile.name + u" finns inte längre i profillistan."_s;
+    if (sameId->name != profile.name)
+        return u"Profilen " + profile.name + u" heter nu " + sameId->name +
+               u" i profillistan, eller dess mapp har tagits över av en annan profil."_s;
+    return {};
+}
+
+void saveOrDrop(shared::Context& context, const store::SessionRecord& record)
+{
+    const QString question =
+        u"Den senaste Lexaro-sessionen med profilen " + record.profile.name +
+        u" sparades aldrig i profilen: Lexaro Tuvano! avslutades innan dess. Lexaros filer från "
+        u"sessionen finns kvar i programmappen.\n\nVill Du spara dem i profilen " +
+        record.profile.name +
+        u" nu?\n\nSvarar Du Nej behåller profilen sina filer från före sessionen.";
+    if (context.platform.message(question, kTitle, Icon::Question, Buttons::YesNo) == Answer::Yes)
+        saveSession(context, record);
+    else
+        dropSession(context, record);
+}
+
+} // namespace
+
+void recoverSession(shared::Context& context, const store::ProfileRecords& list)
+{
+    const store::SessionFile file(context.folder);
+    if (!file.exists())
+        return;
+    platform::Platform& platform = context.platform;
+    const auto record = file.read();
+    if (!record) {
+        // A damaged record is put aside; one that could not be read this time
+        // stays for the next start to try again.
+        const bool damaged = record.error().kind == store::ErrorKind::Damaged;
+        const bool kept = damaged && file.keepAside().ok();
+        platform.message(u"Anteckningen om den senaste Lexaro-sessionen kunde inte läsas.\n\n" +
+                             store::errorText(record.error()) +
+                             (kept ? u"\n\nDen har sparats som "_s +
+                                         QDir::toNativeSeparators(file.path()) +
+                                         u".bak. Ingenting annat har ändrats."_s
+                                   : u"\n\nIngenting har ändrats."_s),
+                         u"Anteckningen om sessionen kunde inte läsas"_s, Icon::Exclamation);
+        return;
+    }
+    if (const QString why = mismatch(list, record->profile); !why.isEmpty()) {
+        platform.message(u"Den senaste Lexaro-sessionen med profilen " + record->profile.name +
+                             u" sparades aldrig i profilen: Lexaro Tuvano! avslutades innan "
+                             u"dess. " +
+                             why +
+                             u"\n\nIngenting har därför sparats i någon profil, och Lexaros filer "
+                             u"i programmappen har lämnats orörda.",
+                         kTitle, Icon::Exclamation);
+        store::discardStaged(context.folder, record->profile.id);
+        (void)file.remove();
+        return;
+    }
+    switch (record->phase) {
+    case store::SessionPhase::CopyingIn:
+        // Nothing of the profile was touched yet.
+        (void)file.remove();
+        return;
+    case store::SessionPhase::Saving:
+        // The user let the session end; only the renames are left to do.
+        if (const store::Status finished = store::finishSave(context.folder, *record); !finished)
+            platform.message(u"Profilen " + record->profile.name +
+                                 u" kunde inte sparas färdigt:\n\n" +
+                                 store::errorText(finished.error()) +
+                                 u"\n\nSparandet slutförs nästa gång en profil startas eller "
+                                 u"Lexaro Tuvano! startar.",
+                             u"Fel vid sparande av profil"_s, Icon::Exclamation);
+        return;
+    case store::SessionPhase::Live:
+        if (platform.markerPresent()) {
+            // The host still runs: its end is watched and saved as usual.
+            // Until then the session is under way: no start may replace the
+            // live files that hold it.
+            context.startWindow.enableStart(false);
+            context.session.record = *record;
+            context.session.hostFromBefore = true;
+            context.state.sProfileFolder = context.folder.profileFolder(record->profile.id);
+            return;
+        }
+        saveOrDrop(context, *record);
+        return;
+    }
 }
 
 } // namespace tuvano::session

@@ -8,8 +8,8 @@
 
 #include <vector>
 
-// Saving a session into its profile as one transaction, and what the user
-// hears of it.
+// Saving a session into its profile as one transaction, what the user hears
+// of it, and what becomes of a session that was cut short.
 namespace tuvano::session {
 
 // The files and why each failed, a line each, for a message.
@@ -23,5 +23,12 @@ void saveSession(shared::Context& context, store::SessionRecord record);
 
 // Gives the session up: nothing of it goes into the profile.
 void dropSession(shared::Context& context, const store::SessionRecord& record);
+
+// What start-up does with a session that a crash, a kill or a power cut
+// ended before its write-back: a save that was under way is finished; a
+// session whose host has ended is saved or given up as the user answers;
+// one whose host still runs is taken over with its profile. Runs after the
+// settings and the list are read, before anything can start a profile.
+void recoverSession(shared::Context& context, const store::ProfileRecords& list);
 
 } // namespace tuvano::session

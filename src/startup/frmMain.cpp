@@ -3,7 +3,7 @@
 #include "Forms.h"
 #include "StartUp.h"
 #include "session/Activation.h"
-#include "session/Recovery.h"
+#include "session/SessionSave.h"
 #include "session/SessionWatch.h"
 #include "shared/StatusTexts.h"
 #include "widgets/ChoiceList.h"
