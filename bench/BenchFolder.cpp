@@ -3,7 +3,7 @@
 #include "session/Activation.h"
 #include "session/SessionWatch.h"
 #include "session/frmMonitor.h"
-#include "startup/frmMain.h"
+#include "shell/frmMain.h"
 #include "store/ErrorText.h"
 #include "store/ProfileList.h"
 #include "store/SettingsFile.h"
@@ -163,7 +163,7 @@ void SessionRig::writeBack()
 
 qint64 SessionRig::hostRunsAndEnds()
 {
-    startup::frmMain& main = m_forms.main();
+    shell::frmMain& main = m_forms.main();
     m_forms.state().fShutdown = shared::kFalse; // the window is to come back
     swapIn();
     main.tmrRun->start();

@@ -3,8 +3,8 @@
 #include "platform/SingleInstance.h"
 #include "session/frmMonitor.h"
 #include "shared/StatusTexts.h"
-#include "startup/Forms.h"
-#include "startup/frmMain.h"
+#include "shell/Forms.h"
+#include "shell/frmMain.h"
 #include "widgets/Decoration.h"
 
 #include <QApplication>
@@ -16,7 +16,7 @@ namespace {
 
 // What the running program does when a later copy asks it to come forward:
 // its window comes to the front, unless start-up is still under way.
-platform::SingleInstance::Reply comeForward(startup::Forms* forms, bool started)
+platform::SingleInstance::Reply comeForward(shell::Forms* forms, bool started)
 {
     using Reply = platform::SingleInstance::Reply;
     if (!started || !forms)
@@ -33,7 +33,7 @@ platform::SingleInstance::Reply comeForward(startup::Forms* forms, bool started)
         monitor->activateWindow();
         return Reply::Shown;
     }
-    startup::frmMain& main = forms->main();
+    shell::frmMain& main = forms->main();
     if (!main.isVisible())
         return Reply::NoWindow;
     main.setWindowState(main.windowState() & ~Qt::WindowMinimized);
@@ -54,7 +54,7 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     platform::DesktopPlatform platform;
-    std::unique_ptr<startup::Forms> forms;
+    std::unique_ptr<shell::Forms> forms;
     bool started = false;
     // A second copy in the same folder touches nothing: it only says so.
     platform::SingleInstance instance(platform.programFolder());
@@ -63,10 +63,9 @@ int main(int argc, char* argv[])
         return 0;
     platform.setBeforeEnd([&] { instance.release(); });
 
-    forms = std::make_unique<startup::Forms>(platform);
+    forms = std::make_unique<shell::Forms>(platform);
     // Files half written can only be left by a copy that was cut short.
-    forms->setLeftoversPossible(instance.previousRunWasCutShort());
-    if (!forms->loadMain())
+    if (!forms->loadMain(instance.previousRunWasCutShort()))
         return 0;
     forms->main().show();
     started = true;

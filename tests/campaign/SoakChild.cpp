@@ -18,8 +18,8 @@
 #include "platform/Platform.h"
 #include "session/frmMonitor.h"
 #include "settings/frmSettings.h"
-#include "startup/Forms.h"
-#include "startup/frmMain.h"
+#include "shell/Forms.h"
+#include "shell/frmMain.h"
 #include "store/HostContract.h"
 #include "store/ProfileList.h"
 #include "widgets/ChoiceList.h"
@@ -140,7 +140,7 @@ public:
     }
 
 private:
-    startup::frmMain& main() { return m_forms.main(); }
+    shell::frmMain& main() { return m_forms.main(); }
 
     QString generation()
     {
@@ -149,7 +149,7 @@ private:
 
     void session()
     {
-        startup::frmMain& w = main();
+        shell::frmMain& w = main();
         const int count = w.cmbProfiler->count();
         if (count == 0)
             return;
@@ -264,7 +264,7 @@ private:
     quint32 m_seed;
     quint64 m_generation = 0;
     SoakPlatform m_platform;
-    startup::Forms m_forms;
+    shell::Forms m_forms;
 };
 
 } // namespace

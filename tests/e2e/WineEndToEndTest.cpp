@@ -1,6 +1,6 @@
 #include "session/frmMonitor.h"
-#include "startup/Forms.h"
-#include "startup/frmMain.h"
+#include "shell/Forms.h"
+#include "shell/frmMain.h"
 #include "store/HostContract.h"
 #include "store/TextCodec.h"
 #include "support/HostPlatform.h"
@@ -42,7 +42,7 @@ protected:
     std::list<test::ScopedEnv> env;
     std::unique_ptr<QTemporaryDir> folder;
     std::unique_ptr<test::HostPlatform> platform;
-    std::unique_ptr<startup::Forms> forms;
+    std::unique_ptr<shell::Forms> forms;
 
     void SetUp() override
     {
@@ -89,7 +89,7 @@ protected:
 
 TEST_F(WineEndToEnd, TheWindowsHostsLineLandsInTheProfileAndTheWindowReturns)
 {
-    forms = std::make_unique<startup::Forms>(*platform);
+    forms = std::make_unique<shell::Forms>(*platform);
     ASSERT_TRUE(forms->loadMain());
     forms->main().show();
     QTest::mouseClick(forms->main().cmdGo, Qt::LeftButton);

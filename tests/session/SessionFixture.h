@@ -1,7 +1,7 @@
 #pragma once
 
 #include "session/frmMonitor.h"
-#include "startup/frmMain.h"
+#include "shell/frmMain.h"
 #include "support/WindowFixture.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/StatusLine.h"

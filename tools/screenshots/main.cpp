@@ -11,8 +11,8 @@
 #include "session/frmMonitor.h"
 #include "settings/frmOm.h"
 #include "settings/frmSettings.h"
-#include "startup/Forms.h"
-#include "startup/frmMain.h"
+#include "shell/Forms.h"
+#include "shell/frmMain.h"
 #include "store/HostContract.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/WrapLabel.h"
@@ -142,7 +142,7 @@ int main(int argc, char* argv[])
     else
         layOutSample(folder.path(), kSample, "Anna");
     QuietPlatform platform(folder.path());
-    startup::Forms forms(platform);
+    shell::Forms forms(platform);
     if (!forms.loadMain())
         return 1;
     save(forms.main(), prefix + u"main-window"_s + suffix);

@@ -1,11 +1,11 @@
 #include "frmMain.h"
 
 #include "Forms.h"
-#include "StartUp.h"
 #include "session/Activation.h"
 #include "session/SessionSave.h"
 #include "session/SessionWatch.h"
 #include "shared/StatusTexts.h"
+#include "startup/StartUp.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/ClickFrame.h"
 #include "widgets/ClickLabel.h"
@@ -26,7 +26,7 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tuvano::startup {
+namespace tuvano::shell {
 
 namespace texts = shared::texts;
 using shared::kTrue;
@@ -239,8 +239,7 @@ void frmMain::setUpKeyboard()
 bool frmMain::Form_Load()
 {
     shared::Context& ctx = context();
-    ctx.folder.removeLeftovers(m_forms.leftoversPossible());
-    const auto settings = obtainSettings(ctx.platform, ctx.folder);
+    const auto settings = startup::obtainSettings(ctx.platform, ctx.folder);
     if (!settings)
         return false;
     m_state.load(*settings);
@@ -433,4 +432,4 @@ void frmMain::closeEvent(QCloseEvent* event)
     context().platform.endProgram();
 }
 
-} // namespace tuvano::startup
+} // namespace tuvano::shell

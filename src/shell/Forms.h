@@ -15,7 +15,7 @@ class frmOm;
 class frmSettings;
 } // namespace tuvano::settings
 
-namespace tuvano::startup {
+namespace tuvano::shell {
 
 class frmMain;
 
@@ -31,14 +31,11 @@ public:
     shared::Context& context() { return m_context; }
     shared::ProgramState& state() { return m_state; }
 
-    // Whether the profile folders may hold temporary files of writes cut
-    // short; if not, start-up does not look through them all.
-    void setLeftoversPossible(bool possible) { m_leftoversPossible = possible; }
-    bool leftoversPossible() const { return m_leftoversPossible; }
-
     // Runs the start-up window's load handler. False when the program has
-    // ended during it (an error, or the user said so).
-    bool loadMain();
+    // ended during it (an error, or the user said so). Only when the profile
+    // folders may hold temporary files of writes cut short are they all
+    // looked through.
+    bool loadMain(bool leftoversPossible = true);
     frmMain& main() { return *m_main; }
 
     void showProfiles() override;
@@ -69,7 +66,6 @@ private:
     store::ProgramFolder m_folder;
     shared::ProgramState m_state;
     shared::LiveSession m_session;
-    bool m_leftoversPossible = true;
     std::unique_ptr<frmMain> m_main;
     shared::Context m_context;
     QPointer<admin::frmProfiles> m_profiles;
@@ -78,4 +74,4 @@ private:
     QPointer<settings::frmOm> m_about;
 };
 
-} // namespace tuvano::startup
+} // namespace tuvano::shell

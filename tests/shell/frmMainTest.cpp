@@ -1,4 +1,4 @@
-#include "startup/frmMain.h"
+#include "shell/frmMain.h"
 
 #include "startup/StartUp.h"
 #include "support/WindowFixture.h"

@@ -16,7 +16,7 @@ class CommandLink;
 class StatusLine;
 } // namespace tuvano::widgets
 
-namespace tuvano::startup {
+namespace tuvano::shell {
 
 class Forms;
 
@@ -122,4 +122,4 @@ private:
     widgets::CommandLink* lblAdministreraProfiler = nullptr;
 };
 
-} // namespace tuvano::startup
+} // namespace tuvano::shell

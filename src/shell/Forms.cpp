@@ -8,7 +8,7 @@
 
 #include <QEvent>
 
-namespace tuvano::startup {
+namespace tuvano::shell {
 
 namespace {
 
@@ -78,7 +78,11 @@ Forms::~Forms()
     delete m_settings;
 }
 
-bool Forms::loadMain() { return m_main->Form_Load(); }
+bool Forms::loadMain(bool leftoversPossible)
+{
+    m_folder.removeLeftovers(leftoversPossible);
+    return m_main->Form_Load();
+}
 
 void Forms::showProfiles() { show(m_profiles, m_context); }
 
@@ -126,4 +130,4 @@ bool Forms::listIsBusy() const
     return isShown(m_settings) || isShown(m_add) || isShown(m_profiles) || isShown(m_about);
 }
 
-} // namespace tuvano::startup
+} // namespace tuvano::shell
