@@ -52,9 +52,9 @@ frmOm::frmOm(shared::Context& context) : m_context(context)
     auto* body = new QVBoxLayout;
     body->setContentsMargins(20, 16, 20, 16);
     body->setSpacing(8);
-    Label3 = widgets::namedLabel(u"Label3"_s, u"Programinformation för"_s, this, true);
-    widgets::setLook(Label3, 0, QFont::Bold, QColor());
-    body->addWidget(Label3);
+    versionLine = widgets::namedLabel(u"Label3"_s, u"Programinformation för"_s, this, true);
+    widgets::setLook(versionLine, 0, QFont::Bold, QColor());
+    body->addWidget(versionLine);
     body->addWidget(
         widgets::namedLabel(u"Label5"_s,
                             u"Tillbehör till Lexaro för hantering av flera användare på en "
@@ -81,8 +81,9 @@ frmOm::frmOm(shared::Context& context) : m_context(context)
 
 void frmOm::Form_Load()
 {
-    Label3->setText(Label3->text() + u" version " + QString::number(kVersionMajor) + u'.' +
-                    QString::number(kVersionMinor) + u'.' + QString::number(kVersionRevision));
+    versionLine->setText(versionLine->text() + u" version " + QString::number(kVersionMajor) +
+                         u'.' + QString::number(kVersionMinor) + u'.' +
+                         QString::number(kVersionRevision));
     // The height the wrapped texts need at the window's fixed width. Left to
     // the size hint, it would be the height for a narrower window, and the
     // banner would take up the rest, more at some scales than at others.

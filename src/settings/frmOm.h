@@ -19,7 +19,7 @@ public:
     void Form_Load();
     void cmdStäng_Click();
 
-    QLabel* Label3 = nullptr;
+    QLabel* versionLine = nullptr;
     QPushButton* cmdStäng = nullptr;
 
 private:

@@ -50,20 +50,20 @@ frmMain::frmMain(Forms& forms) : m_forms(forms), m_state(forms.state())
 
     // The timers, in the order the window creates its controls.
     tmrRun = timer(u"tmrRun"_s, 3000, this);
-    Timer1 = timer(u"Timer1"_s, 250, this);
+    listWatch = timer(u"Timer1"_s, 250, this);
     // The watch of the list's text looks within 250 ms of a change the list
     // reports, instead of waking the program four times a second for good.
-    Timer1->setSingleShot(true);
+    listWatch->setSingleShot(true);
     tmrDefault = timer(u"tmrDefault"_s, 1000, this);
     connect(tmrRun, &QTimer::timeout, this, &frmMain::tmrRun_Timer);
-    connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    connect(listWatch, &QTimer::timeout, this, &frmMain::onListWatchTimer);
     connect(tmrDefault, &QTimer::timeout, this, &frmMain::tmrDefault_Timer);
 
     buildWindow();
     setUpKeyboard();
     connect(cmbProfiler, &widgets::ChoiceList::textMayHaveChanged, this, [this] {
-        if (m_listWatched && !Timer1->isActive())
-            Timer1->start();
+        if (m_listWatched && !listWatch->isActive())
+            listWatch->start();
     });
     tmrRun->start();
 }
@@ -146,9 +146,9 @@ QWidget* frmMain::buildCommandPanel()
             &frmMain::lblAdministreraProfiler_Click);
     command(lblInställningar, u"lblInställningar"_s, u"Inställningar"_s,
             &frmMain::lblInställningar_Click);
-    command(Label3, u"Label3"_s, u"Om..."_s, &frmMain::Label3_Click);
+    command(aboutLink, u"Label3"_s, u"Om..."_s, &frmMain::onAboutClicked);
     layout->addStretch(1);
-    command(Label4, u"Label4"_s, u"Avsluta"_s, &frmMain::Label4_Click);
+    command(exitLink, u"Label4"_s, u"Avsluta"_s, &frmMain::onExitClicked);
     return panel;
 }
 
@@ -159,14 +159,14 @@ QWidget* frmMain::buildStartPanel()
     layout->setContentsMargins(22, 18, 22, 18);
     layout->setSpacing(8);
 
-    Label5 = new widgets::ClickLabel(u"Gör Ditt Lexaro än mer personligt med egna "
-                                     u"inställningsmöjligheter för varje användare."_s,
-                                     panel);
-    Label5->setObjectName(u"Label5"_s);
-    Label5->setWordWrap(true);
-    widgets::setLook(Label5, 0, QFont::Normal, QColor(0x30, 0x47, 0x5e), true);
-    connect(Label5, &widgets::ClickLabel::clicked, this, &frmMain::Label5_Click);
-    layout->addWidget(Label5);
+    tagline = new widgets::ClickLabel(u"Gör Ditt Lexaro än mer personligt med egna "
+                                      u"inställningsmöjligheter för varje användare."_s,
+                                      panel);
+    tagline->setObjectName(u"Label5"_s);
+    tagline->setWordWrap(true);
+    widgets::setLook(tagline, 0, QFont::Normal, QColor(0x30, 0x47, 0x5e), true);
+    connect(tagline, &widgets::ClickLabel::clicked, this, &frmMain::onTaglineClicked);
+    layout->addWidget(tagline);
     layout->addSpacing(10);
 
     QLabel* prompt = widgets::namedLabel(u"Label6"_s, u"Välj profil att starta i listan!"_s, panel);
@@ -187,17 +187,17 @@ QWidget* frmMain::buildStartPanel()
     layout->addLayout(row);
     layout->addSpacing(10);
 
-    Frame1 = new widgets::ClickFrame(u"Information"_s, panel);
-    Frame1->setObjectName(u"Frame1"_s);
-    connect(Frame1, &widgets::ClickFrame::clicked, this, &frmMain::Frame1_Click);
-    auto* info = new QVBoxLayout(Frame1);
+    infoFrame = new widgets::ClickFrame(u"Information"_s, panel);
+    infoFrame->setObjectName(u"Frame1"_s);
+    connect(infoFrame, &widgets::ClickFrame::clicked, this, &frmMain::onInfoFrameClicked);
+    auto* info = new QVBoxLayout(infoFrame);
     info->setSpacing(6);
-    lblSnabbstart = new widgets::ClickLabel({}, Frame1);
+    lblSnabbstart = new widgets::ClickLabel({}, infoFrame);
     lblSnabbstart->setObjectName(u"lblSnabbstart"_s);
     widgets::ClickFrame::paintOnInside(lblSnabbstart);
     connect(lblSnabbstart, &widgets::ClickLabel::clicked, this, &frmMain::lblSnabbstart_Click);
     info->addWidget(lblSnabbstart);
-    lblAutoval = new widgets::StatusLine({}, Frame1);
+    lblAutoval = new widgets::StatusLine({}, infoFrame);
     lblAutoval->setObjectName(u"lblAutoval"_s);
     lblAutoval->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Even the longest name leaves the window on the screen.
@@ -205,7 +205,7 @@ QWidget* frmMain::buildStartPanel()
     widgets::ClickFrame::paintOnInside(lblAutoval);
     connect(lblAutoval, &widgets::ClickLabel::clicked, this, &frmMain::lblAutoval_Click);
     info->addWidget(lblAutoval);
-    layout->addWidget(Frame1);
+    layout->addWidget(infoFrame);
     layout->addStretch(1);
     panel->setFixedWidth(400);
     return panel;
@@ -226,8 +226,8 @@ QWidget* frmMain::buildFooter()
 void frmMain::setUpKeyboard()
 {
     // The list first: Space or an arrow key must not run a command.
-    const QList<QWidget*> order{cmbProfiler,      cmdGo,  lblAdministreraProfiler,
-                                lblInställningar, Label3, Label4};
+    const QList<QWidget*> order{cmbProfiler,      cmdGo,     lblAdministreraProfiler,
+                                lblInställningar, aboutLink, exitLink};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     cmbProfiler->setFocus();
@@ -258,7 +258,7 @@ bool frmMain::Form_Load()
                         texts::countdownStopped(name), texts::countdownDone(name)});
     startCountdown();
     m_state.sLastChoice = cmbProfiler->currentText();
-    Timer1->stop(); // the text is the one start-up chose: nothing to look at
+    listWatch->stop(); // the text is the one start-up chose: nothing to look at
     tellAboutStaleMarkers();
     // From here on the host is watched; one already running is taken over
     // as soon as the window is up.
@@ -303,18 +303,18 @@ void frmMain::stopCountdown()
 }
 
 void frmMain::Form_Click() { stopCountdown(); }
-void frmMain::Frame1_Click() { stopCountdown(); }
+void frmMain::onInfoFrameClicked() { stopCountdown(); }
 void frmMain::lblAutoval_Click() { stopCountdown(); }
 void frmMain::lblSnabbstart_Click() { stopCountdown(); }
-void frmMain::Label5_Click() { stopCountdown(); }
+void frmMain::onTaglineClicked() { stopCountdown(); }
 
-void frmMain::Label3_Click()
+void frmMain::onAboutClicked()
 {
     stopCountdown();
     m_forms.showAbout();
 }
 
-void frmMain::Label4_Click()
+void frmMain::onExitClicked()
 {
     stopCountdown();
     context().platform.endProgram();
@@ -332,17 +332,15 @@ void frmMain::lblInställningar_Click()
     m_forms.showSettingsAfresh();
 }
 
-void frmMain::Timer1_Timer()
+void frmMain::onListWatchTimer()
 {
     if (cmbProfiler->currentText() == m_state.sLastChoice)
         return;
-    if (m_state.nAutoSelectDelay == 0) {
-        lblAutoval->setText(texts::countdownOff());
+    stopCountdown();
+    // Without a countdown the list is looked at again at its next change.
+    if (m_state.nAutoSelectDelay == 0)
         return;
-    }
-    lblAutoval->setText(texts::countdownStopped(m_state.sDefaultProfile));
-    tmrDefault->stop();
-    Timer1->stop();
+    listWatch->stop();
     m_listWatched = false;
 }
 

@@ -60,15 +60,15 @@ public:
 
     // Handlers of the window's clicks and ticks.
     void Form_Click();
-    void Frame1_Click();
+    void onInfoFrameClicked();
     void lblAutoval_Click();
     void lblSnabbstart_Click();
-    void Label5_Click();
-    void Label3_Click();
-    void Label4_Click();
+    void onTaglineClicked();
+    void onAboutClicked();
+    void onExitClicked();
     void lblAdministreraProfiler_Click();
     void lblInställningar_Click();
-    void Timer1_Timer();
+    void onListWatchTimer();
     void cmdGo_Click();
     void cmbProfiler_Click();
     void tmrRun_Timer();
@@ -80,7 +80,7 @@ public:
     widgets::ClickLabel* lblSnabbstart = nullptr;
     widgets::StatusLine* lblAutoval = nullptr;
     QTimer* tmrRun = nullptr;
-    QTimer* Timer1 = nullptr;
+    QTimer* listWatch = nullptr;
     QTimer* tmrDefault = nullptr;
 
     // Seconds left in the countdown.
@@ -114,10 +114,10 @@ private:
     // countdown for good).
     bool m_listWatched = true;
 
-    widgets::ClickFrame* Frame1 = nullptr;
-    widgets::ClickLabel* Label5 = nullptr;
-    widgets::CommandLink* Label4 = nullptr;
-    widgets::CommandLink* Label3 = nullptr;
+    widgets::ClickFrame* infoFrame = nullptr;
+    widgets::ClickLabel* tagline = nullptr;
+    widgets::CommandLink* exitLink = nullptr;
+    widgets::CommandLink* aboutLink = nullptr;
     widgets::CommandLink* lblInställningar = nullptr;
     widgets::CommandLink* lblAdministreraProfiler = nullptr;
 };

@@ -266,7 +266,7 @@ TEST_F(Countdown, AClickAfterTheStartReplacesTheDoneText)
 {
     startWith(settings("#FALSE#", 1, "Anna"));
     main().tmrDefault_Timer();
-    main().Frame1_Click();
+    main().onInfoFrameClicked();
     EXPECT_EQ(line(), kStoppedAnna);
 }
 

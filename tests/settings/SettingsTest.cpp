@@ -215,7 +215,7 @@ TEST_F(AboutWindow, ShowsTheVersionOnceEachTimeItOpensAndStopsTheCountdown)
                                                     "valt.\nNedräkningen stoppad av musklick."));
             EXPECT_TRUE(about.isModal());
             EXPECT_EQ(about.windowTitle(), u"Om Lexaro Tuvano!"_s);
-            EXPECT_EQ(about.Label3->text(), qs("Programinformation för version 1.0.9"));
+            EXPECT_EQ(about.versionLine->text(), qs("Programinformation för version 1.0.9"));
             test::expectAccessibleNames(&about);
         });
     }
