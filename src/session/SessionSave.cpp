@@ -69,6 +69,36 @@ void tellNotLoaded(shared::Context& context, const store::SessionRecord& record)
     context.platform.message(text, u"Filer som inte sparades"_s, Icon::Information);
 }
 
+const QString kTitle = u"Avbruten session"_s;
+
+// Why the record's profile cannot take the session, if it cannot.
+QString mismatch(const store::ProfileRecords& list, const store::ProfileRecord& profile)
+{
+    const auto sameId =
+        std::find_if(list.rbegin(), list.rend(),
+                     [&](const store::ProfileRecord& r) { return r.id == profile.id; });
+    if (sameId == list.rend())
+        return u"Profilen " + profile.name + u" finns inte längre i profillistan."_s;
+    if (sameId->name != profile.name)
+        return u"Profilen " + profile.name + u" heter nu " + sameId->name +
+               u" i profillistan, eller dess mapp har tagits över av en annan profil."_s;
+    return {};
+}
+
+void saveOrDrop(shared::Context& context, const store::SessionRecord& record)
+{
+    const QString question =
+        u"Den senaste Lexaro-sessionen med profilen " + record.profile.name +
+        u" sparades aldrig i profilen: Lexaro Tuvano! avslutades innan dess. Lexaros filer från "
+        u"sessionen finns kvar i programmappen.\n\nVill Du spara dem i profilen " +
+        record.profile.name +
+        u" nu?\n\nSvarar Du Nej behåller profilen sina filer från före sessionen.";
+    if (context.platform.message(question, kTitle, Icon::Question, Buttons::YesNo) == Answer::Yes)
+        saveSession(context, record);
+    else
+        dropSession(context, record);
+}
+
 } // namespace
 
 QString describeFailures(const std::vector<store::FileFailure>& failures)
@@ -135,40 +165,6 @@ void dropSession(shared::Context& context, const store::SessionRecord& record)
     store::discardStaged(context.folder, record.profile.id);
     (void)store::SessionFile(context.folder).remove();
 }
-
-namespace {
-
-const QString kTitle = u"Avbruten session"_s;
-
-// Why the record's profile cannot take the session, if it cannot.
-QString mismatch(const store::ProfileRecords& list, const store::ProfileRecord& profile)
-{
-    const auto sameId =
-        std::find_if(list.rbegin(), list.rend(),
-                     [&](const store::ProfileRecord& r) { return r.id == profile.id; });
-    if (sameId == list.rend())
-        return u"Profilen " + profile.name + u" finns inte längre i profillistan."_s;
-    if (sameId->name != profile.name)
-        return u"Profilen " + profile.name + u" heter nu " + sameId->name +
-               u" i profillistan, eller dess mapp har tagits över av en annan profil."_s;
-    return {};
-}
-
-void saveOrDrop(shared::Context& context, const store::SessionRecord& record)
-{
-    const QString question =
-        u"Den senaste Lexaro-sessionen med profilen " + record.profile.name +
-        u" sparades aldrig i profilen: Lexaro Tuvano! avslutades innan dess. Lexaros filer från "
-        u"sessionen finns kvar i programmappen.\n\nVill Du spara dem i profilen " +
-        record.profile.name +
-        u" nu?\n\nSvarar Du Nej behåller profilen sina filer från före sessionen.";
-    if (context.platform.message(question, kTitle, Icon::Question, Buttons::YesNo) == Answer::Yes)
-        saveSession(context, record);
-    else
-        dropSession(context, record);
-}
-
-} // namespace
 
 void recoverSession(shared::Context& context, const store::ProfileRecords& list)
 {

@@ -32,6 +32,16 @@ void tellNoProfile(shared::Context& context)
         u"Ingen profil att spara i"_s, Icon::Information);
 }
 
+// Whether the host processes this program started have all ended. Without
+// a marker seen, they are all there is to tell that a short run is over.
+bool startedHostsEnded(shared::Context& context)
+{
+    const std::vector<qint64>& started = context.session.hostProcesses;
+    return !started.empty() && std::none_of(started.begin(), started.end(), [&](qint64 pid) {
+        return context.platform.processRunning(pid);
+    });
+}
+
 } // namespace
 
 void WriteBackProfile(shared::Context& context, frmMonitor& monitor)
@@ -59,20 +69,6 @@ void WriteBackProfile(shared::Context& context, frmMonitor& monitor)
     window.bringForward();
     unloadMonitor(context);
 }
-
-namespace {
-
-// Whether the host processes this program started have all ended. Without
-// a marker seen, they are all there is to tell that a short run is over.
-bool startedHostsEnded(shared::Context& context)
-{
-    const std::vector<qint64>& started = context.session.hostProcesses;
-    return !started.empty() && std::none_of(started.begin(), started.end(), [&](qint64 pid) {
-        return context.platform.processRunning(pid);
-    });
-}
-
-} // namespace
 
 void tmrRun_Timer(shared::Context& context)
 {

@@ -68,8 +68,6 @@ frmMain::frmMain(Forms& forms) : m_forms(forms), m_state(forms.state())
     tmrRun->start();
 }
 
-frmMain::~frmMain() = default;
-
 void frmMain::buildWindow()
 {
     auto* root = new QVBoxLayout(this);

@@ -4,7 +4,6 @@
 
 #include <QWidget>
 
-class QLabel;
 class QPushButton;
 class QTimer;
 
@@ -27,7 +26,6 @@ class frmMain : public QWidget, public shared::StartWindow {
     Q_OBJECT
 public:
     explicit frmMain(Forms& forms);
-    ~frmMain() override;
 
     // Start-up: reads the settings (first run when there are none), fills the
     // list, preselects the default, writes the status lines, starts the
