@@ -22,6 +22,7 @@
 #include "shell/frmMain.h"
 #include "store/HostContract.h"
 #include "store/ProfileList.h"
+#include "support/Say.h"
 #include "widgets/ChoiceList.h"
 
 #include <QApplication>
@@ -35,25 +36,11 @@
 #include <QTimer>
 
 #include <cstdlib>
-#include <unistd.h>
 
 using namespace tuvano;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void say(const QByteArray& line)
-{
-    const QByteArray bytes = line + '\n';
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            ::write(STDOUT_FILENO, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n <= 0)
-            return;
-        done += n;
-    }
-}
 
 // Says yes to every question and never blocks; an end is reported on stdout.
 class SoakPlatform : public platform::Platform {
