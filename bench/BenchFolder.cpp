@@ -3,7 +3,7 @@
 #include "session/Activation.h"
 #include "session/SessionWatch.h"
 #include "session/frmMonitor.h"
-#include "startup/frmMain.h"
+#include "shell/frmMain.h"
 #include "store/ErrorText.h"
 #include "store/ProfileList.h"
 #include "store/SettingsFile.h"
@@ -119,8 +119,8 @@ void SessionRig::swapIn()
 {
     // The start button disables itself before it starts anything.
     m_forms.main().cmdGo->setEnabled(false);
-    if (session::swapInProfile(m_forms, benchProfileName(), session::OnFailure::PassOver) !=
-        session::StartOutcome::Started)
+    if (session::swapInProfile(m_forms.context(), benchProfileName(),
+                               session::OnFailure::PassOver) != session::StartOutcome::Started)
         fail(u"the profile was not started"_s);
 }
 
@@ -131,40 +131,40 @@ void SessionRig::checkSwappedIn() const
 
 void SessionRig::forgetSession()
 {
-    m_forms.session().reset();
-    if (!store::SessionFile(m_forms.folder()).remove())
+    m_forms.context().session.record.reset();
+    if (!store::SessionFile(m_forms.context().folder).remove())
         fail(u"the record of the session could not be removed"_s);
 }
 
 void SessionRig::prepareWriteBack()
 {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    startup::ProgramState& state = m_forms.state();
+    shared::ProgramState& state = m_forms.state();
     state.sProfileFolder = benchProfileFolder(m_platform.programFolder());
-    state.fShutdown = startup::kFalse;
+    state.fShutdown = shared::kFalse;
     // The session a start leaves: the profile's five files loaded.
-    m_forms.session() = store::SessionRecord{
+    m_forms.context().session.record = store::SessionRecord{
         store::SessionPhase::Live,
         {benchProfileName(), store::kStandardProfileId.toString()},
         {store::ProfileFileSet::start.begin(), store::ProfileFileSet::start.end()}};
     m_forms.main().hide();
-    session::frmMonitor& monitor = m_forms.loadMonitor();
+    session::frmMonitor& monitor = session::loadMonitor(m_forms.context());
     monitor.tmrCheck->stop();
     monitor.chkSparaEj->setCheckState(Qt::Unchecked);
 }
 
 void SessionRig::writeBack()
 {
-    session::frmMonitor* monitor = m_forms.monitor();
+    session::frmMonitor* monitor = session::monitor(m_forms.context());
     if (!monitor)
         fail(u"no monitor to write back from"_s);
-    session::WriteBackProfile(m_forms, *monitor);
+    session::WriteBackProfile(m_forms.context(), *monitor);
 }
 
 qint64 SessionRig::hostRunsAndEnds()
 {
-    startup::frmMain& main = m_forms.main();
-    m_forms.state().fShutdown = startup::kFalse; // the window is to come back
+    shell::frmMain& main = m_forms.main();
+    m_forms.state().fShutdown = shared::kFalse; // the window is to come back
     swapIn();
     main.tmrRun->start();
     const QStringList markers = m_platform.markerPaths();
@@ -172,7 +172,7 @@ qint64 SessionRig::hostRunsAndEnds()
     if (!marker.open(QIODevice::WriteOnly))
         fail(u"the marker cannot be made: "_s + marker.fileName());
     marker.close();
-    waitFor([&] { return m_forms.monitor() != nullptr; }, u"the host's start"_s);
+    waitFor([&] { return session::monitor(m_forms.context()) != nullptr; }, u"the host's start"_s);
     QElapsedTimer clock;
     clock.start();
     QFile::remove(marker.fileName());

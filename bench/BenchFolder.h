@@ -4,7 +4,7 @@
 // it, and the program's windows loaded over it with a profile ready to be
 // swapped in and written back: what the session figures are taken from.
 #include "platform/DesktopPlatform.h"
-#include "startup/Forms.h"
+#include "shell/Forms.h"
 
 #include <QString>
 
@@ -94,7 +94,7 @@ private:
     void checkSameSizes(const QString& from, const QString& to) const;
 
     FolderPlatform m_platform;
-    startup::Forms m_forms;
+    shell::Forms m_forms;
 };
 
 // Peak resident memory of this process since the last reset, in KiB. The

@@ -1,10 +1,9 @@
 #include "frmAdd.h"
 
 #include "ProfileCreation.h"
-#include "session/SessionSave.h"
-#include "startup/Forms.h"
-#include "startup/StartUp.h"
+#include "shared/Context.h"
 #include "store/ErrorText.h"
+#include "store/ProfileSave.h"
 #include "store/TextCodec.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/Decoration.h"
@@ -31,7 +30,7 @@ const QString kFallBack =
 
 } // namespace
 
-frmAdd::frmAdd(startup::Forms& forms) : m_forms(forms)
+frmAdd::frmAdd(shared::Context& context) : m_context(context)
 {
     QVBoxLayout* root = widgets::dialogLayout(this, u"frmAdd"_s, u"Lägg till profil..."_s);
     auto* header =
@@ -93,16 +92,16 @@ bool frmAdd::event(QEvent* event)
 
 void frmAdd::drawId(const store::ProfileRecords& list)
 {
-    m_forms.platform().reseedRandom();
+    m_context.platform.reseedRandom();
     do
-        ID = identifierFrom(m_forms.platform().randomFraction());
-    while (!isFreeIdentifier(m_forms.folder(), list, ID));
+        ID = identifierFrom(m_context.platform.randomFraction());
+    while (!isFreeIdentifier(m_context.folder, list, ID));
     lblId->setText(u"Profilidentifikation: " + ID + u'.');
 }
 
 bool frmAdd::Form_Load()
 {
-    const auto list = startup::obtainProfileList(m_forms.platform(), m_forms.folder());
+    const auto list = m_context.obtainProfileList();
     if (!list)
         return false;
     drawId(*list);
@@ -115,13 +114,13 @@ bool frmAdd::Form_Load()
 
 void frmAdd::fallBackToId(const QString& text, const QString& title)
 {
-    m_forms.platform().message(text, title, Icon::Exclamation);
+    m_context.platform.message(text, title, Icon::Exclamation);
     lblNamn->setText(ID);
 }
 
 void frmAdd::lblNamn_Click()
 {
-    lblNamn->setText(m_forms.platform().inputBox(
+    lblNamn->setText(m_context.platform.inputBox(
         u"Ange det nya namnet för profilen som kommer att skapas!"_s, u"Profilnamn"_s, {}));
     if (lblNamn->text().isEmpty())
         fallBackToId(u"Det är inte tillåtet att ha ett blankt profilnamn.\n\n" + kFallBack,
@@ -135,8 +134,8 @@ void frmAdd::lblNamn_Click()
 
 void frmAdd::cmdDo_Click()
 {
-    platform::Platform& platform = m_forms.platform();
-    const store::ProgramFolder& folder = m_forms.folder();
+    platform::Platform& platform = m_context.platform;
+    const store::ProgramFolder& folder = m_context.folder;
     const auto list = store::ProfileList(folder).read();
     if (!list) {
         platform.message(u"Profilen kunde inte skapas.\n\n" + store::errorText(list.error()),
@@ -151,7 +150,7 @@ void frmAdd::cmdDo_Click()
     }
     // A save cut short leaves its profile with files from before and after
     // the session: it is finished before any profile's files are copied.
-    if (const store::Status finished = session::finishPendingSave(m_forms); !finished) {
+    if (const store::Status finished = store::finishPendingSave(m_context.folder); !finished) {
         platform.message(u"Profilen kunde inte skapas. Ingenting har lagts till.\n\n" +
                              store::errorText(finished.error()),
                          u"Fel"_s, Icon::Exclamation);
@@ -175,12 +174,12 @@ void frmAdd::cmdDo_Click()
         return;
     }
     platform.message(u"Den nya profilen har skapats!"_s, u"Profil klar!"_s, Icon::Information);
-    startup::Forms& forms = m_forms;
-    forms.reloadProfiles();
-    forms.unloadAdd();
-    forms.showProfiles();
+    shared::Windows& windows = m_context.windows;
+    windows.reloadProfiles();
+    windows.unloadAdd();
+    windows.showProfiles();
 }
 
-void frmAdd::cmdCancel_Click() { m_forms.unloadAdd(); }
+void frmAdd::cmdCancel_Click() { m_context.windows.unloadAdd(); }
 
 } // namespace tuvano::admin

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shared/Context.h"
 #include "store/ProfileList.h"
 
 #include <QWidget>
@@ -7,9 +8,6 @@
 class QLabel;
 class QPushButton;
 
-namespace tuvano::startup {
-class Forms;
-}
 namespace tuvano::widgets {
 class ChoiceList;
 class WrapLabel;
@@ -22,7 +20,7 @@ namespace tuvano::admin {
 class frmAdd : public QWidget {
     Q_OBJECT
 public:
-    explicit frmAdd(startup::Forms& forms);
+    explicit frmAdd(shared::Context& context);
 
     // Draws the identifier and fills the base list. False when the program
     // has ended.
@@ -49,7 +47,7 @@ private:
     // The name falls back to the identifier, with a message saying why.
     void fallBackToId(const QString& text, const QString& title);
 
-    startup::Forms& m_forms;
+    shared::Context& m_context;
 };
 
 } // namespace tuvano::admin

@@ -1,12 +1,9 @@
 #include "frmProfiles.h"
 
-#include "startup/Forms.h"
-#include "startup/StartUp.h"
-#include "startup/StatusTexts.h"
-#include "startup/frmMain.h"
+#include "shared/Context.h"
+#include "shared/StatusTexts.h"
 #include "store/ErrorText.h"
 #include "store/ProfileList.h"
-#include "widgets/ChoiceList.h"
 #include "widgets/DialogFrame.h"
 #include "widgets/Header.h"
 
@@ -27,7 +24,7 @@ using platform::Answer;
 using platform::Buttons;
 using platform::Icon;
 
-const QString kError = startup::texts::kErrorTitle.toString();
+const QString kError = shared::texts::kErrorTitle.toString();
 
 // What became of a removed profile's folder, when it is not simply gone.
 void tellAboutFolder(platform::Platform& platform, const store::Removal& removal)
@@ -59,7 +56,7 @@ void tellAboutFolder(platform::Platform& platform, const store::Removal& removal
 
 } // namespace
 
-frmProfiles::frmProfiles(startup::Forms& forms) : m_forms(forms)
+frmProfiles::frmProfiles(shared::Context& context) : m_context(context)
 {
     QVBoxLayout* root = widgets::dialogLayout(this, u"frmProfiles"_s, u"Administrera profiler"_s);
     auto* header =
@@ -106,14 +103,14 @@ frmProfiles::frmProfiles(startup::Forms& forms) : m_forms(forms)
 
 bool frmProfiles::Form_Load()
 {
-    widgets::ChoiceList* mainList = m_forms.main().cmbProfiler;
-    mainList->clearEntries(); // emptied even when the list cannot be read
-    const auto list = startup::obtainProfileList(m_forms.platform(), m_forms.folder());
+    shared::StartWindow& mainWindow = m_context.startWindow;
+    mainWindow.clearProfiles(); // emptied even when the list cannot be read
+    const auto list = m_context.obtainProfileList();
     if (!list)
         return false;
     const QStringList names = store::namesOf(*list);
     lstProfiles->addItems(names);
-    mainList->setEntries(names);
+    mainWindow.fillProfiles(names);
     lblinfo->setText(u"Listar " + QString::number(lstProfiles->count()) + u" profiler.");
     return true;
 }
@@ -125,12 +122,12 @@ void frmProfiles::lstProfiles_Click()
     cmdDel->setEnabled(!standard);
 }
 
-void frmProfiles::cmdAdd_Click() { m_forms.showAdd(); }
+void frmProfiles::cmdAdd_Click() { m_context.windows.showAdd(); }
 
 void frmProfiles::cmdDel_Click()
 {
-    platform::Platform& platform = m_forms.platform();
-    if (m_forms.addIsShown()) {
+    platform::Platform& platform = m_context.platform;
+    if (m_context.windows.addIsShown()) {
         platform.message(u"Kan ej ta bort profil samtidigt som en ny profil läggs till."_s, kError,
                          Icon::Exclamation);
         return;
@@ -154,17 +151,15 @@ void frmProfiles::cmdDel_Click()
                          u"Bekräfta borttagning"_s, Icon::Question, Buttons::YesNo) != Answer::Yes)
         return;
 
-    const auto removal = store::ProfileList(m_forms.folder()).remove(name);
+    const auto removal = store::ProfileList(m_context.folder).remove(name);
     if (!removal) {
         platform.message(u"Profilen " + name + u" kunde inte tas bort. Ingenting har ändrats.\n\n" +
                              store::errorText(removal.error()),
                          kError, Icon::Exclamation);
         return;
     }
-    startup::Forms& forms = m_forms;
     // Reloading destroys this window once the handler returns.
-    forms.reloadProfiles();
-    if (!forms.profiles())
+    if (!m_context.windows.reloadProfiles())
         return; // the list could not be read again: the program has ended
     tellAboutFolder(platform, *removal);
     platform.message(u"Borttagningen slutförd!"_s, u"Borttagning klar"_s, Icon::Exclamation);
@@ -173,8 +168,8 @@ void frmProfiles::cmdDel_Click()
 bool frmProfiles::isInSession(const QString& name) const
 {
     // The session under way, or a save left pending on the disk.
-    std::optional<store::SessionRecord> session = m_forms.session();
-    const store::SessionFile file(m_forms.folder());
+    std::optional<store::SessionRecord> session = m_context.session.record;
+    const store::SessionFile file(m_context.folder);
     if (!session && file.exists()) {
         const auto recorded = file.read();
         if (!recorded)
@@ -183,17 +178,16 @@ bool frmProfiles::isInSession(const QString& name) const
     }
     if (!session)
         return false;
-    const auto list = store::ProfileList(m_forms.folder()).read();
+    const auto list = store::ProfileList(m_context.folder).read();
     const std::optional<QString> id = list ? store::lastIdOf(*list, name) : std::nullopt;
     return name == session->profile.name || id == session->profile.id;
 }
 
 void frmProfiles::cmdExit_Click()
 {
-    startup::frmMain& main = m_forms.main();
-    main.cmbProfiler->walkTo(m_forms.state().sDefaultProfile);
-    main.activateWindow();
-    m_forms.unloadProfiles();
+    m_context.startWindow.chooseProfile(m_context.state.sDefaultProfile);
+    m_context.startWindow.bringForward();
+    m_context.windows.unloadProfiles();
 }
 
 } // namespace tuvano::admin

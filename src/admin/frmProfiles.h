@@ -1,14 +1,12 @@
 #pragma once
 
+#include "shared/Context.h"
+
 #include <QWidget>
 
 class QLabel;
 class QListWidget;
 class QPushButton;
-
-namespace tuvano::startup {
-class Forms;
-}
 
 namespace tuvano::admin {
 
@@ -17,7 +15,7 @@ namespace tuvano::admin {
 class frmProfiles : public QWidget {
     Q_OBJECT
 public:
-    explicit frmProfiles(startup::Forms& forms);
+    explicit frmProfiles(shared::Context& context);
 
     // Fills the list from the list file. False when the program has ended.
     bool Form_Load();
@@ -36,7 +34,7 @@ private:
     // Whether the profile's files are the live session's.
     bool isInSession(const QString& name) const;
 
-    startup::Forms& m_forms;
+    shared::Context& m_context;
 };
 
 } // namespace tuvano::admin

@@ -2,9 +2,9 @@
 #include "platform/FolderClaim.h"
 #include "platform/SingleInstance.h"
 #include "session/frmMonitor.h"
-#include "startup/Forms.h"
-#include "startup/StatusTexts.h"
-#include "startup/frmMain.h"
+#include "shared/StatusTexts.h"
+#include "shell/Forms.h"
+#include "shell/frmMain.h"
 #include "widgets/Decoration.h"
 
 #include <QApplication>
@@ -16,15 +16,15 @@ namespace {
 
 // What the running program does when a later copy asks it to come forward:
 // its window comes to the front, unless start-up is still under way.
-platform::SingleInstance::Reply comeForward(startup::Forms* forms, bool started)
+platform::SingleInstance::Reply comeForward(shell::Forms* forms, bool started)
 {
     using Reply = platform::SingleInstance::Reply;
-    if (!started || !forms || !forms->hasMain())
+    if (!started || !forms)
         return Reply::Starting;
     // While the host runs, the monitor stands in for the start-up window;
     // a hidden one asks whether the host has ended (the way out of a wait
     // for a host that was killed).
-    if (session::frmMonitor* monitor = forms->monitor()) {
+    if (session::frmMonitor* monitor = session::monitor(forms->context())) {
         if (!monitor->isVisible()) {
             QTimer::singleShot(0, monitor, &session::frmMonitor::askWhetherHostEnded);
             return Reply::Asked;
@@ -33,7 +33,7 @@ platform::SingleInstance::Reply comeForward(startup::Forms* forms, bool started)
         monitor->activateWindow();
         return Reply::Shown;
     }
-    startup::frmMain& main = forms->main();
+    shell::frmMain& main = forms->main();
     if (!main.isVisible())
         return Reply::NoWindow;
     main.setWindowState(main.windowState() & ~Qt::WindowMinimized);
@@ -47,14 +47,14 @@ platform::SingleInstance::Reply comeForward(startup::Forms* forms, bool started)
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(startup::texts::kProgramTitle.toString());
+    QApplication::setApplicationName(shared::texts::kProgramTitle.toString());
     // The start-up window hides while the host runs, perhaps with no monitor
     // shown: the program ends only when it says so, never by running out of
     // visible windows.
     QApplication::setQuitOnLastWindowClosed(false);
 
     platform::DesktopPlatform platform;
-    std::unique_ptr<startup::Forms> forms;
+    std::unique_ptr<shell::Forms> forms;
     bool started = false;
     // A second copy in the same folder touches nothing: it only says so.
     platform::SingleInstance instance(platform.programFolder());
@@ -63,10 +63,9 @@ int main(int argc, char* argv[])
         return 0;
     platform.setBeforeEnd([&] { instance.release(); });
 
-    forms = std::make_unique<startup::Forms>(platform);
+    forms = std::make_unique<shell::Forms>(platform);
     // Files half written can only be left by a copy that was cut short.
-    forms->setLeftoversPossible(instance.previousRunWasCutShort());
-    if (!forms->loadMain())
+    if (!forms->loadMain(instance.previousRunWasCutShort()))
         return 0;
     forms->main().show();
     started = true;

@@ -1,17 +1,15 @@
 #include "Activation.h"
 
 #include "SessionSave.h"
-#include "startup/Forms.h"
-#include "startup/StatusTexts.h"
-#include "startup/frmMain.h"
+#include "frmMonitor.h"
+#include "shared/Context.h"
+#include "shared/StatusTexts.h"
 #include "store/ErrorText.h"
 #include "store/ProfileList.h"
 #include "store/SessionRecord.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QPushButton>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -19,36 +17,38 @@ namespace tuvano::session {
 
 namespace {
 
+namespace texts = shared::texts;
 using platform::Icon;
 
 // Tells the user of a start that cannot go on and ends the program.
-StartOutcome endWith(startup::Forms& forms, const store::StoreError& error)
+StartOutcome endWith(shared::Context& context, const store::StoreError& error)
 {
-    forms.platform().fatalError(u"Profilen kunde inte startas.\n\n" + store::errorText(error) +
+    context.platform.fatalError(u"Profilen kunde inte startas.\n\n" + store::errorText(error) +
                                 u"\n\nLexaro Tuvano! avslutas.");
     return StartOutcome::Ended;
 }
 
-StartOutcome refuse(startup::Forms& forms, const QString& text)
+StartOutcome refuse(shared::Context& context, const QString& text)
 {
-    forms.platform().message(text, u"Profilen kan inte startas"_s, Icon::Exclamation);
-    forms.main().cmdGo->setEnabled(true);
+    context.platform.message(text, u"Profilen kan inte startas"_s, Icon::Exclamation);
+    context.startWindow.enableStart(true);
     return StartOutcome::Refused;
 }
 
 // A failure that ends the program on the strict paths and refuses the start
 // on the start button's.
-StartOutcome stop(startup::Forms& forms, OnFailure onFailure, const QString& name,
+StartOutcome stop(shared::Context& context, OnFailure onFailure, const QString& name,
                   const store::StoreError& error)
 {
     if (onFailure == OnFailure::EndProgram)
-        return endWith(forms, error);
-    return refuse(forms, u"Profilen " + name + u" kan inte startas.\n\n" + store::errorText(error));
+        return endWith(context, error);
+    return refuse(context,
+                  u"Profilen " + name + u" kan inte startas.\n\n" + store::errorText(error));
 }
 
 // The start goes on without the files that could not be loaded; the user
 // hears which, and that the profile keeps its own copies of them.
-void tellNotLoaded(startup::Forms& forms, const QString& name, const QString& profileFolder,
+void tellNotLoaded(shared::Context& context, const QString& name, const QString& profileFolder,
                    const std::vector<store::FileFailure>& failures)
 {
     QString text;
@@ -63,49 +63,60 @@ void tellNotLoaded(startup::Forms& forms, const QString& name, const QString& pr
                u"\n\nLexaro startas ändå. Dessa filer sparas inte i profilen när sessionen är "
                u"slut, så profilens egna exemplar av dem lämnas orörda.";
     }
-    forms.platform().message(text, u"Alla filer kunde inte läsas in"_s, Icon::Exclamation);
+    context.platform.message(text, u"Alla filer kunde inte läsas in"_s, Icon::Exclamation);
+}
+
+// Told at zero when the list shows another profile than the stored default.
+QString missingDefaultText(QStringView defaultProfile, QStringView listText)
+{
+    return u"Den profil som har lagrats som förval har tagits bort!\n\n"
+           u"Automatiskt profilval har därför inte kunnat ske med profilen " +
+           defaultProfile + u".\nIstället har Lexaro Tuvano! automatiskt använt profilen " +
+           listText +
+           u".\n\nOm Du inte vill ha detta felmeddelande i fortsättningen, kontrollera "
+           u"inställningarna!";
 }
 
 } // namespace
 
-StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure onFailure)
+StartOutcome swapInProfile(shared::Context& context, const QString& name, OnFailure onFailure)
 {
-    const store::ProgramFolder& folder = forms.folder();
+    const store::ProgramFolder& folder = context.folder;
     const auto list = store::ProfileList(folder).read();
     if (!list && onFailure == OnFailure::EndProgram)
-        return endWith(forms, list.error());
+        return endWith(context, list.error());
     if (!list)
-        return refuse(forms, u"Profillistan kunde inte läsas, så profilen " + name +
-                                 u" kan inte startas.\n\n" + store::errorText(list.error()));
+        return refuse(context, u"Profillistan kunde inte läsas, så profilen " + name +
+                                   u" kan inte startas.\n\n" + store::errorText(list.error()));
     // A name without a record is never started with the files of the
     // profile that happened to be started before it.
     const std::optional<QString> id = store::lastIdOf(*list, name);
     if (!id)
-        return refuse(forms, u"Profilen " + name +
-                                 u" finns inte längre i profillistan och kan därför inte "
-                                 u"startas.\n\nVälj en annan profil i listan.");
+        return refuse(context, u"Profilen " + name +
+                                   u" finns inte längre i profillistan och kan därför inte "
+                                   u"startas.\n\nVälj en annan profil i listan.");
     // The session is saved into the profile's folder: it must be its own.
     if (const store::Status own = folder.checkOwnFolder(*id); !own)
-        return refuse(forms, u"Profilen " + name + u" kan inte startas.\n\n" +
-                                 store::errorText(own.error()));
+        return refuse(context, u"Profilen " + name + u" kan inte startas.\n\n" +
+                                   store::errorText(own.error()));
     // The host writes its files wherever their links lead: through a live
     // file that leads into a profile's folder it would change that profile.
     for (store::DataFile file : store::ProfileFileSet::start) {
         if (const store::Status place = folder.checkPlace(folder.liveFile(file)); !place)
-            return stop(forms, onFailure, name, place.error());
+            return stop(context, onFailure, name, place.error());
     }
-    if (const store::Status finished = finishPendingSave(forms); !finished)
-        return stop(forms, onFailure, name, finished.error());
+    if (const store::Status finished = store::finishPendingSave(folder); !finished)
+        return stop(context, onFailure, name, finished.error());
 
-    startup::ProgramState& state = forms.state();
+    shared::ProgramState& state = context.state;
     state.sProfileFolder = folder.profileFolder(*id);
     store::SessionRecord record{store::SessionPhase::CopyingIn, {name, *id}, {}};
     const store::SessionFile sessionFile(folder);
     // Before the first live file is touched, the record says whose they are
     // about to be.
     if (const store::Status noted = sessionFile.write(record); !noted)
-        return stop(forms, onFailure, name, noted.error());
-    forms.session() = record;
+        return stop(context, onFailure, name, noted.error());
+    context.session.record = record;
 
     store::FileOps& ops = folder.ops();
     for (store::DataFile file : store::ProfileFileSet::start) {
@@ -118,7 +129,7 @@ StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure
         const store::Status deleted = ops.remove(live);
         if (!deleted && deleted.error().kind != store::ErrorKind::Missing &&
             onFailure == OnFailure::EndProgram)
-            return endWith(forms, deleted.error());
+            return endWith(context, deleted.error());
     }
     std::vector<store::FileFailure> failures;
     for (store::DataFile file : store::ProfileFileSet::start) {
@@ -134,63 +145,86 @@ StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure
         if (copied)
             record.files.push_back(file);
         else if (onFailure == OnFailure::EndProgram)
-            return endWith(forms, copied.error());
+            return endWith(context, copied.error());
         else
             failures.push_back({file, copied.error()});
     }
     record.phase = store::SessionPhase::Live;
     if (const store::Status noted = sessionFile.write(record); !noted) {
-        forms.session().reset();
-        return stop(forms, onFailure, name, noted.error());
+        context.session.record.reset();
+        return stop(context, onFailure, name, noted.error());
     }
-    forms.session() = record;
+    context.session.record = record;
     if (!failures.empty())
-        tellNotLoaded(forms, name, state.sProfileFolder, failures);
+        tellNotLoaded(context, name, state.sProfileFolder, failures);
     return StartOutcome::Started;
 }
 
-void launchHost(startup::Forms& forms)
+void launchHost(shared::Context& context)
 {
-    std::vector<qint64>& started = forms.hostProcesses();
+    std::vector<qint64>& started = context.session.hostProcesses;
     started.clear();
     QString failures;
     for (QStringView executable : store::kHostExecutables) {
-        const QString path = forms.folder().file(executable);
-        const platform::Launch launch = forms.platform().launch(path);
+        const QString path = context.folder.file(executable);
+        const platform::Launch launch = context.platform.launch(path);
         if (launch.started())
             started.push_back(launch.pid);
         else
             failures += path + u": " + launch.failure + u".\n";
     }
-    startup::frmMain& main = forms.main();
-    main.tmrRun->start();
+    context.startWindow.watchForHost(true);
     if (!started.empty())
         return;
     // The live files hold the profile's copy, and a host started by hand is
     // still taken over: the user can go on either way.
-    main.cmdGo->setEnabled(true);
-    forms.platform().message(u"Lexaro kunde inte startas.\n\n" + failures +
+    context.startWindow.enableStart(true);
+    context.platform.message(u"Lexaro kunde inte startas.\n\n" + failures +
                                  u"\nProfilens filer ligger på plats. Om Du startar Lexaro på "
                                  u"egen hand tar Lexaro Tuvano! över som vanligt.",
                              u"Lexaro kunde inte startas"_s, Icon::Exclamation);
 }
 
-StartOutcome StartProfile(startup::Forms& forms, const QString& name, OnFailure onFailure)
+StartOutcome StartProfile(shared::Context& context, const QString& name, OnFailure onFailure)
 {
-    startup::frmMain& main = forms.main();
-    if (!main.cmdGo->isEnabled())
+    if (!context.startWindow.startEnabled())
         return StartOutcome::Busy;
     if (name.isEmpty()) {
-        forms.platform().message(startup::texts::kIllegalChoice.toString(),
-                                 startup::texts::kErrorTitle.toString(), Icon::Critical);
+        context.platform.message(texts::kIllegalChoice.toString(), texts::kErrorTitle.toString(),
+                                 Icon::Critical);
         return StartOutcome::Refused;
     }
-    main.cmdGo->setEnabled(false);
-    const StartOutcome swapped = swapInProfile(forms, name, onFailure);
+    context.startWindow.enableStart(false);
+    const StartOutcome swapped = swapInProfile(context, name, onFailure);
     if (swapped != StartOutcome::Started)
         return swapped;
-    launchHost(forms);
+    launchHost(context);
     return StartOutcome::Started;
+}
+
+void countdownEnded(shared::Context& context)
+{
+    shared::StartWindow& window = context.startWindow;
+    const shared::ProgramState& state = context.state;
+    const QString listText = window.chosenProfile();
+    platform::Platform& platform = context.platform;
+    if (listText != state.sDefaultProfile)
+        platform.message(missingDefaultText(state.sDefaultProfile, listText),
+                         u"Fel vid automatiskt profilval"_s, Icon::Critical);
+    // A host taken over while the message was open has the live files: the
+    // countdown must not swap them under it.
+    if (!window.startEnabled() || monitor(context))
+        return;
+    if (listText.isEmpty()) {
+        platform.message(texts::kIllegalChoice.toString(), texts::kErrorTitle.toString(),
+                         Icon::Critical);
+        return;
+    }
+    window.enableStart(false);
+    if (swapInProfile(context, listText, OnFailure::EndProgram) != StartOutcome::Started)
+        return;
+    window.setCountdownLine(texts::countdownDone(listText));
+    launchHost(context);
 }
 
 } // namespace tuvano::session

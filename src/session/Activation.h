@@ -1,10 +1,8 @@
 #pragma once
 
-#include <QString>
+#include "shared/Context.h"
 
-namespace tuvano::startup {
-class Forms;
-}
+#include <QString>
 
 // Starting a profile: its five files into the host folder, then the host.
 namespace tuvano::session {
@@ -25,14 +23,18 @@ enum class StartOutcome {
 // the host folder: the live files are deleted, the profile's copied in.
 // cmdGo must already be disabled; it is enabled again when nothing is
 // started.
-StartOutcome swapInProfile(startup::Forms& forms, const QString& name, OnFailure onFailure);
+StartOutcome swapInProfile(shared::Context& context, const QString& name, OnFailure onFailure);
 
 // Launches the host's executables, each in turn, without waiting, keeps the
 // ids of those started and arms the watch for the host's start. When none
 // started, the user is told why and cmdGo is enabled again.
-void launchHost(startup::Forms& forms);
+void launchHost(shared::Context& context);
 
 // The whole start of the profile named name (the main list's text).
-StartOutcome StartProfile(startup::Forms& forms, const QString& name, OnFailure onFailure);
+StartOutcome StartProfile(shared::Context& context, const QString& name, OnFailure onFailure);
+
+// The countdown has reached zero: the profile shown in the main list starts
+// by itself.
+void countdownEnded(shared::Context& context);
 
 } // namespace tuvano::session

@@ -1,10 +1,12 @@
 #include "SessionSave.h"
 
-#include "startup/Forms.h"
+#include "shared/Context.h"
 #include "store/ErrorText.h"
 
 #include <QDir>
 #include <QStringList>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -34,18 +36,18 @@ QString reason(const store::StoreError& error)
 const QString kLeftInProgramFolder =
     u"Lexaros exemplar från sessionen finns kvar i programmappen tills nästa profil startas."_s;
 
-bool askToTryAgain(startup::Forms& forms, const QString& name, const QString& why)
+bool askToTryAgain(shared::Context& context, const QString& name, const QString& why)
 {
     const QString text =
         u"Ändringarna från sessionen kunde inte sparas i profilen " + name + u":\n\n" + why +
         u"\n\nProfilen har kvar alla sina filer från före sessionen. Vill Du försöka spara "
         u"igen?\n\nSvarar Du Nej sparas ingenting i profilen. " +
         kLeftInProgramFolder;
-    return forms.platform().message(text, u"Fel vid sparande av profil"_s, Icon::Exclamation,
+    return context.platform.message(text, u"Fel vid sparande av profil"_s, Icon::Exclamation,
                                     Buttons::YesNo) == Answer::Yes;
 }
 
-void tellNotLoaded(startup::Forms& forms, const store::SessionRecord& record)
+void tellNotLoaded(shared::Context& context, const store::SessionRecord& record)
 {
     QStringList names;
     for (store::DataFile file : store::ProfileFileSet::listing) {
@@ -64,7 +66,37 @@ void tellNotLoaded(startup::Forms& forms, const store::SessionRecord& record)
                u" när sessionen startade och har därför inte sparats i den:\n\n" +
                names.join(u'\n') + u"\n\nProfilen har kvar sina egna exemplar av dem. " +
                kLeftInProgramFolder;
-    forms.platform().message(text, u"Filer som inte sparades"_s, Icon::Information);
+    context.platform.message(text, u"Filer som inte sparades"_s, Icon::Information);
+}
+
+const QString kTitle = u"Avbruten session"_s;
+
+// Why the record's profile cannot take the session, if it cannot.
+QString mismatch(const store::ProfileRecords& list, const store::ProfileRecord& profile)
+{
+    const auto sameId =
+        std::find_if(list.rbegin(), list.rend(),
+                     [&](const store::ProfileRecord& r) { return r.id == profile.id; });
+    if (sameId == list.rend())
+        return u"Profilen " + profile.name + u" finns inte längre i profillistan."_s;
+    if (sameId->name != profile.name)
+        return u"Profilen " + profile.name + u" heter nu " + sameId->name +
+               u" i profillistan, eller dess mapp har tagits över av en annan profil."_s;
+    return {};
+}
+
+void saveOrDrop(shared::Context& context, const store::SessionRecord& record)
+{
+    const QString question =
+        u"Den senaste Lexaro-sessionen med profilen " + record.profile.name +
+        u" sparades aldrig i profilen: Lexaro Tuvano! avslutades innan dess. Lexaros filer från "
+        u"sessionen finns kvar i programmappen.\n\nVill Du spara dem i profilen " +
+        record.profile.name +
+        u" nu?\n\nSvarar Du Nej behåller profilen sina filer från före sessionen.";
+    if (context.platform.message(question, kTitle, Icon::Question, Buttons::YesNo) == Answer::Yes)
+        saveSession(context, record);
+    else
+        dropSession(context, record);
 }
 
 } // namespace
@@ -77,9 +109,9 @@ QString describeFailures(const std::vector<store::FileFailure>& failures)
     return lines.join(u'\n');
 }
 
-void saveSession(startup::Forms& forms, store::SessionRecord record)
+void saveSession(shared::Context& context, store::SessionRecord record)
 {
-    const store::ProgramFolder& folder = forms.folder();
+    const store::ProgramFolder& folder = context.folder;
     const store::SessionFile sessionFile(folder);
     std::vector<store::DataFile> files;
     for (store::DataFile file : store::ProfileFileSet::writeBack) {
@@ -88,7 +120,7 @@ void saveSession(startup::Forms& forms, store::SessionRecord record)
     }
     if (files.empty()) {
         (void)sessionFile.remove();
-        tellNotLoaded(forms, record);
+        tellNotLoaded(context, record);
         return;
     }
     for (;;) {
@@ -108,7 +140,7 @@ void saveSession(startup::Forms& forms, store::SessionRecord record)
             } else if (const store::Status put =
                            store::commitStaged(folder, record.profile.id, files);
                        !put) {
-                forms.platform().message(
+                context.platform.message(
                     u"Profilen " + record.profile.name + u" kunde inte sparas färdigt:\n\n" +
                         store::errorText(put.error()) +
                         u"\n\nSparandet slutförs nästa gång en profil startas eller Lexaro "
@@ -117,44 +149,85 @@ void saveSession(startup::Forms& forms, store::SessionRecord record)
                 return;
             } else {
                 (void)sessionFile.remove();
-                tellNotLoaded(forms, record);
+                tellNotLoaded(context, record);
                 return;
             }
         }
-        if (!askToTryAgain(forms, record.profile.name, why)) {
-            dropSession(forms, record);
+        if (!askToTryAgain(context, record.profile.name, why)) {
+            dropSession(context, record);
             return;
         }
     }
 }
 
-void dropSession(startup::Forms& forms, const store::SessionRecord& record)
+void dropSession(shared::Context& context, const store::SessionRecord& record)
 {
-    store::discardStaged(forms.folder(), record.profile.id);
-    (void)store::SessionFile(forms.folder()).remove();
+    store::discardStaged(context.folder, record.profile.id);
+    (void)store::SessionFile(context.folder).remove();
 }
 
-store::Status finishSave(startup::Forms& forms, const store::SessionRecord& record)
+void recoverSession(shared::Context& context, const store::ProfileRecords& list)
 {
-    if (store::Status put = store::commitStaged(forms.folder(), record.profile.id, record.files);
-        !put)
-        return put;
-    return store::SessionFile(forms.folder()).remove();
-}
-
-store::Status finishPendingSave(startup::Forms& forms)
-{
-    const store::SessionFile sessionFile(forms.folder());
-    if (!sessionFile.exists())
-        return {};
-    const auto record = sessionFile.read();
-    // A record that cannot be read now may hold a save to finish: nothing
-    // may replace it. A damaged one holds nothing that could be finished.
-    if (!record)
-        return record.error().kind == store::ErrorKind::Damaged ? store::Status() : record.error();
-    if (record->phase != store::SessionPhase::Saving)
-        return {};
-    return finishSave(forms, *record);
+    const store::SessionFile file(context.folder);
+    if (!file.exists())
+        return;
+    platform::Platform& platform = context.platform;
+    const auto record = file.read();
+    if (!record) {
+        // A damaged record is put aside; one that could not be read this time
+        // stays for the next start to try again.
+        const bool damaged = record.error().kind == store::ErrorKind::Damaged;
+        const bool kept = damaged && file.keepAside().ok();
+        platform.message(u"Anteckningen om den senaste Lexaro-sessionen kunde inte läsas.\n\n" +
+                             store::errorText(record.error()) +
+                             (kept ? u"\n\nDen har sparats som "_s +
+                                         QDir::toNativeSeparators(file.path()) +
+                                         u".bak. Ingenting annat har ändrats."_s
+                                   : u"\n\nIngenting har ändrats."_s),
+                         u"Anteckningen om sessionen kunde inte läsas"_s, Icon::Exclamation);
+        return;
+    }
+    if (const QString why = mismatch(list, record->profile); !why.isEmpty()) {
+        platform.message(u"Den senaste Lexaro-sessionen med profilen " + record->profile.name +
+                             u" sparades aldrig i profilen: Lexaro Tuvano! avslutades innan "
+                             u"dess. " +
+                             why +
+                             u"\n\nIngenting har därför sparats i någon profil, och Lexaros filer "
+                             u"i programmappen har lämnats orörda.",
+                         kTitle, Icon::Exclamation);
+        store::discardStaged(context.folder, record->profile.id);
+        (void)file.remove();
+        return;
+    }
+    switch (record->phase) {
+    case store::SessionPhase::CopyingIn:
+        // Nothing of the profile was touched yet.
+        (void)file.remove();
+        return;
+    case store::SessionPhase::Saving:
+        // The user let the session end; only the renames are left to do.
+        if (const store::Status finished = store::finishSave(context.folder, *record); !finished)
+            platform.message(u"Profilen " + record->profile.name +
+                                 u" kunde inte sparas färdigt:\n\n" +
+                                 store::errorText(finished.error()) +
+                                 u"\n\nSparandet slutförs nästa gång en profil startas eller "
+                                 u"Lexaro Tuvano! startar.",
+                             u"Fel vid sparande av profil"_s, Icon::Exclamation);
+        return;
+    case store::SessionPhase::Live:
+        if (platform.markerPresent()) {
+            // The host still runs: its end is watched and saved as usual.
+            // Until then the session is under way: no start may replace the
+            // live files that hold it.
+            context.startWindow.enableStart(false);
+            context.session.record = *record;
+            context.session.hostFromBefore = true;
+            context.state.sProfileFolder = context.folder.profileFolder(record->profile.id);
+            return;
+        }
+        saveOrDrop(context, *record);
+        return;
+    }
 }
 
 } // namespace tuvano::session

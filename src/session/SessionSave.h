@@ -1,5 +1,6 @@
 #pragma once
 
+#include "shared/Context.h"
 #include "store/ProfileSave.h"
 #include "store/SessionRecord.h"
 
@@ -7,12 +8,8 @@
 
 #include <vector>
 
-namespace tuvano::startup {
-class Forms;
-}
-
-// Saving a session into its profile as one transaction, and what the user
-// hears of it.
+// Saving a session into its profile as one transaction, what the user hears
+// of it, and what becomes of a session that was cut short.
 namespace tuvano::session {
 
 // The files and why each failed, a line each, for a message.
@@ -22,17 +19,16 @@ QString describeFailures(const std::vector<store::FileFailure>& failures);
 // them or none. When they cannot be saved the user may try again; only a
 // "Nej" gives the session up. Files that were not loaded are never saved,
 // and the user hears which. The record of the session is gone afterwards.
-void saveSession(startup::Forms& forms, store::SessionRecord record);
+void saveSession(shared::Context& context, store::SessionRecord record);
 
 // Gives the session up: nothing of it goes into the profile.
-void dropSession(startup::Forms& forms, const store::SessionRecord& record);
+void dropSession(shared::Context& context, const store::SessionRecord& record);
 
-// Puts a save that was staged and recorded in place in full, and ends its
-// record.
-store::Status finishSave(startup::Forms& forms, const store::SessionRecord& record);
-
-// Finishes a save left pending by an earlier failure, if the record on the
-// disk tells of one. Fails when it cannot be finished or the record read.
-store::Status finishPendingSave(startup::Forms& forms);
+// What start-up does with a session that a crash, a kill or a power cut
+// ended before its write-back: a save that was under way is finished; a
+// session whose host has ended is saved or given up as the user answers;
+// one whose host still runs is taken over with its profile. Runs after the
+// settings and the list are read, before anything can start a profile.
+void recoverSession(shared::Context& context, const store::ProfileRecords& list);
 
 } // namespace tuvano::session

@@ -2,13 +2,12 @@
 
 #include "SessionSave.h"
 #include "frmMonitor.h"
-#include "startup/Forms.h"
-#include "startup/frmMain.h"
+#include "shared/Context.h"
 #include "store/ErrorText.h"
 #include "store/ProgramFolder.h"
 
 #include <QCheckBox>
-#include <QPushButton>
+#include <QFileInfo>
 #include <QStringList>
 #include <QTimer>
 
@@ -22,89 +21,135 @@ namespace {
 
 using platform::Icon;
 
-void tellNoProfile(startup::Forms& forms)
+constexpr int kQuietMs = 100;
+
+void tellNoProfile(shared::Context& context)
 {
-    forms.platform().message(
+    context.platform.message(
         u"Lexaro var redan igång när Lexaro Tuvano! startade, så ingen profil startades för "
         u"den här sessionen.\n\nÄndringarna har därför inte sparats i någon profil. De finns "
         u"kvar i Lexaros programmapp tills nästa profil startas."_s,
         u"Ingen profil att spara i"_s, Icon::Information);
 }
 
-} // namespace
-
-void WriteBackProfile(startup::Forms& forms, frmMonitor& monitor)
-{
-    std::optional<store::SessionRecord>& session = forms.session();
-    if (!session) {
-        if (monitor.chkSparaEj->checkState() != Qt::Checked)
-            tellNoProfile(forms);
-    } else if (monitor.chkSparaEj->checkState() == Qt::Checked) {
-        dropSession(forms, *session);
-    } else {
-        saveSession(forms, *session);
-    }
-    session.reset();
-    forms.hostProcesses().clear();
-    forms.hostFromBefore() = false;
-    startup::ProgramState& state = forms.state();
-    if (state.fShutdown == startup::kTrue) {
-        forms.platform().endProgram();
-        return;
-    }
-    startup::frmMain& main = forms.main();
-    main.cmdGo->setEnabled(true);
-    main.show();
-    main.activateWindow();
-    forms.unloadMonitor();
-}
-
-namespace {
-
 // Whether the host processes this program started have all ended. Without
 // a marker seen, they are all there is to tell that a short run is over.
-bool startedHostsEnded(startup::Forms& forms)
+bool startedHostsEnded(shared::Context& context)
 {
-    const std::vector<qint64>& started = forms.hostProcesses();
+    const std::vector<qint64>& started = context.session.hostProcesses;
     return !started.empty() && std::none_of(started.begin(), started.end(), [&](qint64 pid) {
-        return forms.platform().processRunning(pid);
+        return context.platform.processRunning(pid);
     });
 }
 
 } // namespace
 
-void tmrRun_Timer(startup::Forms& forms)
+void WriteBackProfile(shared::Context& context, frmMonitor& monitor)
 {
-    startup::frmMain& main = forms.main();
+    std::optional<store::SessionRecord>& session = context.session.record;
+    if (!session) {
+        if (monitor.chkSparaEj->checkState() != Qt::Checked)
+            tellNoProfile(context);
+    } else if (monitor.chkSparaEj->checkState() == Qt::Checked) {
+        dropSession(context, *session);
+    } else {
+        saveSession(context, *session);
+    }
+    session.reset();
+    context.session.hostProcesses.clear();
+    context.session.hostFromBefore = false;
+    shared::ProgramState& state = context.state;
+    if (state.fShutdown == shared::kTrue) {
+        context.platform.endProgram();
+        return;
+    }
+    shared::StartWindow& window = context.startWindow;
+    window.enableStart(true);
+    window.showWindow();
+    window.bringForward();
+    unloadMonitor(context);
+}
+
+void tmrRun_Timer(shared::Context& context)
+{
+    shared::StartWindow& window = context.startWindow;
     // Start-up's own messages may let this tick run: a host is taken over
     // only once start-up has finished.
-    if (!main.isLoaded())
+    if (!window.startUpFinished())
         return;
-    platform::Platform& platform = forms.platform();
+    platform::Platform& platform = context.platform;
     if (!platform.markerPresent()) {
         // A host this program started ended before its marker was seen, or
         // the host of a session from before the program started ended
         // before it was taken over.
-        if (forms.session() && (startedHostsEnded(forms) || forms.hostFromBefore())) {
-            main.tmrRun->stop();
-            frmMonitor& monitor = forms.loadMonitor();
+        if (context.session.record &&
+            (startedHostsEnded(context) || context.session.hostFromBefore)) {
+            window.watchForHost(false);
+            frmMonitor& monitor = loadMonitor(context);
             monitor.tmrCheck->stop();
-            WriteBackProfile(forms, monitor);
+            WriteBackProfile(context, monitor);
         }
         return;
     }
-    main.hide();
+    window.hideWindow();
     // A countdown must not start a profile under a host that is already
     // running with other files.
-    if (main.tmrDefault->isActive())
-        main.StopCountdown();
-    frmMonitor& monitor = forms.loadMonitor();
-    if (forms.state().fShowMonitor == startup::kTrue) {
+    if (window.countdownRuns())
+        window.stopCountdown();
+    frmMonitor& monitor = loadMonitor(context);
+    if (context.state.fShowMonitor == shared::kTrue) {
         monitor.show();
         monitor.activateWindow();
     }
-    main.tmrRun->stop();
+    window.watchForHost(false);
     monitor.tmrCheck->start();
+}
+
+HostWatch::HostWatch(shared::Context& context, QObject* parent)
+    : QObject(parent), m_context(context)
+{
+    QStringList folders;
+    for (const QString& marker : context.platform.markerPaths()) {
+        const QFileInfo folder(QFileInfo(marker).absolutePath());
+        if (folder.isDir() && !folders.contains(folder.absoluteFilePath()))
+            folders << folder.absoluteFilePath();
+    }
+    if (!folders.isEmpty())
+        m_folders.addPaths(folders);
+    connect(&m_folders, &QFileSystemWatcher::directoryChanged, this, &HostWatch::folderChanged);
+    m_quiet.setSingleShot(true);
+    m_quiet.setInterval(kQuietMs);
+    connect(&m_quiet, &QTimer::timeout, this, &HostWatch::quietAgain);
+}
+
+void HostWatch::probe()
+{
+    frmMonitor* monitor = session::monitor(m_context);
+    if (monitor && monitor->tmrCheck->isActive())
+        monitor->tmrCheck_Timer();
+    else if (!monitor && m_context.startWindow.watchesForHost())
+        tmrRun_Timer(m_context);
+}
+
+// The first change is looked at at once; later ones within the quiet time
+// are looked at once together when it has passed.
+void HostWatch::folderChanged()
+{
+    if (m_quiet.isActive()) {
+        m_changedMeanwhile = true;
+        return;
+    }
+    m_quiet.start();
+    probe();
+}
+
+void HostWatch::quietAgain()
+{
+    if (!m_changedMeanwhile)
+        return;
+    m_changedMeanwhile = false;
+    m_quiet.start();
+    probe();
 }
 
 } // namespace tuvano::session

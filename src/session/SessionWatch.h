@@ -1,9 +1,12 @@
 #pragma once
 
-namespace tuvano::startup {
-class Forms;
-}
+#include "shared/Context.h"
 
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QTimer>
+
+// Watching the host: its start, its end and the folders of its markers.
 namespace tuvano::session {
 
 class frmMonitor;
@@ -11,10 +14,32 @@ class frmMonitor;
 // After the host has ended: the host folder's five files back into the
 // profile (unless the user chose not to), then the program ends or the
 // start-up window returns for the next session.
-void WriteBackProfile(startup::Forms& forms, frmMonitor& monitor);
+void WriteBackProfile(shared::Context& context, frmMonitor& monitor);
 
 // When the host has started: the start-up window steps aside and the
 // monitor takes over the watch.
-void tmrRun_Timer(startup::Forms& forms);
+void tmrRun_Timer(shared::Context& context);
+
+// Watches the folders of the host's marker files, so that the host's start
+// and end are noticed as soon as its marker comes or goes, not at the next
+// tick of the watches. It runs the same tick handlers as the timers. A
+// folder that changes again and again costs one look at most every 100 ms.
+class HostWatch : public QObject {
+    Q_OBJECT
+public:
+    HostWatch(shared::Context& context, QObject* parent);
+
+    // Looks at once: the handler of whichever watch is on.
+    void probe();
+
+private:
+    void folderChanged();
+    void quietAgain();
+
+    shared::Context& m_context;
+    QFileSystemWatcher m_folders;
+    QTimer m_quiet;
+    bool m_changedMeanwhile = false;
+};
 
 } // namespace tuvano::session

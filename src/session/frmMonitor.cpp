@@ -1,9 +1,7 @@
 #include "frmMonitor.h"
 
 #include "SessionWatch.h"
-#include "startup/Forms.h"
-#include "startup/frmMain.h"
-#include "widgets/ChoiceList.h"
+#include "shared/Context.h"
 #include "widgets/WrapLabel.h"
 
 #include <QCheckBox>
@@ -24,7 +22,7 @@ namespace {
 constexpr QSize kClientArea(312, 46);
 } // namespace
 
-frmMonitor::frmMonitor(startup::Forms& forms) : m_forms(forms)
+frmMonitor::frmMonitor(shared::Context& context) : m_context(context)
 {
     setObjectName(u"frmMonitor"_s);
     setWindowTitle(u"Profilövervakare"_s);
@@ -66,20 +64,20 @@ frmMonitor::frmMonitor(startup::Forms& forms) : m_forms(forms)
 
 void frmMonitor::Form_Load()
 {
-    if (m_forms.state().fShowMonitor == startup::kTrue) {
+    if (m_context.state.fShowMonitor == shared::kTrue) {
         placeInCorner();
-        m_forms.platform().stayOnTop(this, true);
+        m_context.platform.stayOnTop(this, true);
     }
     // The profile whose files the host has; the list may show another by now.
-    const auto& session = m_forms.session();
+    const auto& session = m_context.session.record;
     lblProfilnamn->setText(u"Profilnamn: " + (session ? session->profile.name
-                                                      : m_forms.main().cmbProfiler->currentText()));
+                                                      : m_context.startWindow.chosenProfile()));
 }
 
 void frmMonitor::placeInCorner()
 {
     // Out of the host's way: the bottom right corner of the screen.
-    if (const QScreen* screen = m_forms.main().screen()) {
+    if (const QScreen* screen = m_context.startWindow.currentScreen()) {
         const QRect area = screen->availableGeometry();
         move(area.right() - width() - 24, area.bottom() - height() - 48);
     }
@@ -87,10 +85,10 @@ void frmMonitor::placeInCorner()
 
 void frmMonitor::tmrCheck_Timer()
 {
-    if (m_forms.platform().markerPresent())
+    if (m_context.platform.markerPresent())
         return;
     tmrCheck->stop();
-    WriteBackProfile(m_forms, *this);
+    WriteBackProfile(m_context, *this);
 }
 
 void frmMonitor::askWhetherHostEnded()
@@ -101,7 +99,7 @@ void frmMonitor::askWhetherHostEnded()
     // ends it meanwhile.
     m_asking = true;
     tmrCheck->stop();
-    const platform::Answer answer = m_forms.platform().message(
+    const platform::Answer answer = m_context.platform.message(
         u"Har Lexaro avslutats?\n\nLexaro Tuvano! väntar på att Lexaro ska avslutas, men "
         u"Lexaros markeringsfil finns kvar. Det händer om Lexaro har stängts av med våld "
         u"eller har kraschat.\n\nSvarar Du Ja avslutas väntan som om Lexaro hade avslutats. "
@@ -112,13 +110,39 @@ void frmMonitor::askWhetherHostEnded()
         tmrCheck->start();
         return;
     }
-    WriteBackProfile(m_forms, *this);
+    WriteBackProfile(m_context, *this);
 }
 
 void frmMonitor::closeEvent(QCloseEvent* event)
 {
     event->ignore();
     askWhetherHostEnded();
+}
+
+frmMonitor& loadMonitor(shared::Context& context)
+{
+    if (!context.session.monitor) {
+        auto* window = new frmMonitor(context);
+        context.session.monitor = window;
+        window->Form_Load();
+    }
+    return *monitor(context);
+}
+
+frmMonitor* monitor(const shared::Context& context)
+{
+    return qobject_cast<frmMonitor*>(context.session.monitor.data());
+}
+
+// The window goes away now and is destroyed once the handler that asked for
+// it has returned.
+void unloadMonitor(shared::Context& context)
+{
+    if (QWidget* window = context.session.monitor) {
+        window->hide();
+        window->deleteLater();
+        context.session.monitor.clear();
+    }
 }
 
 } // namespace tuvano::session

@@ -1,14 +1,12 @@
 #pragma once
 
+#include "shared/Context.h"
+
 #include <QWidget>
 
 class QCheckBox;
 class QLabel;
 class QTimer;
-
-namespace tuvano::startup {
-class Forms;
-}
 
 namespace tuvano::session {
 
@@ -18,7 +16,7 @@ namespace tuvano::session {
 class frmMonitor : public QWidget {
     Q_OBJECT
 public:
-    explicit frmMonitor(startup::Forms& forms);
+    explicit frmMonitor(shared::Context& context);
 
     void Form_Load();
     void tmrCheck_Timer();
@@ -38,8 +36,13 @@ protected:
 private:
     void placeInCorner();
 
-    startup::Forms& m_forms;
+    shared::Context& m_context;
     bool m_asking = false;
 };
+
+// The monitor of the running session: loaded (not shown) on first use.
+frmMonitor& loadMonitor(shared::Context& context);
+frmMonitor* monitor(const shared::Context& context);
+void unloadMonitor(shared::Context& context);
 
 } // namespace tuvano::session

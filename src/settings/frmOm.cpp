@@ -1,9 +1,8 @@
 #include "frmOm.h"
 
 #include "Version.h"
-#include "startup/Forms.h"
-#include "startup/StatusTexts.h"
-#include "startup/frmMain.h"
+#include "shared/Context.h"
+#include "shared/StatusTexts.h"
 #include "widgets/Decoration.h"
 #include "widgets/DialogFrame.h"
 
@@ -16,7 +15,7 @@ using namespace Qt::StringLiterals;
 
 namespace tuvano::settings {
 
-frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
+frmOm::frmOm(shared::Context& context) : m_context(context)
 {
     setObjectName(u"frmOm"_s);
     setWindowTitle(u"Om Lexaro Tuvano!"_s);
@@ -53,9 +52,9 @@ frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
     auto* body = new QVBoxLayout;
     body->setContentsMargins(20, 16, 20, 16);
     body->setSpacing(8);
-    Label3 = widgets::namedLabel(u"Label3"_s, u"Programinformation för"_s, this, true);
-    widgets::setLook(Label3, 0, QFont::Bold, QColor());
-    body->addWidget(Label3);
+    versionLine = widgets::namedLabel(u"Label3"_s, u"Programinformation för"_s, this, true);
+    widgets::setLook(versionLine, 0, QFont::Bold, QColor());
+    body->addWidget(versionLine);
     body->addWidget(
         widgets::namedLabel(u"Label5"_s,
                             u"Tillbehör till Lexaro för hantering av flera användare på en "
@@ -64,7 +63,7 @@ frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
     body->addSpacing(4);
     body->addWidget(widgets::etchedSeparator(u"Line2"_s, u"Line1"_s, this));
     QLabel* notice =
-        widgets::namedLabel(u"Label6"_s, startup::texts::kLegalNotice.toString(), this, true);
+        widgets::namedLabel(u"Label6"_s, shared::texts::kLegalNotice.toString(), this, true);
     widgets::setLook(notice, 8, QFont::Normal, QColor(0x6b, 0x77, 0x85));
     body->addWidget(notice);
     body->addWidget(widgets::etchedSeparator(u"Line8"_s, u"Line7"_s, this));
@@ -82,8 +81,9 @@ frmOm::frmOm(startup::Forms& forms) : m_forms(forms)
 
 void frmOm::Form_Load()
 {
-    Label3->setText(Label3->text() + u" version " + QString::number(kVersionMajor) + u'.' +
-                    QString::number(kVersionMinor) + u'.' + QString::number(kVersionRevision));
+    versionLine->setText(versionLine->text() + u" version " + QString::number(kVersionMajor) +
+                         u'.' + QString::number(kVersionMinor) + u'.' +
+                         QString::number(kVersionRevision));
     // The height the wrapped texts need at the window's fixed width. Left to
     // the size hint, it would be the height for a narrower window, and the
     // banner would take up the rest, more at some scales than at others.
@@ -93,7 +93,7 @@ void frmOm::Form_Load()
 void frmOm::cmdStäng_Click()
 {
     accept();
-    m_forms.main().activateWindow();
+    m_context.startWindow.bringForward();
 }
 
 } // namespace tuvano::settings

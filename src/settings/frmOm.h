@@ -1,13 +1,11 @@
 #pragma once
 
+#include "shared/Context.h"
+
 #include <QDialog>
 
 class QLabel;
 class QPushButton;
-
-namespace tuvano::startup {
-class Forms;
-}
 
 namespace tuvano::settings {
 
@@ -15,17 +13,17 @@ namespace tuvano::settings {
 class frmOm : public QDialog {
     Q_OBJECT
 public:
-    explicit frmOm(startup::Forms& forms);
+    explicit frmOm(shared::Context& context);
 
     // Completes the version line; runs once per load.
     void Form_Load();
     void cmdStäng_Click();
 
-    QLabel* Label3 = nullptr;
+    QLabel* versionLine = nullptr;
     QPushButton* cmdStäng = nullptr;
 
 private:
-    startup::Forms& m_forms;
+    shared::Context& m_context;
 };
 
 } // namespace tuvano::settings

@@ -1,8 +1,7 @@
 #include "frmSettings.h"
 
-#include "startup/Forms.h"
-#include "startup/StatusTexts.h"
-#include "startup/frmMain.h"
+#include "shared/Context.h"
+#include "shared/StatusTexts.h"
 #include "store/ErrorText.h"
 #include "store/ProfileList.h"
 #include "store/SettingsFile.h"
@@ -10,7 +9,6 @@
 #include "widgets/Decoration.h"
 #include "widgets/DialogFrame.h"
 #include "widgets/Header.h"
-#include "widgets/StatusLine.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -27,8 +25,8 @@ namespace tuvano::settings {
 namespace {
 
 using platform::Icon;
-using startup::kFalse;
-using startup::kTrue;
+using shared::kFalse;
+using shared::kTrue;
 
 template <class Button> Button* named(Button* button, const QString& name)
 {
@@ -45,7 +43,7 @@ QGroupBox* frame(const QString& name, const QString& title, QWidget* parent)
 
 } // namespace
 
-frmSettings::frmSettings(startup::Forms& forms) : m_forms(forms)
+frmSettings::frmSettings(shared::Context& context) : m_context(context)
 {
     QVBoxLayout* root = widgets::dialogLayout(this, u"frmSettings"_s, u"Inställningar"_s);
     root->addWidget(new widgets::Header(
@@ -132,23 +130,23 @@ QWidget* frmSettings::buildOtherFrame()
 
 void frmSettings::cantOpen(const QString& reason)
 {
-    m_forms.platform().message(u"Inställningarna kan inte visas.\n\n" + reason, u"Inställningar"_s,
+    m_context.platform.message(u"Inställningarna kan inte visas.\n\n" + reason, u"Inställningar"_s,
                                Icon::Exclamation);
 }
 
 bool frmSettings::Form_Load()
 {
-    const auto stored = store::SettingsFile(m_forms.folder()).read();
+    const auto stored = store::SettingsFile(m_context.folder).read();
     if (!stored) {
         cantOpen(store::errorText(stored.error()));
         return false;
     }
-    const auto list = store::ProfileList(m_forms.folder()).read();
+    const auto list = store::ProfileList(m_context.folder).read();
     if (!list) {
         cantOpen(store::errorText(list.error()));
         return false;
     }
-    startup::ProgramState& state = m_forms.state();
+    shared::ProgramState& state = m_context.state;
     state.load(*stored);
     cmbProfiles->setEntries(store::namesOf(*list));
     cmbProfiles->walkTo(state.sDefaultProfile);
@@ -195,24 +193,24 @@ void frmSettings::cmdDo_Click()
 {
     const store::Settings settings = chosen();
     // Nothing changes unless the file could be written.
-    if (const store::Status written = store::SettingsFile(m_forms.folder()).write(settings);
+    if (const store::Status written = store::SettingsFile(m_context.folder).write(settings);
         !written) {
-        m_forms.platform().message(u"Inställningarna kunde inte sparas.\n\n" +
+        m_context.platform.message(u"Inställningarna kunde inte sparas.\n\n" +
                                        store::errorText(written.error()),
                                    u"Inställningar"_s, Icon::Exclamation);
         return;
     }
-    startup::ProgramState& state = m_forms.state();
+    shared::ProgramState& state = m_context.state;
     state.load(settings);
-    startup::frmMain& main = m_forms.main();
-    main.lblAutoval->setText(state.nAutoSelectDelay != 0
-                                 ? startup::texts::countdownStopped(state.sDefaultProfile)
-                                 : startup::texts::countdownOff());
-    main.lblSnabbstart->setText(startup::texts::quickStart(state.fQuickStart == kTrue));
-    main.cmbProfiler->walkTo(state.sDefaultProfile);
-    m_forms.unloadSettings();
+    shared::StartWindow& mainWindow = m_context.startWindow;
+    mainWindow.setCountdownLine(state.nAutoSelectDelay != 0
+                                    ? shared::texts::countdownStopped(state.sDefaultProfile)
+                                    : shared::texts::countdownOff());
+    mainWindow.setQuickStartLine(shared::texts::quickStart(state.fQuickStart == kTrue));
+    mainWindow.chooseProfile(state.sDefaultProfile);
+    m_context.windows.unloadSettings();
 }
 
-void frmSettings::cmdCancel_Click() { m_forms.unloadSettings(); }
+void frmSettings::cmdCancel_Click() { m_context.windows.unloadSettings(); }
 
 } // namespace tuvano::settings

@@ -1,14 +1,13 @@
 #pragma once
 
+#include "shared/Context.h"
+
 #include <QWidget>
 
 class QCheckBox;
 class QPushButton;
 class QRadioButton;
 
-namespace tuvano::startup {
-class Forms;
-}
 namespace tuvano::widgets {
 class ChoiceList;
 }
@@ -23,7 +22,7 @@ namespace tuvano::settings {
 class frmSettings : public QWidget {
     Q_OBJECT
 public:
-    explicit frmSettings(startup::Forms& forms);
+    explicit frmSettings(shared::Context& context);
 
     // Reads the file into the program state and the controls. False (with
     // the user told why) when the file or the list cannot be read.
@@ -50,7 +49,7 @@ private:
     store::Settings chosen() const;
     void cantOpen(const QString& reason);
 
-    startup::Forms& m_forms;
+    shared::Context& m_context;
 };
 
 } // namespace tuvano::settings

@@ -1,13 +1,12 @@
 #include "StartUp.h"
 
-#include "StatusTexts.h"
+#include "shared/StatusTexts.h"
 #include "store/ErrorText.h"
+#include "store/ProfileList.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QStringList>
-
-#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -124,7 +123,7 @@ std::optional<store::Settings> obtainSettings(platform::Platform& platform,
             platform.message(u"Inställningsfilen saknas:\n" + native(file.path()) +
                                  u"\n\nProfilerna finns kvar och lämnas orörda. En ny "
                                  u"inställningsfil skapas med standardinställningarna.",
-                             texts::kProgramTitle.toString(), Icon::Exclamation);
+                             shared::texts::kProgramTitle.toString(), Icon::Exclamation);
             if (store::Status made = file.createWithDefaults(); !made)
                 return endWith(platform,
                                store::errorText(made.error()) + u"\n\nLexaro Tuvano! avslutas.");
@@ -137,17 +136,6 @@ std::optional<store::Settings> obtainSettings(platform::Platform& platform,
         return restoreDefaults(platform, file, settings.error());
     return endWith(platform, store::errorText(settings.error()) +
                                  u"\n\nLexaro Tuvano! avslutas utan att något har ändrats.");
-}
-
-std::optional<store::ProfileRecords> obtainProfileList(platform::Platform& platform,
-                                                       const store::ProgramFolder& folder)
-{
-    auto list = store::ProfileList(folder).read();
-    if (list)
-        return std::move(*list);
-    platform.fatalError(u"Profillistan kunde inte läsas.\n\n" + store::errorText(list.error()) +
-                        u"\n\nLexaro Tuvano! avslutas utan att något har ändrats.");
-    return std::nullopt;
 }
 
 } // namespace tuvano::startup

@@ -1,14 +1,13 @@
 #pragma once
 
 #include "platform/Platform.h"
-#include "store/ProfileList.h"
 #include "store/ProgramFolder.h"
 #include "store/SettingsFile.h"
 
 #include <optional>
 
 // The start-up work that comes before the main window can be filled: the
-// first run, and getting hold of the settings and the profile list.
+// first run, and getting hold of the settings.
 namespace tuvano::startup {
 
 // The explanation shown once, before the first run creates the store.
@@ -27,9 +26,5 @@ store::Status initialiseProgramFolder(const store::ProgramFolder& folder);
 // Empty when the program has ended on the way.
 std::optional<store::Settings> obtainSettings(platform::Platform& platform,
                                               const store::ProgramFolder& folder);
-
-// The profile list, or empty when it could not be read and the program ended.
-std::optional<store::ProfileRecords> obtainProfileList(platform::Platform& platform,
-                                                       const store::ProgramFolder& folder);
 
 } // namespace tuvano::startup

@@ -83,4 +83,26 @@ void discardStaged(const ProgramFolder& folder, QStringView id)
     }
 }
 
+Status finishSave(const ProgramFolder& folder, const SessionRecord& record)
+{
+    if (Status put = commitStaged(folder, record.profile.id, record.files); !put)
+        return put;
+    return SessionFile(folder).remove();
+}
+
+Status finishPendingSave(const ProgramFolder& folder)
+{
+    const SessionFile sessionFile(folder);
+    if (!sessionFile.exists())
+        return {};
+    const auto record = sessionFile.read();
+    // A record that cannot be read now may hold a save to finish: nothing
+    // may replace it. A damaged one holds nothing that could be finished.
+    if (!record)
+        return record.error().kind == ErrorKind::Damaged ? Status() : record.error();
+    if (record->phase != SessionPhase::Saving)
+        return {};
+    return finishSave(folder, *record);
+}
+
 } // namespace tuvano::store

@@ -2,6 +2,7 @@
 
 #include "HostContract.h"
 #include "ProgramFolder.h"
+#include "SessionRecord.h"
 #include "StoreError.h"
 
 #include <vector>
@@ -31,5 +32,13 @@ Status commitStaged(const ProgramFolder& folder, QStringView id,
 
 // Deletes whatever the profile has staged.
 void discardStaged(const ProgramFolder& folder, QStringView id);
+
+// Puts a save that was staged and recorded in place in full, and ends its
+// record.
+Status finishSave(const ProgramFolder& folder, const SessionRecord& record);
+
+// Finishes a save left pending by an earlier failure, if the record on the
+// disk tells of one. Fails when it cannot be finished or the record read.
+Status finishPendingSave(const ProgramFolder& folder);
 
 } // namespace tuvano::store

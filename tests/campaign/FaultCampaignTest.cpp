@@ -8,7 +8,7 @@
 #include "admin/frmProfiles.h"
 #include "session/frmMonitor.h"
 #include "settings/frmSettings.h"
-#include "startup/frmMain.h"
+#include "shell/frmMain.h"
 #include "support/FaultyFileOps.h"
 #include "support/TempFolder.h"
 #include "widgets/ChoiceList.h"
@@ -116,7 +116,7 @@ struct OperationRun {
     test::TempFolder dir{u"Lexaro"_s};
     FaultyFileOps ops;
     EndingPlatform platform{dir.path()};
-    std::unique_ptr<startup::Forms> forms;
+    std::unique_ptr<shell::Forms> forms;
 
     OperationRun()
     {
@@ -156,7 +156,7 @@ struct OperationRun {
     // The program's start-up, without showing the window.
     bool load()
     {
-        forms = std::make_unique<startup::Forms>(platform);
+        forms = std::make_unique<shell::Forms>(platform);
         return forms->loadMain();
     }
 
@@ -173,7 +173,7 @@ struct OperationRun {
         forms->main().show();
     }
 
-    startup::frmMain& main() { return forms->main(); }
+    shell::frmMain& main() { return forms->main(); }
 
     void choose(const QString& name)
     {
@@ -307,7 +307,7 @@ std::vector<Walk> walks()
         [](OperationRun& r) {
             // A save that fails is tried again once.
             r.platform.answers = {platform::Answer::Yes};
-            r.forms->monitor()->tmrCheck_Timer();
+            session::monitor(r.forms->context())->tmrCheck_Timer();
         });
     for (const QString& name : dataFileNames())
         writeBack.after[u"2000000"_s][name] = hostContent(name);
@@ -694,7 +694,7 @@ TEST(FaultCampaign, TheCountdownStartsAProfileAfterAStartWasCutShort)
         // A start that came as far as its record of "live" is asked about.
         again.answers = {platform::Answer::Yes};
         {
-            startup::Forms forms(again);
+            shell::Forms forms(again);
             ASSERT_TRUE(forms.loadMain()) << n;
             while (forms.main().Counter > 0)
                 forms.main().tmrDefault_Timer();

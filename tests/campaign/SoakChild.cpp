@@ -18,10 +18,11 @@
 #include "platform/Platform.h"
 #include "session/frmMonitor.h"
 #include "settings/frmSettings.h"
-#include "startup/Forms.h"
-#include "startup/frmMain.h"
+#include "shell/Forms.h"
+#include "shell/frmMain.h"
 #include "store/HostContract.h"
 #include "store/ProfileList.h"
+#include "support/Say.h"
 #include "widgets/ChoiceList.h"
 
 #include <QApplication>
@@ -35,25 +36,11 @@
 #include <QTimer>
 
 #include <cstdlib>
-#include <unistd.h>
 
 using namespace tuvano;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-void say(const QByteArray& line)
-{
-    const QByteArray bytes = line + '\n';
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            ::write(STDOUT_FILENO, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n <= 0)
-            return;
-        done += n;
-    }
-}
 
 // Says yes to every question and never blocks; an end is reported on stdout.
 class SoakPlatform : public platform::Platform {
@@ -116,7 +103,7 @@ public:
             return 3;
         m_forms.main().show();
         // The start-up window must come back after each session.
-        m_forms.state().fShutdown = startup::kFalse;
+        m_forms.state().fShutdown = shared::kFalse;
         say("done startup");
         for (;;) {
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -140,7 +127,7 @@ public:
     }
 
 private:
-    startup::frmMain& main() { return m_forms.main(); }
+    shell::frmMain& main() { return m_forms.main(); }
 
     QString generation()
     {
@@ -149,28 +136,28 @@ private:
 
     void session()
     {
-        startup::frmMain& w = main();
+        shell::frmMain& w = main();
         const int count = w.cmbProfiler->count();
         if (count == 0)
             return;
         const int index = int(m_random.bounded(count));
         const QString name = w.cmbProfiler->itemText(index);
-        startup::ProgramState& state = m_forms.state();
+        shared::ProgramState& state = m_forms.state();
         switch (m_random.bounded(3)) {
         case 0:
             say("op start-button");
-            state.fQuickStart = startup::kFalse;
+            state.fQuickStart = shared::kFalse;
             w.cmbProfiler->setListIndex(index);
             w.cmdGo_Click();
             break;
         case 1:
             say("op quick-start");
-            state.fQuickStart = startup::kTrue;
+            state.fQuickStart = shared::kTrue;
             w.cmbProfiler->setListIndex(index); // the choice itself starts it
             break;
         default:
             say("op countdown");
-            state.fQuickStart = startup::kFalse;
+            state.fQuickStart = shared::kFalse;
             w.cmbProfiler->setListIndex(index);
             state.sDefaultProfile = name;
             state.nAutoSelectDelay = 1;
@@ -185,7 +172,7 @@ private:
         say("done start");
 
         say("op host");
-        const auto list = store::ProfileList(m_forms.folder()).read();
+        const auto list = store::ProfileList(m_forms.context().folder).read();
         const auto id = list ? store::lastIdOf(*list, name) : std::nullopt;
         QFile marker(m_platform.markerPaths().constFirst());
         if (marker.open(QIODevice::WriteOnly))
@@ -193,12 +180,12 @@ private:
         w.tmrRun_Timer();
         // The host writes its files in place and ends.
         QProcess::execute(QStringLiteral(SOAK_HOST),
-                          {m_forms.folder().path(), id.value_or(u"0"_s), generation(),
+                          {m_forms.context().folder.path(), id.value_or(u"0"_s), generation(),
                            QString::number(m_random.generate())});
         say("done host");
 
         say("op write-back");
-        if (session::frmMonitor* monitor = m_forms.monitor())
+        if (session::frmMonitor* monitor = session::monitor(m_forms.context()))
             monitor->tmrCheck_Timer();
         say("done write-back");
     }
@@ -264,7 +251,7 @@ private:
     quint32 m_seed;
     quint64 m_generation = 0;
     SoakPlatform m_platform;
-    startup::Forms m_forms;
+    shell::Forms m_forms;
 };
 
 } // namespace

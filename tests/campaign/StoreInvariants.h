@@ -1,6 +1,6 @@
 #pragma once
 
-#include "startup/Forms.h"
+#include "shell/Forms.h"
 #include "store/HostContract.h"
 #include "store/ProfileList.h"
 #include "store/ProgramFolder.h"
@@ -137,7 +137,7 @@ inline NextStart startAgain(const QString& folder, platform::Answer answer = pla
         platform.answers.push_back(answer);
     NextStart result;
     {
-        startup::Forms forms(platform);
+        shell::Forms forms(platform);
         result.loaded = forms.loadMain();
     }
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

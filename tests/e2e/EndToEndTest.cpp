@@ -24,7 +24,7 @@ protected:
     QByteArray savedTmp = qgetenv("TMPDIR");
     test::TempFolder dir;
     std::unique_ptr<test::HostPlatform> platform;
-    std::unique_ptr<startup::Forms> forms;
+    std::unique_ptr<shell::Forms> forms;
 
     EndToEnd()
     {
@@ -52,7 +52,7 @@ protected:
         for (DataFile f : store::ProfileFileSet::listing)
             dir.write(u"profiles/2000000/"_s + store::fileName(f),
                       "anna " + store::fileName(f).toLatin1() + "\r\n");
-        forms = std::make_unique<startup::Forms>(*platform);
+        forms = std::make_unique<shell::Forms>(*platform);
         ASSERT_TRUE(forms->loadMain());
         forms->main().show();
         QTest::mouseClick(forms->main().cmdGo, Qt::LeftButton);
@@ -74,7 +74,8 @@ protected:
 TEST_F(EndToEnd, TheSessionsChangesLandInTheProfileAndTheWindowReturns)
 {
     startAnna("#FALSE#");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return forms->monitor() != nullptr; }, 15000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return session::monitor(forms->context()) != nullptr; }, 15000));
     EXPECT_FALSE(forms->main().isVisible());
     ASSERT_TRUE(QTest::qWaitFor([&] { return forms->main().cmdGo->isEnabled(); }, 15000));
     EXPECT_TRUE(forms->main().isVisible());
@@ -106,7 +107,7 @@ TEST_F(EndToEnd, ASessionWhoseProgramWasKilledIsSavedAtTheNextStart)
     ASSERT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(store::HostRunMarker()); }, 20000));
 
     platform->answers = {platform::Answer::Yes};
-    forms = std::make_unique<startup::Forms>(*platform);
+    forms = std::make_unique<shell::Forms>(*platform);
     ASSERT_TRUE(forms->loadMain());
     EXPECT_TRUE(platform->answers.empty());
     ASSERT_EQ(platform->titles(), QStringList{u"Avbruten session"_s});

@@ -1,6 +1,6 @@
 #include "session/frmMonitor.h"
-#include "startup/Forms.h"
-#include "startup/frmMain.h"
+#include "shell/Forms.h"
+#include "shell/frmMain.h"
 #include "store/HostContract.h"
 #include "store/TextCodec.h"
 #include "support/HostPlatform.h"
@@ -42,7 +42,7 @@ protected:
     std::list<test::ScopedEnv> env;
     std::unique_ptr<QTemporaryDir> folder;
     std::unique_ptr<test::HostPlatform> platform;
-    std::unique_ptr<startup::Forms> forms;
+    std::unique_ptr<shell::Forms> forms;
 
     void SetUp() override
     {
@@ -89,13 +89,15 @@ protected:
 
 TEST_F(WineEndToEnd, TheWindowsHostsLineLandsInTheProfileAndTheWindowReturns)
 {
-    forms = std::make_unique<startup::Forms>(*platform);
+    forms = std::make_unique<shell::Forms>(*platform);
     ASSERT_TRUE(forms->loadMain());
     forms->main().show();
     QTest::mouseClick(forms->main().cmdGo, Qt::LeftButton);
-    ASSERT_EQ(forms->hostProcesses().size(), 1u) << "boxes: " << platform->boxes.size();
+    ASSERT_EQ(forms->context().session.hostProcesses.size(), 1u)
+        << "boxes: " << platform->boxes.size();
 
-    ASSERT_TRUE(QTest::qWaitFor([&] { return forms->monitor() != nullptr; }, 20000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return session::monitor(forms->context()) != nullptr; }, 20000));
     EXPECT_FALSE(forms->main().isVisible());
     ASSERT_TRUE(QTest::qWaitFor([&] { return forms->main().cmdGo->isEnabled(); }, 20000));
     EXPECT_TRUE(forms->main().isVisible());
@@ -108,7 +110,8 @@ TEST_F(WineEndToEnd, TheWindowsHostsLineLandsInTheProfileAndTheWindowReturns)
     EXPECT_TRUE(platform->boxes.empty());
     // The id kept is the Windows program's own process, which ends with it.
     EXPECT_TRUE(QTest::qWaitFor(
-        [&] { return !platform->processRunning(forms->hostProcesses().front()); }, 5000));
+        [&] { return !platform->processRunning(forms->context().session.hostProcesses.front()); },
+        5000));
 }
 
 } // namespace

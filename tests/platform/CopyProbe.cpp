@@ -11,31 +11,13 @@
 
 #include "platform/FolderClaim.h"
 #include "support/FakePlatform.h"
+#include "support/Say.h"
 
 #include <QCoreApplication>
 #include <QThread>
 
-#include <unistd.h>
-
 using namespace tuvano;
 using Reply = platform::SingleInstance::Reply;
-
-namespace {
-
-void say(const QByteArray& line)
-{
-    const QByteArray bytes = line + '\n';
-    qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n =
-            ::write(STDOUT_FILENO, bytes.constData() + done, size_t(bytes.size() - done));
-        if (n <= 0)
-            return;
-        done += n;
-    }
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {

@@ -149,7 +149,7 @@ protected:
                 dir.write(store::fileName(f).toString(), live(f) + "changed by the host");
         }
         platform.hostRunning = false;
-        forms->monitor()->tmrCheck_Timer();
+        loadedMonitor()->tmrCheck_Timer();
     }
     void session(const QString& name)
     {
@@ -327,7 +327,7 @@ std::vector<Row> HostileInstallation::rows()
              h.startProfile(u"Bo"_s);
              h.main().tmrRun_Timer();
              h.platform.hostRunning = false;
-             h.forms->monitor()->tmrCheck_Timer();
+             h.loadedMonitor()->tmrCheck_Timer();
          },
          {},
          {"profiles/1000000", "profiles/3000000"},

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "session/frmMonitor.h"
-#include "startup/frmMain.h"
+#include "shell/frmMain.h"
 #include "support/WindowFixture.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/StatusLine.h"
@@ -55,8 +55,8 @@ protected:
     {
         platform.hostRunning = true;
         main().tmrRun_Timer();
-        EXPECT_NE(forms->monitor(), nullptr);
-        return *forms->monitor();
+        EXPECT_NE(loadedMonitor(), nullptr);
+        return *loadedMonitor();
     }
 
     // The host writes into its live files and ends; the monitor notices it.
@@ -65,7 +65,7 @@ protected:
         for (store::DataFile f : store::ProfileFileSet::listing)
             dir.write(store::fileName(f).toString(), live(f) + change);
         platform.hostRunning = false;
-        forms->monitor()->tmrCheck_Timer();
+        loadedMonitor()->tmrCheck_Timer();
     }
 };
 

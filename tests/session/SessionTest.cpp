@@ -1,6 +1,5 @@
 #include "SessionFixture.h"
 #include "session/Activation.h"
-#include "session/Countdown.h"
 #include "support/FaultyFileOps.h"
 
 #include <QCoreApplication>
@@ -35,7 +34,7 @@ TEST_F(StartButton, SwapsTheProfilesFilesInAndLaunchesTheHost)
     for (DataFile f : ProfileFileSet::listing)
         EXPECT_EQ(live(f), profileContent(u"3000000"_s, f));
     EXPECT_EQ(platform.launched, QStringList{dir.file(u"lexaro.exe"_s)});
-    EXPECT_EQ(forms->hostProcesses(), std::vector<qint64>{platform.lastPid});
+    EXPECT_EQ(forms->context().session.hostProcesses, std::vector<qint64>{platform.lastPid});
     EXPECT_FALSE(main().cmdGo->isEnabled());
     EXPECT_TRUE(main().tmrRun->isActive());
     EXPECT_EQ(state().sProfileFolder, dir.file(u"profiles/3000000"_s));
@@ -49,7 +48,7 @@ TEST_F(StartButton, LaunchesBothExecutablesInTheirOrder)
     main().cmdGo_Click();
     EXPECT_EQ(platform.launched,
               (QStringList{dir.file(u"lx2000.exe"_s), dir.file(u"lexaro.exe"_s)}));
-    EXPECT_EQ(forms->hostProcesses().size(), 2u);
+    EXPECT_EQ(forms->context().session.hostProcesses.size(), 2u);
     EXPECT_TRUE(platform.boxes.empty());
 }
 
@@ -60,7 +59,7 @@ TEST_F(StartButton, WithoutAHostTheUserIsToldWhyAndTheButtonReturns)
     QFile::remove(dir.file(u"lexaro.exe"_s));
     main().cmdGo_Click();
     EXPECT_TRUE(platform.launched.isEmpty());
-    EXPECT_TRUE(forms->hostProcesses().empty());
+    EXPECT_TRUE(forms->context().session.hostProcesses.empty());
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_EQ(platform.boxes[0].title, u"Lexaro kunde inte startas"_s);
     EXPECT_EQ(platform.boxes[0].icon, Icon::Exclamation);
@@ -119,7 +118,7 @@ TEST_F(StartButton, IsBusyWhileASessionIsUnderWay)
 {
     main().cmdGo->setEnabled(false);
     const auto before = dir.snapshot();
-    EXPECT_EQ(session::StartProfile(*forms, u"Anna"_s, session::OnFailure::PassOver),
+    EXPECT_EQ(session::StartProfile(forms->context(), u"Anna"_s, session::OnFailure::PassOver),
               session::StartOutcome::Busy);
     EXPECT_EQ(dir.snapshot(), before);
     EXPECT_TRUE(platform.launched.isEmpty());
@@ -267,7 +266,7 @@ TEST_F(Countdown, AClickAfterTheStartReplacesTheDoneText)
 {
     startWith(settings("#FALSE#", 1, "Anna"));
     main().tmrDefault_Timer();
-    main().Frame1_Click();
+    main().onInfoFrameClicked();
     EXPECT_EQ(line(), kStoppedAnna);
 }
 
@@ -299,7 +298,7 @@ TEST_F(Countdown, ATakeoverWhileItsMessageIsOpenWins)
     main().tmrDefault_Timer();
     EXPECT_EQ(dir.snapshot(), before);
     EXPECT_TRUE(platform.launched.isEmpty());
-    EXPECT_NE(forms->monitor(), nullptr);
+    EXPECT_NE(loadedMonitor(), nullptr);
 }
 
 TEST_F(Countdown, ASessionUnderWayAtZeroStartsNothing)
@@ -358,7 +357,7 @@ TEST_F(Takeover, TheMonitorStandsOnTopNamingTheProfile)
     main().cmdGo_Click();
     main().tmrRun_Timer(); // the host has not started yet
     EXPECT_TRUE(main().isVisible());
-    EXPECT_EQ(forms->monitor(), nullptr);
+    EXPECT_EQ(loadedMonitor(), nullptr);
 
     session::frmMonitor& monitor = hostStarts();
     EXPECT_FALSE(main().isVisible());
@@ -408,7 +407,7 @@ TEST_F(Takeover, ClosingTheMonitorAsksWhetherTheHostHasEnded)
     platform.answers = {platform::Answer::Yes};
     dir.write(u"ro.vwi"_s, "the host's last word");
     monitor.close();
-    EXPECT_EQ(forms->monitor(), nullptr);
+    EXPECT_EQ(loadedMonitor(), nullptr);
     EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro), "the host's last word");
     EXPECT_TRUE(main().isVisible());
     EXPECT_TRUE(main().cmdGo->isEnabled());
@@ -423,13 +422,13 @@ TEST_F(Takeover, NotDuringStartUpButAsSoonAsItHasFinished)
     platform.hostRunning = true;
     platform.onMessage = [&](const test::Box&) {
         forms->main().tmrRun_Timer();
-        EXPECT_EQ(forms->monitor(), nullptr);
+        EXPECT_EQ(loadedMonitor(), nullptr);
     };
     ASSERT_TRUE(start());
     ASSERT_EQ(platform.boxes.size(), 1u); // the settings file was missing
-    EXPECT_EQ(forms->monitor(), nullptr);
+    EXPECT_EQ(loadedMonitor(), nullptr);
     QCoreApplication::processEvents();
-    EXPECT_NE(forms->monitor(), nullptr);
+    EXPECT_NE(loadedMonitor(), nullptr);
     EXPECT_FALSE(main().isVisible());
 }
 
@@ -446,7 +445,7 @@ TEST_F(Takeover, AMarkerOlderThanTheComputersStartIsToldAndNotTakenOver)
     startWith(settings("#FALSE#", 0, "Anna"));
     QCoreApplication::processEvents();
     main().tmrRun_Timer();
-    EXPECT_EQ(forms->monitor(), nullptr);
+    EXPECT_EQ(loadedMonitor(), nullptr);
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_TRUE(platform.boxes[0].text.contains(qs("före datorns senaste start")));
 }
@@ -465,7 +464,7 @@ TEST_F(Takeover, AShortRunIsSavedOnceTheStartedHostHasEnded)
     main().tmrRun_Timer();
     EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro), "changed in a flash");
     EXPECT_TRUE(main().cmdGo->isEnabled());
-    EXPECT_EQ(forms->monitor(), nullptr);
+    EXPECT_EQ(loadedMonitor(), nullptr);
 }
 
 // The marker's folder is watched: its coming and going are acted on without
@@ -479,8 +478,8 @@ TEST_F(Takeover, TheMarkersComingAndGoingAreSeenWithoutTheTimers)
     main().tmrRun->setInterval(3600 * 1000);
     platform.hostRunning = true;
     dir.write(u"lx98temp.tmp"_s, {});
-    ASSERT_TRUE(QTest::qWaitFor([&] { return forms->monitor() != nullptr; }, 2500));
-    forms->monitor()->tmrCheck->setInterval(3600 * 1000);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return loadedMonitor() != nullptr; }, 2500));
+    loadedMonitor()->tmrCheck->setInterval(3600 * 1000);
     dir.write(u"ro.vwi"_s, "saved without a tick");
     platform.hostRunning = false;
     dir.remove(u"lx98temp.tmp"_s);

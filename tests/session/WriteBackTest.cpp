@@ -78,7 +78,7 @@ TEST_F(WriteBack, WithoutShutdownTheStartWindowReturnsReadyForTheNext)
     EXPECT_FALSE(platform.ended);
     EXPECT_TRUE(main().isVisible());
     EXPECT_TRUE(main().cmdGo->isEnabled());
-    EXPECT_EQ(forms->monitor(), nullptr);
+    EXPECT_EQ(loadedMonitor(), nullptr);
     EXPECT_FALSE(main().tmrRun->isActive());
 
     // A second session at once, with a fresh monitor.
@@ -253,7 +253,7 @@ TEST_P(WriteBackCrash, LeavesTheWholeOldOrTheWholeNewSet)
         ops.crashAt = crashAt;
         bool crashed = false;
         try {
-            forms->monitor()->tmrCheck_Timer();
+            loadedMonitor()->tmrCheck_Timer();
         } catch (const test::SimulatedCrash&) {
             crashed = true;
         }

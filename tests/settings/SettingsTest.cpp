@@ -155,7 +155,7 @@ TEST_F(SettingsDialog, AFailedWriteIsToldAndChangesNothing)
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_TRUE(platform.boxes[0].text.contains(dir.file(u"tuvano.ini"_s)));
     EXPECT_EQ(state().nAutoSelectDelay, 0);
-    EXPECT_EQ(state().fQuickStart, startup::kFalse);
+    EXPECT_EQ(state().fQuickStart, shared::kFalse);
     EXPECT_EQ(main().lblSnabbstart->text(), qs("Snabbstart är EJ aktiverat."));
     EXPECT_EQ(forms->settingsWindow(), &d);
     EXPECT_TRUE(d.isVisible());
@@ -215,7 +215,7 @@ TEST_F(AboutWindow, ShowsTheVersionOnceEachTimeItOpensAndStopsTheCountdown)
                                                     "valt.\nNedräkningen stoppad av musklick."));
             EXPECT_TRUE(about.isModal());
             EXPECT_EQ(about.windowTitle(), u"Om Lexaro Tuvano!"_s);
-            EXPECT_EQ(about.Label3->text(), qs("Programinformation för version 1.0.9"));
+            EXPECT_EQ(about.versionLine->text(), qs("Programinformation för version 1.0.9"));
             test::expectAccessibleNames(&about);
         });
     }

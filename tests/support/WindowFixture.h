@@ -1,7 +1,8 @@
 #pragma once
 
-#include "startup/Forms.h"
-#include "startup/frmMain.h"
+#include "session/frmMonitor.h"
+#include "shell/Forms.h"
+#include "shell/frmMain.h"
 #include "store/HostContract.h"
 #include "support/FakePlatform.h"
 #include "support/TempFolder.h"
@@ -24,7 +25,7 @@ class WindowFixture : public ::testing::Test {
 protected:
     TempFolder dir;
     FakePlatform platform{dir.path()};
-    std::unique_ptr<startup::Forms> forms;
+    std::unique_ptr<shell::Forms> forms;
 
     WindowFixture() { layOutHost(); }
 
@@ -69,15 +70,16 @@ protected:
     // shown, as main() does.
     bool start()
     {
-        forms = std::make_unique<startup::Forms>(platform);
+        forms = std::make_unique<shell::Forms>(platform);
         if (!forms->loadMain())
             return false;
         forms->main().show();
         return true;
     }
 
-    startup::frmMain& main() { return forms->main(); }
-    startup::ProgramState& state() { return forms->state(); }
+    shell::frmMain& main() { return forms->main(); }
+    session::frmMonitor* loadedMonitor() { return session::monitor(forms->context()); }
+    shared::ProgramState& state() { return forms->state(); }
 
     template <class T = QWidget> T* control(QWidget* window, const char* name)
     {

@@ -11,8 +11,8 @@
 #include "session/frmMonitor.h"
 #include "settings/frmOm.h"
 #include "settings/frmSettings.h"
-#include "startup/Forms.h"
-#include "startup/frmMain.h"
+#include "shell/Forms.h"
+#include "shell/frmMain.h"
 #include "store/HostContract.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/WrapLabel.h"
@@ -142,12 +142,12 @@ int main(int argc, char* argv[])
     else
         layOutSample(folder.path(), kSample, "Anna");
     QuietPlatform platform(folder.path());
-    startup::Forms forms(platform);
+    shell::Forms forms(platform);
     if (!forms.loadMain())
         return 1;
     save(forms.main(), prefix + u"main-window"_s + suffix);
     if (names) {
-        forms.main().StopCountdown(); // the longest text of the countdown line
+        forms.main().stopCountdown(); // the longest text of the countdown line
         save(forms.main(), prefix + u"main-window-stopped"_s + suffix);
     }
 
@@ -165,12 +165,12 @@ int main(int argc, char* argv[])
     save(*forms.settingsWindow(), prefix + u"settings-dialog"_s + suffix);
     forms.unloadSettings();
 
-    settings::frmOm about(forms);
+    settings::frmOm about(forms.context());
     about.Form_Load();
     save(about, prefix + u"about-window"_s + suffix);
 
     forms.main().cmbProfiler->setCurrentIndex(names ? 2 : 1);
-    save(forms.loadMonitor(), prefix + u"monitor-window"_s + suffix);
+    save(session::loadMonitor(forms.context()), prefix + u"monitor-window"_s + suffix);
 
     if (names) {
         // A real message box naming a profile, drawn while it is open.

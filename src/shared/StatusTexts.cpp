@@ -1,6 +1,6 @@
 #include "StatusTexts.h"
 
-namespace tuvano::startup::texts {
+namespace tuvano::shared::texts {
 
 QString quickStart(bool on)
 {
@@ -27,4 +27,4 @@ QString countdownDone(QStringView startedProfile)
     return u"Automatiskt profilval med profil " + startedProfile + u" har skett.";
 }
 
-} // namespace tuvano::startup::texts
+} // namespace tuvano::shared::texts

@@ -4,7 +4,7 @@
 #include <QStringView>
 
 // The texts of the main window's status lines and of its refusals.
-namespace tuvano::startup::texts {
+namespace tuvano::shared::texts {
 
 QString quickStart(bool on);
 
@@ -20,4 +20,4 @@ inline constexpr QStringView kProgramTitle = u"Lexaro Tuvano!";
 inline constexpr QStringView kLegalNotice =
     u"© 2026 Lexaro Tuvano! Levereras i befintligt skick, utan garantier av något slag.";
 
-} // namespace tuvano::startup::texts
+} // namespace tuvano::shared::texts

@@ -1,13 +1,11 @@
 #include "frmMain.h"
 
 #include "Forms.h"
-#include "StartUp.h"
-#include "StatusTexts.h"
 #include "session/Activation.h"
-#include "session/Countdown.h"
-#include "session/HostWatch.h"
-#include "session/Recovery.h"
+#include "session/SessionSave.h"
 #include "session/SessionWatch.h"
+#include "shared/StatusTexts.h"
+#include "startup/StartUp.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/ClickFrame.h"
 #include "widgets/ClickLabel.h"
@@ -28,7 +26,10 @@
 
 using namespace Qt::StringLiterals;
 
-namespace tuvano::startup {
+namespace tuvano::shell {
+
+namespace texts = shared::texts;
+using shared::kTrue;
 
 namespace {
 
@@ -49,25 +50,23 @@ frmMain::frmMain(Forms& forms) : m_forms(forms), m_state(forms.state())
 
     // The timers, in the order the window creates its controls.
     tmrRun = timer(u"tmrRun"_s, 3000, this);
-    Timer1 = timer(u"Timer1"_s, 250, this);
+    listWatch = timer(u"Timer1"_s, 250, this);
     // The watch of the list's text looks within 250 ms of a change the list
     // reports, instead of waking the program four times a second for good.
-    Timer1->setSingleShot(true);
+    listWatch->setSingleShot(true);
     tmrDefault = timer(u"tmrDefault"_s, 1000, this);
     connect(tmrRun, &QTimer::timeout, this, &frmMain::tmrRun_Timer);
-    connect(Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    connect(listWatch, &QTimer::timeout, this, &frmMain::onListWatchTimer);
     connect(tmrDefault, &QTimer::timeout, this, &frmMain::tmrDefault_Timer);
 
     buildWindow();
     setUpKeyboard();
     connect(cmbProfiler, &widgets::ChoiceList::textMayHaveChanged, this, [this] {
-        if (m_listWatched && !Timer1->isActive())
-            Timer1->start();
+        if (m_listWatched && !listWatch->isActive())
+            listWatch->start();
     });
     tmrRun->start();
 }
-
-frmMain::~frmMain() = default;
 
 void frmMain::buildWindow()
 {
@@ -145,9 +144,9 @@ QWidget* frmMain::buildCommandPanel()
             &frmMain::lblAdministreraProfiler_Click);
     command(lblInställningar, u"lblInställningar"_s, u"Inställningar"_s,
             &frmMain::lblInställningar_Click);
-    command(Label3, u"Label3"_s, u"Om..."_s, &frmMain::Label3_Click);
+    command(aboutLink, u"Label3"_s, u"Om..."_s, &frmMain::onAboutClicked);
     layout->addStretch(1);
-    command(Label4, u"Label4"_s, u"Avsluta"_s, &frmMain::Label4_Click);
+    command(exitLink, u"Label4"_s, u"Avsluta"_s, &frmMain::onExitClicked);
     return panel;
 }
 
@@ -158,14 +157,14 @@ QWidget* frmMain::buildStartPanel()
     layout->setContentsMargins(22, 18, 22, 18);
     layout->setSpacing(8);
 
-    Label5 = new widgets::ClickLabel(u"Gör Ditt Lexaro än mer personligt med egna "
-                                     u"inställningsmöjligheter för varje användare."_s,
-                                     panel);
-    Label5->setObjectName(u"Label5"_s);
-    Label5->setWordWrap(true);
-    widgets::setLook(Label5, 0, QFont::Normal, QColor(0x30, 0x47, 0x5e), true);
-    connect(Label5, &widgets::ClickLabel::clicked, this, &frmMain::Label5_Click);
-    layout->addWidget(Label5);
+    tagline = new widgets::ClickLabel(u"Gör Ditt Lexaro än mer personligt med egna "
+                                      u"inställningsmöjligheter för varje användare."_s,
+                                      panel);
+    tagline->setObjectName(u"Label5"_s);
+    tagline->setWordWrap(true);
+    widgets::setLook(tagline, 0, QFont::Normal, QColor(0x30, 0x47, 0x5e), true);
+    connect(tagline, &widgets::ClickLabel::clicked, this, &frmMain::onTaglineClicked);
+    layout->addWidget(tagline);
     layout->addSpacing(10);
 
     QLabel* prompt = widgets::namedLabel(u"Label6"_s, u"Välj profil att starta i listan!"_s, panel);
@@ -186,17 +185,17 @@ QWidget* frmMain::buildStartPanel()
     layout->addLayout(row);
     layout->addSpacing(10);
 
-    Frame1 = new widgets::ClickFrame(u"Information"_s, panel);
-    Frame1->setObjectName(u"Frame1"_s);
-    connect(Frame1, &widgets::ClickFrame::clicked, this, &frmMain::Frame1_Click);
-    auto* info = new QVBoxLayout(Frame1);
+    infoFrame = new widgets::ClickFrame(u"Information"_s, panel);
+    infoFrame->setObjectName(u"Frame1"_s);
+    connect(infoFrame, &widgets::ClickFrame::clicked, this, &frmMain::onInfoFrameClicked);
+    auto* info = new QVBoxLayout(infoFrame);
     info->setSpacing(6);
-    lblSnabbstart = new widgets::ClickLabel({}, Frame1);
+    lblSnabbstart = new widgets::ClickLabel({}, infoFrame);
     lblSnabbstart->setObjectName(u"lblSnabbstart"_s);
     widgets::ClickFrame::paintOnInside(lblSnabbstart);
     connect(lblSnabbstart, &widgets::ClickLabel::clicked, this, &frmMain::lblSnabbstart_Click);
     info->addWidget(lblSnabbstart);
-    lblAutoval = new widgets::StatusLine({}, Frame1);
+    lblAutoval = new widgets::StatusLine({}, infoFrame);
     lblAutoval->setObjectName(u"lblAutoval"_s);
     lblAutoval->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // Even the longest name leaves the window on the screen.
@@ -204,7 +203,7 @@ QWidget* frmMain::buildStartPanel()
     widgets::ClickFrame::paintOnInside(lblAutoval);
     connect(lblAutoval, &widgets::ClickLabel::clicked, this, &frmMain::lblAutoval_Click);
     info->addWidget(lblAutoval);
-    layout->addWidget(Frame1);
+    layout->addWidget(infoFrame);
     layout->addStretch(1);
     panel->setFixedWidth(400);
     return panel;
@@ -225,8 +224,8 @@ QWidget* frmMain::buildFooter()
 void frmMain::setUpKeyboard()
 {
     // The list first: Space or an arrow key must not run a command.
-    const QList<QWidget*> order{cmbProfiler,      cmdGo,  lblAdministreraProfiler,
-                                lblInställningar, Label3, Label4};
+    const QList<QWidget*> order{cmbProfiler,      cmdGo,     lblAdministreraProfiler,
+                                lblInställningar, aboutLink, exitLink};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
     cmbProfiler->setFocus();
@@ -237,41 +236,40 @@ void frmMain::setUpKeyboard()
 
 bool frmMain::Form_Load()
 {
-    m_forms.folder().removeLeftovers(m_forms.leftoversPossible());
-    platform::Platform& platform = m_forms.platform();
-    const auto settings = obtainSettings(platform, m_forms.folder());
+    shared::Context& ctx = context();
+    const auto settings = startup::obtainSettings(ctx.platform, ctx.folder);
     if (!settings)
         return false;
     m_state.load(*settings);
-    const auto profiles = obtainProfileList(platform, m_forms.folder());
+    const auto profiles = ctx.obtainProfileList();
     if (!profiles)
         return false;
     cmbProfiler->setEntries(store::namesOf(*profiles));
-    selectDefaultProfile();
+    chooseProfile(m_state.sDefaultProfile);
     lblSnabbstart->setText(texts::quickStart(m_state.fQuickStart == kTrue));
     // A session cut short is settled before anything can start a profile.
-    session::recoverSession(m_forms, *profiles);
+    session::recoverSession(ctx, *profiles);
     // Room for every text of the countdown line that names the default, so
     // the window does not change size as the countdown goes on or stops.
     const QString& name = m_state.sDefaultProfile;
     lblAutoval->expect({texts::countdownCounting(name, m_state.nAutoSelectDelay),
                         texts::countdownStopped(name), texts::countdownDone(name)});
-    StartCountdown();
+    startCountdown();
     m_state.sLastChoice = cmbProfiler->currentText();
-    Timer1->stop(); // the text is the one start-up chose: nothing to look at
+    listWatch->stop(); // the text is the one start-up chose: nothing to look at
     tellAboutStaleMarkers();
     // From here on the host is watched; one already running is taken over
     // as soon as the window is up.
-    m_hostWatch = new session::HostWatch(m_forms, this);
+    auto* hostWatch = new session::HostWatch(ctx, this);
     m_loaded = true;
-    QTimer::singleShot(0, m_hostWatch, &session::HostWatch::probe);
+    QTimer::singleShot(0, hostWatch, &session::HostWatch::probe);
     return true;
 }
 
 void frmMain::tellAboutStaleMarkers()
 {
-    for (const QString& marker : m_forms.platform().staleMarkers())
-        m_forms.platform().message(
+    for (const QString& marker : context().platform.staleMarkers())
+        context().platform.message(
             u"Lexaros markeringsfil finns kvar från före datorns senaste start:\n" +
                 QDir::toNativeSeparators(marker) +
                 u"\n\nDen Lexaro som skapade filen körs alltså inte längre, så Lexaro "
@@ -280,9 +278,7 @@ void frmMain::tellAboutStaleMarkers()
             texts::kProgramTitle.toString(), platform::Icon::Information);
 }
 
-void frmMain::selectDefaultProfile() { cmbProfiler->walkTo(m_state.sDefaultProfile); }
-
-void frmMain::StartCountdown()
+void frmMain::startCountdown()
 {
     if (m_state.nAutoSelectDelay != 0) {
         lblAutoval->setText(
@@ -294,7 +290,7 @@ void frmMain::StartCountdown()
     }
 }
 
-void frmMain::StopCountdown()
+void frmMain::stopCountdown()
 {
     if (m_state.nAutoSelectDelay == 0) {
         lblAutoval->setText(texts::countdownOff());
@@ -304,59 +300,57 @@ void frmMain::StopCountdown()
     tmrDefault->stop();
 }
 
-void frmMain::Form_Click() { StopCountdown(); }
-void frmMain::Frame1_Click() { StopCountdown(); }
-void frmMain::lblAutoval_Click() { StopCountdown(); }
-void frmMain::lblSnabbstart_Click() { StopCountdown(); }
-void frmMain::Label5_Click() { StopCountdown(); }
+void frmMain::Form_Click() { stopCountdown(); }
+void frmMain::onInfoFrameClicked() { stopCountdown(); }
+void frmMain::lblAutoval_Click() { stopCountdown(); }
+void frmMain::lblSnabbstart_Click() { stopCountdown(); }
+void frmMain::onTaglineClicked() { stopCountdown(); }
 
-void frmMain::Label3_Click()
+void frmMain::onAboutClicked()
 {
-    StopCountdown();
+    stopCountdown();
     m_forms.showAbout();
 }
 
-void frmMain::Label4_Click()
+void frmMain::onExitClicked()
 {
-    StopCountdown();
-    m_forms.platform().endProgram();
+    stopCountdown();
+    context().platform.endProgram();
 }
 
 void frmMain::lblAdministreraProfiler_Click()
 {
-    StopCountdown();
+    stopCountdown();
     m_forms.showProfiles();
 }
 
 void frmMain::lblInställningar_Click()
 {
-    StopCountdown();
+    stopCountdown();
     m_forms.showSettingsAfresh();
 }
 
-void frmMain::Timer1_Timer()
+void frmMain::onListWatchTimer()
 {
     if (cmbProfiler->currentText() == m_state.sLastChoice)
         return;
-    if (m_state.nAutoSelectDelay == 0) {
-        lblAutoval->setText(texts::countdownOff());
+    stopCountdown();
+    // Without a countdown the list is looked at again at its next change.
+    if (m_state.nAutoSelectDelay == 0)
         return;
-    }
-    lblAutoval->setText(texts::countdownStopped(m_state.sDefaultProfile));
-    tmrDefault->stop();
-    Timer1->stop();
+    listWatch->stop();
     m_listWatched = false;
 }
 
 void frmMain::cmdGo_Click()
 {
     if (cmbProfiler->currentText().isEmpty()) {
-        m_forms.platform().message(texts::kIllegalChoice.toString(), texts::kErrorTitle.toString(),
+        context().platform.message(texts::kIllegalChoice.toString(), texts::kErrorTitle.toString(),
                                    platform::Icon::Critical);
         return;
     }
-    StopCountdown();
-    session::StartProfile(m_forms, cmbProfiler->currentText(), session::OnFailure::PassOver);
+    stopCountdown();
+    session::StartProfile(context(), cmbProfiler->currentText(), session::OnFailure::PassOver);
 }
 
 void frmMain::cmbProfiler_Click()
@@ -364,22 +358,44 @@ void frmMain::cmbProfiler_Click()
     if (m_forms.listIsBusy() || !cmdGo->isEnabled())
         return;
     if (isVisible() && m_state.fQuickStart == kTrue) {
-        const auto outcome = session::StartProfile(m_forms, cmbProfiler->currentText(),
+        const auto outcome = session::StartProfile(context(), cmbProfiler->currentText(),
                                                    session::OnFailure::EndProgram);
         if (outcome == session::StartOutcome::Refused || outcome == session::StartOutcome::Ended)
             return;
     }
-    StopCountdown();
+    stopCountdown();
 }
 
-void frmMain::tmrRun_Timer() { session::tmrRun_Timer(m_forms); }
+void frmMain::tmrRun_Timer() { session::tmrRun_Timer(context()); }
 
-void frmMain::tmrDefault_Timer() { session::tmrDefault_Timer(m_forms); }
+void frmMain::tmrDefault_Timer()
+{
+    --Counter;
+    lblAutoval->setText(texts::countdownCounting(m_state.sDefaultProfile, Counter));
+    if (Counter != 0)
+        return;
+    tmrDefault->stop();
+    session::countdownEnded(context());
+}
+
+shared::Context& frmMain::context() const { return m_forms.context(); }
+
+void frmMain::enableStart(bool enabled) { cmdGo->setEnabled(enabled); }
+bool frmMain::startEnabled() const { return cmdGo->isEnabled(); }
+QString frmMain::chosenProfile() const { return cmbProfiler->currentText(); }
+void frmMain::fillProfiles(const QStringList& names) { cmbProfiler->setEntries(names); }
+void frmMain::clearProfiles() { cmbProfiler->clearEntries(); }
+void frmMain::chooseProfile(const QString& name) { cmbProfiler->walkTo(name); }
+void frmMain::setCountdownLine(const QString& text) { lblAutoval->setText(text); }
+void frmMain::setQuickStartLine(const QString& text) { lblSnabbstart->setText(text); }
+bool frmMain::countdownRuns() const { return tmrDefault->isActive(); }
+void frmMain::watchForHost(bool on) { on ? tmrRun->start() : tmrRun->stop(); }
+bool frmMain::watchesForHost() const { return tmrRun->isActive(); }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress)
-        StopCountdown();
+        stopCountdown();
     return QWidget::eventFilter(watched, event);
 }
 
@@ -409,7 +425,7 @@ void frmMain::closeEvent(QCloseEvent* event)
 {
     // Closing through the frame ends the program as "Avsluta" does.
     event->accept();
-    m_forms.platform().endProgram();
+    context().platform.endProgram();
 }
 
-} // namespace tuvano::startup
+} // namespace tuvano::shell

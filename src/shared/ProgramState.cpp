@@ -1,6 +1,6 @@
 #include "ProgramState.h"
 
-namespace tuvano::startup {
+namespace tuvano::shared {
 
 void ProgramState::load(const store::Settings& s)
 {
@@ -11,9 +11,4 @@ void ProgramState::load(const store::Settings& s)
     fShowMonitor = s.fShowMonitor;
 }
 
-store::Settings ProgramState::settings() const
-{
-    return store::Settings{fQuickStart, nAutoSelectDelay, sDefaultProfile, fShutdown, fShowMonitor};
-}
-
-} // namespace tuvano::startup
+} // namespace tuvano::shared

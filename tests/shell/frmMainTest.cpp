@@ -1,4 +1,4 @@
-#include "startup/frmMain.h"
+#include "shell/frmMain.h"
 
 #include "startup/StartUp.h"
 #include "support/WindowFixture.h"
@@ -356,7 +356,7 @@ INSTANTIATE_TEST_SUITE_P(Startup, InertClicks,
 TEST_F(Clicks, TheStoppedTextIsWrittenAgainAfterTheCountdownHasStopped)
 {
     startCounting(3);
-    main().StopCountdown();
+    main().stopCountdown();
     main().lblAutoval->setText(u"something else"_s);
     click("Frame1");
     EXPECT_EQ(autoval(), stopped(u"Bo"_s));
@@ -365,11 +365,11 @@ TEST_F(Clicks, TheStoppedTextIsWrittenAgainAfterTheCountdownHasStopped)
 TEST_F(Clicks, AChoiceChangeStopsTheCountdownOnTheNextWatchTick)
 {
     startCounting(10);
-    EXPECT_FALSE(main().Timer1->isActive()); // nothing to look at: no wake-ups
+    EXPECT_FALSE(main().listWatch->isActive()); // nothing to look at: no wake-ups
     main().cmbProfiler->setListIndex(0);
-    EXPECT_TRUE(main().Timer1->isActive()); // the change is looked at shortly
-    main().tmrDefault->start();             // the choice itself stopped it; the watch must too
-    main().Timer1_Timer();
+    EXPECT_TRUE(main().listWatch->isActive()); // the change is looked at shortly
+    main().tmrDefault->start();                // the choice itself stopped it; the watch must too
+    main().onListWatchTimer();
     EXPECT_EQ(autoval(), stopped(u"Bo"_s));
     EXPECT_FALSE(main().tmrDefault->isActive());
     EXPECT_FALSE(main().watchesList());
@@ -378,7 +378,7 @@ TEST_F(Clicks, AChoiceChangeStopsTheCountdownOnTheNextWatchTick)
 TEST_F(Clicks, TheWatchDoesNothingWhileTheChoiceIsUnchanged)
 {
     startCounting(10);
-    main().Timer1_Timer();
+    main().onListWatchTimer();
     EXPECT_TRUE(main().tmrDefault->isActive());
     EXPECT_TRUE(main().watchesList());
 }
@@ -388,7 +388,7 @@ TEST_F(Clicks, WithoutACountdownTheWatchWritesTheOffTextAndGoesOn)
     startCounting(0);
     main().cmbProfiler->setListIndex(0);
     main().lblAutoval->setText(QString());
-    main().Timer1_Timer();
+    main().onListWatchTimer();
     EXPECT_EQ(autoval(), kOff);
     EXPECT_TRUE(main().watchesList());
 }

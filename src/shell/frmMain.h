@@ -1,8 +1,9 @@
 #pragma once
 
+#include "shared/Context.h"
+
 #include <QWidget>
 
-class QLabel;
 class QPushButton;
 class QTimer;
 
@@ -14,63 +15,70 @@ class CommandLink;
 class StatusLine;
 } // namespace tuvano::widgets
 
-namespace tuvano::session {
-class HostWatch;
-}
-
-namespace tuvano::startup {
+namespace tuvano::shell {
 
 class Forms;
-struct ProgramState;
 
 // The start-up window: the profile list with the start button, the two
 // status lines and the commands that open the other windows or end the
 // program. It lives for the whole run and is hidden while the host runs.
-class frmMain : public QWidget {
+class frmMain : public QWidget, public shared::StartWindow {
     Q_OBJECT
 public:
     explicit frmMain(Forms& forms);
-    ~frmMain() override;
 
     // Start-up: reads the settings (first run when there are none), fills the
     // list, preselects the default, writes the status lines, starts the
     // countdown. False when the program has ended on the way.
     bool Form_Load();
-    // Whether start-up has finished: until then no host is taken over.
-    bool isLoaded() const { return m_loaded; }
     // Whether a change of the list's text is still looked for.
     bool watchesList() const { return m_listWatched; }
-    // The watch over the host's marker files, once start-up has finished.
-    session::HostWatch* hostWatch() const { return m_hostWatch; }
+
+    // What the features see of the window.
+    void enableStart(bool enabled) override;
+    bool startEnabled() const override;
+    QString chosenProfile() const override;
+    void fillProfiles(const QStringList& names) override;
+    void clearProfiles() override;
+    void chooseProfile(const QString& name) override;
+    void setCountdownLine(const QString& text) override;
+    void setQuickStartLine(const QString& text) override;
+    bool countdownRuns() const override;
+    void stopCountdown() override;
+    void watchForHost(bool on) override;
+    bool watchesForHost() const override;
+    bool startUpFinished() const override { return m_loaded; }
+    void showWindow() override { show(); }
+    void hideWindow() override { hide(); }
+    void bringForward() override { activateWindow(); }
+    QScreen* currentScreen() const override { return screen(); }
 
     // Arms the countdown when a length is set, or says there is none.
-    void StartCountdown();
-    // Stops the countdown for the rest of the run (the line says so).
-    void StopCountdown();
+    void startCountdown();
 
     // Handlers of the window's clicks and ticks.
     void Form_Click();
-    void Frame1_Click();
+    void onInfoFrameClicked();
     void lblAutoval_Click();
     void lblSnabbstart_Click();
-    void Label5_Click();
-    void Label3_Click();
-    void Label4_Click();
+    void onTaglineClicked();
+    void onAboutClicked();
+    void onExitClicked();
     void lblAdministreraProfiler_Click();
     void lblInställningar_Click();
-    void Timer1_Timer();
+    void onListWatchTimer();
     void cmdGo_Click();
     void cmbProfiler_Click();
     void tmrRun_Timer();
     void tmrDefault_Timer();
 
-    // The controls other windows read or fill.
+    // The controls behind what the features see; the tests read them too.
     widgets::ChoiceList* cmbProfiler = nullptr;
     QPushButton* cmdGo = nullptr;
     widgets::ClickLabel* lblSnabbstart = nullptr;
     widgets::StatusLine* lblAutoval = nullptr;
     QTimer* tmrRun = nullptr;
-    QTimer* Timer1 = nullptr;
+    QTimer* listWatch = nullptr;
     QTimer* tmrDefault = nullptr;
 
     // Seconds left in the countdown.
@@ -92,25 +100,24 @@ private:
     QWidget* buildStartPanel();
     QWidget* buildFooter();
     void setUpKeyboard();
-    // Selects the first entry whose text is the default, else the last one.
-    void selectDefaultProfile();
     // A marker older than the computer's last start is no sign of a host.
     void tellAboutStaleMarkers();
 
+    shared::Context& context() const;
+
     Forms& m_forms;
-    ProgramState& m_state;
+    shared::ProgramState& m_state;
     bool m_loaded = false;
     // Whether the list's text is still watched (until a change stops the
     // countdown for good).
     bool m_listWatched = true;
-    session::HostWatch* m_hostWatch = nullptr;
 
-    widgets::ClickFrame* Frame1 = nullptr;
-    widgets::ClickLabel* Label5 = nullptr;
-    widgets::CommandLink* Label4 = nullptr;
-    widgets::CommandLink* Label3 = nullptr;
+    widgets::ClickFrame* infoFrame = nullptr;
+    widgets::ClickLabel* tagline = nullptr;
+    widgets::CommandLink* exitLink = nullptr;
+    widgets::CommandLink* aboutLink = nullptr;
     widgets::CommandLink* lblInställningar = nullptr;
     widgets::CommandLink* lblAdministreraProfiler = nullptr;
 };
 
-} // namespace tuvano::startup
+} // namespace tuvano::shell

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-namespace tuvano::startup {
+namespace tuvano::shared {
 
 using store::kFalse;
 using store::kTrue;
@@ -23,7 +23,6 @@ struct ProgramState {
     // Takes the five stored settings. A negative countdown (only possible in a
     // file edited by hand) would never reach zero, so it counts as none.
     void load(const store::Settings& settings);
-    store::Settings settings() const;
 };
 
-} // namespace tuvano::startup
+} // namespace tuvano::shared

@@ -210,7 +210,7 @@ TEST_F(Keyboard, TheAboutWindowClosesByItsKey)
         forms->about()->reject();
     });
     rescue.start(3000);
-    main().Label3_Click();
+    main().onAboutClicked();
     EXPECT_TRUE(pressed);
     EXPECT_EQ(forms->about(), nullptr);
 }

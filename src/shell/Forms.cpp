@@ -3,13 +3,12 @@
 #include "admin/frmAdd.h"
 #include "admin/frmProfiles.h"
 #include "frmMain.h"
-#include "session/frmMonitor.h"
 #include "settings/frmOm.h"
 #include "settings/frmSettings.h"
 
 #include <QEvent>
 
-namespace tuvano::startup {
+namespace tuvano::shell {
 
 namespace {
 
@@ -43,10 +42,10 @@ private:
 };
 
 // Shows a modeless window, loading it first when it is not loaded.
-template <class Window> void show(QPointer<Window>& window, Forms& forms)
+template <class Window> void show(QPointer<Window>& window, shared::Context& context)
 {
     if (!window) {
-        window = new Window(forms);
+        window = new Window(context);
         window->installEventFilter(new UnloadOnClose<Window>(window));
         if (!window->Form_Load()) {
             unload(window);
@@ -66,49 +65,39 @@ template <class Window> bool isShown(const QPointer<Window>& window)
 } // namespace
 
 Forms::Forms(platform::Platform& platform)
-    : m_platform(platform), m_folder(platform.programFolder(), platform.fileOps())
+    : m_folder(platform.programFolder(), platform.fileOps()),
+      m_main(std::make_unique<frmMain>(*this)), m_context{platform,  m_folder, m_state,
+                                                          m_session, *this,    *m_main}
 {}
 
 Forms::~Forms()
 {
-    delete m_monitor;
+    delete m_session.monitor;
     delete m_profiles;
     delete m_add;
     delete m_settings;
 }
 
-bool Forms::loadMain()
+bool Forms::loadMain(bool leftoversPossible)
 {
-    m_main = std::make_unique<frmMain>(*this);
+    m_folder.removeLeftovers(leftoversPossible);
     return m_main->Form_Load();
 }
 
-session::frmMonitor& Forms::loadMonitor()
-{
-    if (!m_monitor) {
-        m_monitor = new session::frmMonitor(*this);
-        m_monitor->Form_Load();
-    }
-    return *m_monitor;
-}
+void Forms::showProfiles() { show(m_profiles, m_context); }
 
-session::frmMonitor* Forms::monitor() const { return m_monitor; }
-
-void Forms::unloadMonitor() { unload(m_monitor); }
-
-void Forms::showProfiles() { show(m_profiles, *this); }
-
-void Forms::reloadProfiles()
+bool Forms::reloadProfiles()
 {
     unload(m_profiles);
     showProfiles();
+    return !m_profiles.isNull();
 }
 
 void Forms::unloadProfiles() { unload(m_profiles); }
 
 admin::frmProfiles* Forms::profiles() const { return m_profiles; }
 
-void Forms::showAdd() { show(m_add, *this); }
+void Forms::showAdd() { show(m_add, m_context); }
 
 void Forms::unloadAdd() { unload(m_add); }
 
@@ -119,7 +108,7 @@ admin::frmAdd* Forms::add() const { return m_add; }
 void Forms::showSettingsAfresh()
 {
     unload(m_settings);
-    show(m_settings, *this);
+    show(m_settings, m_context);
 }
 
 void Forms::unloadSettings() { unload(m_settings); }
@@ -128,7 +117,7 @@ settings::frmSettings* Forms::settingsWindow() const { return m_settings; }
 
 void Forms::showAbout()
 {
-    m_about = new settings::frmOm(*this);
+    m_about = new settings::frmOm(m_context);
     m_about->Form_Load();
     m_about->exec();
     unload(m_about);
@@ -141,4 +130,4 @@ bool Forms::listIsBusy() const
     return isShown(m_settings) || isShown(m_add) || isShown(m_profiles) || isShown(m_about);
 }
 
-} // namespace tuvano::startup
+} // namespace tuvano::shell

@@ -1,0 +1,17 @@
+#include "Context.h"
+
+#include "store/ErrorText.h"
+
+namespace tuvano::shared {
+
+std::optional<store::ProfileRecords> Context::obtainProfileList() const
+{
+    auto list = store::ProfileList(folder).read();
+    if (list)
+        return std::move(*list);
+    platform.fatalError(u"Profillistan kunde inte läsas.\n\n" + store::errorText(list.error()) +
+                        u"\n\nLexaro Tuvano! avslutas utan att något har ändrats.");
+    return std::nullopt;
+}
+
+} // namespace tuvano::shared

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "ProgramState.h"
+#include "platform/Platform.h"
+#include "store/ProfileList.h"
+#include "store/ProgramFolder.h"
+#include "store/SessionRecord.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <optional>
+#include <vector>
+
+// What a feature is given: the program's platform, folder and state, the
+// session under way, and of the windows beyond its own the little it needs.
+namespace tuvano::shared {
+
+// The start-up window, which lives for the whole run and is hidden while
+// the host runs.
+class StartWindow {
+public:
+    // The start button: disabled from a start until its session has ended.
+    virtual void enableStart(bool enabled) = 0;
+    virtual bool startEnabled() const = 0;
+    // The profile list, whose text is the profile a start starts.
+    virtual QString chosenProfile() const = 0;
+    virtual void fillProfiles(const QStringList& names) = 0;
+    virtual void clearProfiles() = 0;
+    // Walks the list from its first entry down to the first with this text
+    // (else the last), each step a choice.
+    virtual void chooseProfile(const QString& name) = 0;
+    virtual void setCountdownLine(const QString& text) = 0;
+    virtual void setQuickStartLine(const QString& text) = 0;
+    virtual bool countdownRuns() const = 0;
+    // Stops the countdown for the rest of the run (the line says so).
+    virtual void stopCountdown() = 0;
+    // The look every three seconds whether the host has started.
+    virtual void watchForHost(bool on) = 0;
+    virtual bool watchesForHost() const = 0;
+    // Whether start-up has finished: until then no host is taken over.
+    virtual bool startUpFinished() const = 0;
+    virtual void showWindow() = 0;
+    virtual void hideWindow() = 0;
+    virtual void bringForward() = 0;
+    virtual QScreen* currentScreen() const = 0;
+
+protected:
+    ~StartWindow() = default;
+};
+
+// The other windows. A window is loaded (created, its load handler run) when
+// it is first shown and unloaded (destroyed) when it is closed, so each
+// opening starts afresh.
+class Windows {
+public:
+    // The profile administration window, modeless: shown (loaded first if
+    // need be) and brought to the front. Reloading runs its load afresh;
+    // false when that failed and the program has ended.
+    virtual void showProfiles() = 0;
+    virtual bool reloadProfiles() = 0;
+    virtual void unloadProfiles() = 0;
+    // The new-profile dialog, modeless beside the administration window.
+    virtual void showAdd() = 0;
+    virtual void unloadAdd() = 0;
+    virtual bool addIsShown() const = 0;
+    virtual void unloadSettings() = 0;
+
+protected:
+    ~Windows() = default;
+};
+
+// The profile session under way, from its start until its write-back has
+// ended; also one that a crash cut short while the host still runs.
+struct LiveSession {
+    std::optional<store::SessionRecord> record;
+    // The host processes the last start launched.
+    std::vector<qint64> hostProcesses;
+    // Whether the session's host was running already when the program
+    // started (after a crash or a kill), so none of its processes is known.
+    bool hostFromBefore = false;
+    // The session's monitor window while the session feature has it loaded.
+    QPointer<QWidget> monitor;
+};
+
+struct Context {
+    platform::Platform& platform;
+    const store::ProgramFolder& folder;
+    ProgramState& state;
+    LiveSession& session;
+    Windows& windows;
+    StartWindow& startWindow;
+
+    // The profile list, or empty when it could not be read and the program
+    // ended.
+    std::optional<store::ProfileRecords> obtainProfileList() const;
+};
+
+} // namespace tuvano::shared
