@@ -61,7 +61,7 @@ QString otherComputerQuestion(const SingleInstance& lock)
            shownName(lock.ownerHost()) + u"\nProgrammapp: "_s + native(lock.folder()) +
            u"\n\nOm programmet fortfarande körs på den datorn kan de två skriva över varandras "
            u"ändringar. Om det inte längre körs där, till exempel för att datorn stängdes av "
-           u"medan det körde, kan du ta över programmappen.\n\nVill du ta över programmappen och "
+           u"medan det körde, kan Du ta över programmappen.\n\nVill Du ta över programmappen och "
            u"starta Lexaro Tuvano! här?"_s;
 }
 
@@ -86,7 +86,7 @@ QString failureText(const SingleInstance& lock, Status status)
                native(lock.lockPath()) +
                u"\n\nTroligen körs Lexaro Tuvano! redan från den här mappen, kanske startat av en "
                u"annan användare, på en annan dator eller alldeles nyss. Avsluta det och starta "
-               u"programmet igen. Körs programmet inte någonstans kan du ta bort låsfilen."_s;
+               u"programmet igen. Körs programmet inte någonstans kan Du ta bort låsfilen."_s;
     case Status::NotAFile:
         return u"Programmappens låsfil är "_s + entryText(lock.lockEntry()) +
                u" och inte en vanlig fil:\n"_s + native(lock.lockPath()) +
