@@ -8,7 +8,9 @@ command -v wineboot >/dev/null 2>&1 || { echo "Wine is not installed"; exit 0; }
 export WINEPREFIX="$2" WINEDEBUG=-all
 case "$1" in
 boot)
-    rm -rf "$WINEPREFIX"
+    # A server left by an earlier run would serve the new prefix from the
+    # removed one ("could not load kernel32.dll"), so it goes first.
+    "$0" stop "$WINEPREFIX"
     # No Mono or Gecko: nothing is installed, nothing asks.
     WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i
     ;;
