@@ -11,8 +11,11 @@ boot)
     # A server left by an earlier run would serve the new prefix from the
     # removed one ("could not load kernel32.dll"), so it goes first.
     "$0" stop "$WINEPREFIX"
-    # No Mono or Gecko: nothing is installed, nothing asks.
-    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i
+    # No Mono or Gecko: nothing is installed, nothing asks. A first boot
+    # that fails at once ("could not load kernel32.dll", seen once under
+    # load) gets one more try in a clean prefix.
+    WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i ||
+        { "$0" stop "$WINEPREFIX" && WINEDLLOVERRIDES="mscoree,mshtml=" wineboot -i; }
     ;;
 stop)
     [ -d "$WINEPREFIX" ] || exit 0
