@@ -33,15 +33,7 @@ frmOm::frmOm(shared::Context& context) : m_context(context)
     auto* picture = new widgets::Picture(u":/pictures/tuvano-48.png"_s, banner);
     picture->setObjectName(u"Image1"_s);
     bannerLayout->addWidget(picture);
-    auto* titles = new QVBoxLayout;
-    titles->setSpacing(0);
-    QLabel* product = widgets::namedLabel(u"Label1"_s, u"Lexaro"_s, banner);
-    widgets::setLook(product, 11, QFont::Normal, QColor(0xcf, 0xe2, 0xf3), false, 2);
-    titles->addWidget(product);
-    QLabel* name = widgets::namedLabel(u"Label2"_s, u"Tuvano!"_s, banner);
-    widgets::setLook(name, 20, QFont::Bold, Qt::white);
-    titles->addWidget(name);
-    bannerLayout->addLayout(titles, 1);
+    bannerLayout->addLayout(widgets::bannerTitles(banner, 11, 20, 2), 1);
     root->addWidget(banner);
     auto* accent = new widgets::Shape(this);
     accent->setObjectName(u"Shape2"_s);

@@ -103,15 +103,7 @@ QWidget* frmMain::buildBanner()
     banner->setFill(widgets::bannerFill());
     auto* layout = new QHBoxLayout(banner);
     layout->setContentsMargins(24, 14, 20, 14);
-    auto* titles = new QVBoxLayout;
-    titles->setSpacing(0);
-    QLabel* product = widgets::namedLabel(u"Label1"_s, u"Lexaro"_s, banner);
-    widgets::setLook(product, 13, QFont::Normal, QColor(0xcf, 0xe2, 0xf3), false, 3);
-    titles->addWidget(product);
-    QLabel* name = widgets::namedLabel(u"Label2"_s, u"Tuvano!"_s, banner);
-    widgets::setLook(name, 26, QFont::Bold, Qt::white);
-    titles->addWidget(name);
-    layout->addLayout(titles);
+    layout->addLayout(widgets::bannerTitles(banner, 13, 26, 3));
     layout->addStretch(1);
     auto* picture = new widgets::Picture(u":/pictures/profiles.png"_s, banner);
     picture->setObjectName(u"Image2"_s);

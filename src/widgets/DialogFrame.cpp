@@ -1,5 +1,7 @@
 #include "DialogFrame.h"
 
+#include "Decoration.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -26,6 +28,19 @@ QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent, bo
     label->setWordWrap(wordWrap);
     label->setAttribute(Qt::WA_NoMousePropagation);
     return label;
+}
+
+QVBoxLayout* bannerTitles(QWidget* banner, int productSize, int nameSize, int letterSpacing)
+{
+    auto* titles = new QVBoxLayout;
+    titles->setSpacing(0);
+    QLabel* product = namedLabel(QStringLiteral("Label1"), QStringLiteral("Lexaro"), banner);
+    setLook(product, productSize, QFont::Normal, QColor(0xcf, 0xe2, 0xf3), false, letterSpacing);
+    titles->addWidget(product);
+    QLabel* name = namedLabel(QStringLiteral("Label2"), QStringLiteral("Tuvano!"), banner);
+    setLook(name, nameSize, QFont::Bold, Qt::white);
+    titles->addWidget(name);
+    return titles;
 }
 
 QPushButton* namedButton(const QString& name, const QString& text, QWidget* parent)

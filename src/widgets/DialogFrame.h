@@ -19,6 +19,9 @@ QVBoxLayout* dialogLayout(QWidget* window, const QString& name, const QString& t
 QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent,
                    bool wordWrap = false);
 
+// The program's name as its banners show it: "Lexaro" small above "Tuvano!".
+QVBoxLayout* bannerTitles(QWidget* banner, int productSize, int nameSize, int letterSpacing);
+
 // A push button known by its name.
 QPushButton* namedButton(const QString& name, const QString& text, QWidget* parent);
 
