@@ -35,11 +35,7 @@ frmOm::frmOm(shared::Context& context) : m_context(context)
     bannerLayout->addWidget(picture);
     bannerLayout->addLayout(widgets::bannerTitles(banner, 11, 20, 2), 1);
     root->addWidget(banner);
-    auto* accent = new widgets::Shape(this);
-    accent->setObjectName(u"Shape2"_s);
-    accent->setFill(widgets::kAccentColor);
-    accent->setFixedHeight(4);
-    root->addWidget(accent);
+    root->addWidget(widgets::accentStrip(u"Shape2"_s, this));
 
     auto* body = new QVBoxLayout;
     body->setContentsMargins(20, 16, 20, 16);

@@ -74,11 +74,7 @@ void frmMain::buildWindow()
     root->setContentsMargins(0, 0, 0, 0);
     root->setSpacing(0);
     root->addWidget(buildBanner());
-    auto* accent = new widgets::Shape(this);
-    accent->setObjectName(u"Shape3"_s);
-    accent->setFill(widgets::kAccentColor);
-    accent->setFixedHeight(4);
-    root->addWidget(accent);
+    root->addWidget(widgets::accentStrip(u"Shape3"_s, this));
 
     auto* body = new QHBoxLayout;
     body->setSpacing(0);

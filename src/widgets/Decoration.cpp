@@ -53,6 +53,15 @@ QBrush bannerFill()
     return gradient;
 }
 
+Shape* accentStrip(const QString& name, QWidget* parent)
+{
+    auto* strip = new Shape(parent);
+    strip->setObjectName(name);
+    strip->setFill(QColor(0xf0, 0xa8, 0x1c));
+    strip->setFixedHeight(4);
+    return strip;
+}
+
 void setLook(QWidget* widget, qreal pointSize, QFont::Weight weight, const QColor& color,
              bool italic, qreal letterSpacing)
 {

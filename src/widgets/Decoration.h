@@ -30,7 +30,7 @@ public:
 // The program's colours: the banner's blue, from dark at the top left to
 // light at the bottom right, and the orange strip under it.
 QBrush bannerFill();
-inline const QColor kAccentColor{0xf0, 0xa8, 0x1c};
+Shape* accentStrip(const QString& name, QWidget* parent);
 
 // Sets a label's (or any control's) type and text colour.
 void setLook(QWidget* widget, qreal pointSize, QFont::Weight weight, const QColor& color,
