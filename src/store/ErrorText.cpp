@@ -31,14 +31,84 @@ QString flawText(Flaw flaw)
     return {};
 }
 
-QString withDetail(QString text, const QString& detail)
+// The system's reason, if it gave one.
+QString withCause(QString text, Cause cause)
+{
+    if (const QString why = causeText(cause); !why.isEmpty())
+        text += u"\n\nOrsak: " + why + u'.';
+    return text;
+}
+
+// The offending text of a damaged record, if there is one.
+QString withDetail(QString text, const QString& detail, qsizetype longest = 80)
 {
     if (!detail.isEmpty())
-        text += u"\n\n(" + detail + u')';
+        text += u"\n\n(" + shownText(detail, longest) + u')';
     return text;
 }
 
 } // namespace
+
+QString causeText(Cause cause)
+{
+    switch (cause) {
+    case Cause::None:
+        return {};
+    case Cause::AccessDenied:
+        return QStringLiteral("åtkomst nekas; filen eller mappen är skrivskyddad, eller så saknas "
+                              "behörighet");
+    case Cause::DiskFull:
+        return QStringLiteral("disken är full");
+    case Cause::InUse:
+        return QStringLiteral("filen används av ett annat program");
+    case Cause::IsFolder:
+        return QStringLiteral("det är en mapp, inte en fil");
+    case Cause::NotFolder:
+        return QStringLiteral("en del av sökvägen är en fil, inte en mapp");
+    case Cause::NotFound:
+        return QStringLiteral("filen eller en mapp i sökvägen finns inte");
+    case Cause::Exists:
+        return QStringLiteral("det finns redan en fil eller mapp med det namnet");
+    case Cause::ReadOnlyVolume:
+        return QStringLiteral("enheten kan bara läsas");
+    case Cause::LinkLoop:
+        return QStringLiteral("länkarna leder runt i en ring");
+    case Cause::NameTooLong:
+        return QStringLiteral("sökvägen eller ett namn i den är för långt");
+    case Cause::NotPlainFile:
+        return QStringLiteral("det är ingen vanlig fil");
+    case Cause::TooLarge:
+        return QStringLiteral("filen är för stor");
+    case Cause::DeviceError:
+        return QStringLiteral("ett fel på disken eller i anslutningen till den");
+    case Cause::Other:
+        return QStringLiteral("systemet angav ett fel som Lexaro Tuvano! inte känner till");
+    }
+    return {};
+}
+
+QString shownText(QStringView text, qsizetype longest)
+{
+    QString shown;
+    shown.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.unicode() < 0x20)
+            shown += QChar(0x2400 + c.unicode()); // the symbols for C0 controls: NUL as a ␀
+        else if (c.unicode() == 0x7F)
+            shown += QChar(0x2421);
+        else if (c.category() == QChar::Other_Control || c.category() == QChar::Other_Format ||
+                 c.isSurrogate() || c.category() == QChar::Separator_Line ||
+                 c.category() == QChar::Separator_Paragraph)
+            shown += QChar(0xFFFD);
+        else
+            shown += c;
+    }
+    if (shown.size() > longest) {
+        const qsizetype half = (longest - 1) / 2;
+        shown = shown.left(half) + u'…' + shown.right(longest - 1 - half);
+    }
+    return shown;
+}
 
 QString errorText(const StoreError& e)
 {
@@ -47,16 +117,20 @@ QString errorText(const StoreError& e)
     case ErrorKind::Missing:
         return u"Filen eller mappen saknas:\n" + path;
     case ErrorKind::ReadFailed:
-        return withDetail(u"Filen kunde inte läsas:\n" + path, e.detail);
+        return withCause(u"Filen kunde inte läsas:\n" + path, e.cause);
     case ErrorKind::WriteFailed:
-        return withDetail(u"Filen kunde inte sparas:\n" + path +
-                              u"\n\nDen tidigare versionen av filen är oförändrad.",
-                          e.detail);
+        return withCause(u"Filen kunde inte sparas:\n" + path, e.cause) +
+               (e.previousKept
+                    ? QStringLiteral("\n\nDen tidigare versionen av filen är oförändrad.")
+                    : QString());
     case ErrorKind::DeleteFailed:
-        return withDetail(u"Filen kunde inte tas bort:\n" + path, e.detail);
+        return withCause(u"Filen kunde inte tas bort:\n" + path, e.cause);
     case ErrorKind::FolderFailed:
-        return withDetail(u"Mappen kunde inte skapas eller tas bort:\n" + path, e.detail);
+        return withCause(u"Mappen kunde inte skapas eller tas bort:\n" + path, e.cause);
     case ErrorKind::Damaged:
+        // Not a file of the kind at all: a pipe, a folder, something huge.
+        if (e.line == 0)
+            return withCause(u"Filen är skadad:\n" + path, e.cause);
         if (e.flaw == Flaw::BadEncoding)
             return u"Filen är inte sparad i den väntade teckenkodningen:\n" + path + u"\n\nRad " +
                    QString::number(e.line) + u": " + flawText(e.flaw) +
@@ -65,7 +139,7 @@ QString errorText(const StoreError& e)
                               u": " + flawText(e.flaw) + u'.',
                           e.detail);
     case ErrorKind::NotStorable:
-        return u"Texten \"" + e.detail +
+        return u"Texten \"" + shownText(e.detail) +
                u"\" kan inte sparas: den innehåller citattecken, radbrytningar eller andra "
                u"tecken som inte kan lagras.";
     case ErrorKind::ReadOnly:
@@ -77,9 +151,9 @@ QString errorText(const StoreError& e)
                               path +
                               u"\n\nLexaro Tuvano! skriver och tar aldrig bort något genom en "
                               u"sådan länk, så ingenting har ändrats.",
-                          QDir::toNativeSeparators(e.detail));
+                          QDir::toNativeSeparators(e.detail), 400);
     case ErrorKind::NoSuchProfile:
-        return u"Profilen " + e.detail + u" finns inte längre i profillistan.";
+        return u"Profilen " + shownText(e.detail) + u" finns inte längre i profillistan.";
     }
     return {};
 }

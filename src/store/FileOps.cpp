@@ -3,18 +3,19 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <filesystem>
 #include <system_error>
 #include <vector>
 
 #ifdef Q_OS_WIN
 #include <io.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <unistd.h>
 #endif
 #ifdef Q_OS_LINUX
-#include <cerrno>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
 #endif
@@ -32,11 +33,108 @@ std::filesystem::path fsPath(const QString& path)
 #endif
 }
 
-QString describe(const std::error_code& ec) { return QString::fromLocal8Bit(ec.message()); }
+// The largest text file the program reads: its own files are a few lines,
+// a list of ten thousand profiles a few hundred kilobytes.
+constexpr qint64 kLargestText = 64 << 20;
 
-StoreError error(ErrorKind kind, const QString& path, QString detail = {})
+Cause causeOfErrno(int code)
 {
-    return StoreError{kind, path, 0, Flaw::None, std::move(detail)};
+    switch (code) {
+    case 0:
+        return Cause::None;
+    case EACCES:
+    case EPERM:
+        return Cause::AccessDenied;
+    case ENOSPC:
+#ifdef EDQUOT
+    case EDQUOT:
+#endif
+        return Cause::DiskFull;
+    case EBUSY:
+    case ETXTBSY:
+        return Cause::InUse;
+    case EISDIR:
+        return Cause::IsFolder;
+    case ENOTDIR:
+        return Cause::NotFolder;
+    case ENOENT:
+        return Cause::NotFound;
+    case EEXIST:
+        return Cause::Exists;
+    case EROFS:
+        return Cause::ReadOnlyVolume;
+    case ELOOP:
+        return Cause::LinkLoop;
+    case ENAMETOOLONG:
+        return Cause::NameTooLong;
+    case EFBIG:
+        return Cause::TooLarge;
+    case EIO:
+        return Cause::DeviceError;
+    default:
+        return Cause::Other;
+    }
+}
+
+#ifdef Q_OS_WIN
+Cause causeOfWindowsError(DWORD code)
+{
+    switch (code) {
+    case ERROR_SUCCESS:
+        return Cause::None;
+    case ERROR_ACCESS_DENIED:
+        return Cause::AccessDenied;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return Cause::DiskFull;
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return Cause::InUse;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return Cause::NotFound;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+        return Cause::Exists;
+    case ERROR_WRITE_PROTECT:
+        return Cause::ReadOnlyVolume;
+    case ERROR_FILENAME_EXCED_RANGE:
+        return Cause::NameTooLong;
+    case ERROR_DIRECTORY:
+        return Cause::NotFolder;
+    case ERROR_CRC:
+    case ERROR_GEN_FAILURE:
+    case ERROR_NOT_READY:
+        return Cause::DeviceError;
+    default:
+        return Cause::Other;
+    }
+}
+#endif
+
+// The cause of the last failed call into the system.
+Cause lastCause()
+{
+#ifdef Q_OS_WIN
+    const Cause windows = causeOfWindowsError(::GetLastError());
+    return windows != Cause::None ? windows : causeOfErrno(errno);
+#else
+    return causeOfErrno(errno);
+#endif
+}
+
+Cause causeOf(const std::error_code& ec)
+{
+#ifdef Q_OS_WIN
+    if (ec.category() == std::system_category())
+        return causeOfWindowsError(DWORD(ec.value()));
+#endif
+    return causeOfErrno(ec.default_error_condition().value());
+}
+
+StoreError error(ErrorKind kind, const QString& path, Cause cause = Cause::None)
+{
+    return StoreError{kind, path, 0, Flaw::None, {}, cause, false};
 }
 
 // Flushes an open file's data to the disk itself, not just to the system.
@@ -106,15 +204,25 @@ FileOps& FileOps::real()
 
 Result<QByteArray> FileOps::readAll(const QString& path)
 {
+    // A pipe or a device may block for good or never end: only plain files
+    // of a text file's size are opened.
+    const QFileInfo info(path);
+    if (!info.exists())
+        return error(ErrorKind::Missing, path);
+    if (info.isDir())
+        return error(ErrorKind::ReadFailed, path, Cause::IsFolder);
+    if (!info.isFile())
+        return error(ErrorKind::ReadFailed, path, Cause::NotPlainFile);
+    if (info.size() > kLargestText)
+        return error(ErrorKind::ReadFailed, path, Cause::TooLarge);
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (!QFileInfo::exists(path))
-            return error(ErrorKind::Missing, path);
-        return error(ErrorKind::ReadFailed, path, file.errorString());
-    }
-    QByteArray bytes = file.readAll();
+    if (!file.open(QIODevice::ReadOnly))
+        return error(ErrorKind::ReadFailed, path, lastCause());
+    QByteArray bytes = file.read(kLargestText + 1);
     if (file.error() != QFileDevice::NoError)
-        return error(ErrorKind::ReadFailed, path, file.errorString());
+        return error(ErrorKind::ReadFailed, path, lastCause());
+    if (bytes.size() > kLargestText)
+        return error(ErrorKind::ReadFailed, path, Cause::TooLarge);
     return bytes;
 }
 
@@ -122,40 +230,45 @@ Status FileOps::writeNew(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return error(ErrorKind::WriteFailed, path, file.errorString());
+        return error(ErrorKind::WriteFailed, path, lastCause());
     if (file.write(bytes) != bytes.size())
-        return error(ErrorKind::WriteFailed, path, file.errorString());
+        return error(ErrorKind::WriteFailed, path, lastCause());
     file.close();
     if (file.error() != QFileDevice::NoError)
-        return error(ErrorKind::WriteFailed, path, file.errorString());
+        return error(ErrorKind::WriteFailed, path, lastCause());
     return {};
 }
 
 Status FileOps::copyNew(const QString& source, const QString& target)
 {
+    const QFileInfo info(source);
+    if (!info.exists())
+        return error(ErrorKind::Missing, source);
+    // A pipe would never end, a device might never answer.
+    if (!info.isFile())
+        return error(ErrorKind::ReadFailed, source,
+                     info.isDir() ? Cause::IsFolder : Cause::NotPlainFile);
     QFile in(source);
-    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        if (!QFileInfo::exists(source))
-            return error(ErrorKind::Missing, source);
-        return error(ErrorKind::ReadFailed, source, in.errorString());
-    }
+    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return error(ErrorKind::ReadFailed, source, lastCause());
     QFile out(target);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return error(ErrorKind::WriteFailed, target, out.errorString());
+        return error(ErrorKind::WriteFailed, target, lastCause());
 
     bool done = false;
 #ifdef Q_OS_LINUX
     if (!kernelCopy(in.handle(), out.handle(), done))
-        return error(ErrorKind::WriteFailed, target, qt_error_string(errno));
+        return error(ErrorKind::WriteFailed, target, lastCause());
 #endif
     if (!done && !streamCopy(in, out)) {
+        const Cause cause = lastCause();
         if (in.error() != QFileDevice::NoError)
-            return error(ErrorKind::ReadFailed, source, in.errorString());
-        return error(ErrorKind::WriteFailed, target, out.errorString());
+            return error(ErrorKind::ReadFailed, source, cause);
+        return error(ErrorKind::WriteFailed, target, cause);
     }
     out.close();
     if (out.error() != QFileDevice::NoError)
-        return error(ErrorKind::WriteFailed, target, out.errorString());
+        return error(ErrorKind::WriteFailed, target, lastCause());
     return {};
 }
 
@@ -168,9 +281,9 @@ Status FileOps::flush(const QString& path)
     const QIODevice::OpenMode mode = QIODevice::ReadOnly;
 #endif
     if (!file.open(mode))
-        return error(ErrorKind::WriteFailed, path, file.errorString());
+        return error(ErrorKind::WriteFailed, path, lastCause());
     if (!syncToDisk(file))
-        return error(ErrorKind::WriteFailed, path, qt_error_string());
+        return error(ErrorKind::WriteFailed, path, lastCause());
     return {};
 }
 
@@ -183,7 +296,7 @@ Status FileOps::rename(const QString& from, const QString& to)
     ec.clear();
     std::filesystem::rename(fsPath(from), fsPath(to), ec);
     if (ec)
-        return error(ErrorKind::WriteFailed, to, describe(ec));
+        return error(ErrorKind::WriteFailed, to, causeOf(ec));
     return {};
 }
 
@@ -193,12 +306,12 @@ Status FileOps::flushFolder([[maybe_unused]] const QString& folder)
     const int fd =
         ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
-        return error(ErrorKind::WriteFailed, folder, qt_error_string(errno));
+        return error(ErrorKind::WriteFailed, folder, lastCause());
     const bool synced = ::fsync(fd) == 0;
     const int why = errno;
     ::close(fd);
     if (!synced)
-        return error(ErrorKind::WriteFailed, folder, qt_error_string(why));
+        return error(ErrorKind::WriteFailed, folder, causeOfErrno(why));
 #endif
     return {};
 }
@@ -209,11 +322,10 @@ Status FileOps::remove(const QString& path)
     if (!info.exists() && !info.isSymLink())
         return error(ErrorKind::Missing, path);
     if (info.isDir())
-        return error(ErrorKind::DeleteFailed, path,
-                     describe(std::make_error_code(std::errc::is_a_directory)));
+        return error(ErrorKind::DeleteFailed, path, Cause::IsFolder);
     QFile file(path);
     if (!file.remove())
-        return error(ErrorKind::DeleteFailed, path, file.errorString());
+        return error(ErrorKind::DeleteFailed, path, lastCause());
     return {};
 }
 
@@ -221,9 +333,9 @@ Status FileOps::makeFolder(const QString& path)
 {
     std::error_code ec;
     if (!std::filesystem::create_directory(fsPath(path), ec) && !ec)
-        ec = std::make_error_code(std::errc::file_exists);
+        return error(ErrorKind::FolderFailed, path, Cause::Exists);
     if (ec)
-        return error(ErrorKind::FolderFailed, path, describe(ec));
+        return error(ErrorKind::FolderFailed, path, causeOf(ec));
     return {};
 }
 
@@ -233,12 +345,11 @@ Status FileOps::removeFolder(const QString& path)
     if (!info.exists())
         return error(ErrorKind::Missing, path);
     if (!info.isDir())
-        return error(ErrorKind::FolderFailed, path,
-                     describe(std::make_error_code(std::errc::not_a_directory)));
+        return error(ErrorKind::FolderFailed, path, Cause::NotFolder);
     std::error_code ec;
     std::filesystem::remove(fsPath(path), ec);
     if (ec)
-        return error(ErrorKind::FolderFailed, path, describe(ec));
+        return error(ErrorKind::FolderFailed, path, causeOf(ec));
     return {};
 }
 
@@ -246,12 +357,10 @@ Result<QString> FileOps::writeTarget(const QString& path)
 {
     const QString target = followLinks(path);
     if (target.isEmpty())
-        return error(ErrorKind::WriteFailed, path,
-                     describe(std::make_error_code(std::errc::too_many_symbolic_link_levels)));
+        return error(ErrorKind::WriteFailed, path, Cause::LinkLoop);
     const QFileInfo info(target);
     if (info.isDir())
-        return error(ErrorKind::WriteFailed, path,
-                     describe(std::make_error_code(std::errc::is_a_directory)));
+        return error(ErrorKind::WriteFailed, path, Cause::IsFolder);
     constexpr QFile::Permissions kWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
     if (info.exists() && !(info.permissions() & kWrite))
         return error(ErrorKind::ReadOnly, path);
@@ -291,6 +400,7 @@ Status undoTemp(FileOps& ops, Status status, const QString& temp, const QString&
     StoreError e = status.error();
     if (e.path == temp || e.path == place)
         e.path = target;
+    e.previousKept = QFileInfo(place).isFile();
     return e;
 }
 

@@ -22,7 +22,7 @@ Result<ProfileRecords> parseProfileList(QByteArrayView bytes, const QString& pat
             return records::damaged(path, line.number, Flaw::MissingField);
         if (line.fields.size() > 2)
             return records::damaged(path, line.number, Flaw::ExtraText);
-        if (!codec::isStorable(line.fields[0]))
+        if (!codec::isWritable(line.fields[0]))
             return records::damaged(path, line.number, Flaw::BadCharacter, line.fields[0]);
         if (!isProfileIdentifier(line.fields[1]))
             return records::damaged(path, line.number, Flaw::BadIdentifier, line.fields[1]);
@@ -37,14 +37,14 @@ Result<QByteArray> formatProfileList(const ProfileRecords& list)
 {
     QString text;
     for (const ProfileRecord& record : list) {
-        if (!codec::isStorable(record.name))
+        if (!codec::isWritable(record.name))
             return StoreError{ErrorKind::NotStorable, {}, 0, Flaw::BadCharacter, record.name};
         if (!isProfileIdentifier(record.id))
             return StoreError{ErrorKind::NotStorable, {}, 0, Flaw::BadIdentifier, record.id};
         text +=
             records::quoted(record.name) + u',' + records::quoted(record.id) + records::kLineEnd;
     }
-    auto bytes = codec::encode(text);
+    auto bytes = codec::encodeFile(text);
     if (!bytes)
         return StoreError{ErrorKind::NotStorable, {}, 0, Flaw::BadCharacter, text};
     return std::move(*bytes);
@@ -89,6 +89,10 @@ Status ProfileList::createWithStandard() const
 
 Status ProfileList::append(const ProfileRecord& record) const
 {
+    // A new name must fit the code page; names already in a list saved as
+    // UTF-8 are kept as they are, whatever they hold.
+    if (!codec::isStorable(record.name))
+        return StoreError{ErrorKind::NotStorable, path(), 0, Flaw::BadCharacter, record.name};
     auto line = formatProfileList({record});
     if (!line) {
         StoreError e = line.error();
@@ -99,8 +103,9 @@ Status ProfileList::append(const ProfileRecord& record) const
     if (!bytes && bytes.error().kind != ErrorKind::Missing)
         return bytes.error();
     QByteArray list = bytes ? std::move(*bytes) : QByteArray();
-    // A list saved as UTF-8 is written anew in the code page: a record in the
-    // code page after UTF-8 lines would make the whole file unreadable.
+    // A list saved as UTF-8 is written anew, whole: a line in the code page
+    // after UTF-8 lines would make the file unreadable. It is written in the
+    // code page whenever that holds every name.
     if (codec::decode(list).encoding == codec::Encoding::Utf8) {
         auto records = parseProfileList(list, path());
         if (!records)

@@ -18,9 +18,18 @@ constexpr std::array<std::pair<SessionPhase, QStringView>, 3> kPhases{{
     {SessionPhase::Saving, u"saving"},
 }};
 
+constexpr std::array<std::pair<HostWait, QStringView>, 2> kWaits{{
+    {HostWait::Start, u"host start"},
+    {HostWait::End, u"host end"},
+}};
+
 constexpr QStringView kPhaseKey = u"phase";
 constexpr QStringView kProfileKey = u"profile";
 constexpr QStringView kFilesKey = u"files";
+constexpr QStringView kWaitKey = u"waiting for";
+constexpr QStringView kChangesKey = u"changes";
+constexpr QStringView kKeep = u"keep";
+constexpr QStringView kDiscard = u"discard";
 
 std::optional<DataFile> dataFileNamed(QStringView name)
 {
@@ -77,7 +86,7 @@ Result<SessionRecord> parseSessionRecord(QByteArrayView bytes, const QString& pa
     const records::Line& profile = lines[1];
     if (profile.fields.size() != 3)
         return records::damaged(path, profile.number, Flaw::MissingField);
-    if (!codec::isStorable(profile.fields[1]))
+    if (!codec::isWritable(profile.fields[1]))
         return records::damaged(path, profile.number, Flaw::BadCharacter, profile.fields[1]);
     if (!isProfileIdentifier(profile.fields[2]))
         return records::damaged(path, profile.number, Flaw::BadIdentifier, profile.fields[2]);
@@ -90,12 +99,34 @@ Result<SessionRecord> parseSessionRecord(QByteArrayView bytes, const QString& pa
             return records::damaged(path, files.number, Flaw::WrongType, files.fields[i]);
         record.files.push_back(*file);
     }
+
+    // Later lines, which a record of an earlier version does not have.
+    records::Line more;
+    while (reader.next(more)) {
+        const QString& key = more.fields.front();
+        if (more.fields.size() != 2)
+            return records::damaged(path, more.number, Flaw::MissingField);
+        const QString& value = more.fields[1];
+        if (key == kWaitKey) {
+            const auto wait = std::find_if(kWaits.begin(), kWaits.end(),
+                                           [&](const auto& w) { return w.second == value; });
+            if (wait == kWaits.end())
+                return records::damaged(path, more.number, Flaw::WrongType, value);
+            record.waiting = wait->first;
+        } else if (key == kChangesKey && (value == kKeep || value == kDiscard)) {
+            record.keepChanges = value == kKeep;
+        } else {
+            return records::damaged(path, more.number, Flaw::WrongType, key + u',' + value);
+        }
+    }
+    if (reader.error())
+        return *reader.error();
     return record;
 }
 
 Result<QByteArray> formatSessionRecord(const SessionRecord& record)
 {
-    if (!codec::isStorable(record.profile.name))
+    if (!codec::isWritable(record.profile.name))
         return StoreError{ErrorKind::NotStorable, {}, 0, Flaw::BadCharacter, record.profile.name};
     if (!isProfileIdentifier(record.profile.id))
         return StoreError{ErrorKind::NotStorable, {}, 0, Flaw::BadIdentifier, record.profile.id};
@@ -104,10 +135,13 @@ Result<QByteArray> formatSessionRecord(const SessionRecord& record)
     QStringList names;
     for (DataFile file : record.files)
         names << fileName(file).toString();
+    const auto wait = std::find_if(kWaits.begin(), kWaits.end(),
+                                   [&](const auto& w) { return w.first == record.waiting; });
     const QString text = line(kPhaseKey, {phase->second.toString()}) +
                          line(kProfileKey, {record.profile.name, record.profile.id}) +
-                         line(kFilesKey, names);
-    auto bytes = codec::encode(text);
+                         line(kFilesKey, names) + line(kWaitKey, {wait->second.toString()}) +
+                         line(kChangesKey, {(record.keepChanges ? kKeep : kDiscard).toString()});
+    auto bytes = codec::encodeFile(text);
     if (!bytes)
         return StoreError{ErrorKind::NotStorable, {}, 0, Flaw::BadCharacter, record.profile.name};
     return std::move(*bytes);
@@ -121,6 +155,17 @@ bool SessionFile::exists() const
 
 Result<SessionRecord> SessionFile::read() const
 {
+    // A record is a few short lines. Whatever else stands in its place (a
+    // pipe, a folder, a huge file) is no record of this program's: told as
+    // damaged, so it is put aside rather than opened or trusted.
+    constexpr qint64 kLargestRecord = 64 * 1024;
+    const QFileInfo info(path());
+    if (info.exists() && (!info.isFile() || info.size() > kLargestRecord)) {
+        const Cause cause = info.isDir()    ? Cause::IsFolder
+                            : info.isFile() ? Cause::TooLarge
+                                            : Cause::NotPlainFile;
+        return StoreError{ErrorKind::Damaged, path(), 0, Flaw::None, {}, cause};
+    }
     auto bytes = m_folder.ops().readAll(path());
     if (!bytes)
         return bytes.error();

@@ -21,13 +21,20 @@ enum class SessionPhase {
     Saving,    // the session is staged in the profile and being put in place
 };
 
-// The session under way: which profile, how far, and which of the five
-// files it concerns (those loaded into the live files; while saving, those
-// staged to replace the profile's).
+// What a live session waits for: the host's start (it was launched, or is
+// to be started by hand, and has not been seen running) or its end.
+enum class HostWait { Start, End };
+
+// The session under way: which profile, how far, which of the five files it
+// concerns (those loaded into the live files; while saving, those staged to
+// replace the profile's), what it waits for, and whether the user chose to
+// keep its changes out of the profile.
 struct SessionRecord {
     SessionPhase phase = SessionPhase::CopyingIn;
     ProfileRecord profile;
     std::vector<DataFile> files;
+    HostWait waiting = HostWait::Start;
+    bool keepChanges = true;
 
     bool concerns(DataFile file) const;
     friend bool operator==(const SessionRecord&, const SessionRecord&) = default;

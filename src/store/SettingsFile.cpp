@@ -75,7 +75,7 @@ Result<Settings> parseSettings(QByteArrayView bytes, const QString& path)
     const auto delay = toInteger(field(1), quoted(1));
     if (!delay)
         return wrongType(1);
-    if (!codec::isStorable(field(2)))
+    if (!codec::isWritable(field(2)))
         return records::damaged(path, lines[2].number, Flaw::BadCharacter, field(2));
     const auto shutdown = toTruth(field(3), quoted(3));
     if (!shutdown)
@@ -88,13 +88,13 @@ Result<Settings> parseSettings(QByteArrayView bytes, const QString& path)
 
 Result<QByteArray> formatSettings(const Settings& s)
 {
-    if (!codec::isStorable(s.sDefaultProfile))
+    if (!codec::isWritable(s.sDefaultProfile))
         return StoreError{ErrorKind::NotStorable, {}, 0, Flaw::BadCharacter, s.sDefaultProfile};
     const QString text =
         truthText(s.fQuickStart) + records::kLineEnd + QString::number(s.nAutoSelectDelay) +
         records::kLineEnd + records::quoted(s.sDefaultProfile) + records::kLineEnd +
         truthText(s.fShutdown) + records::kLineEnd + truthText(s.fShowMonitor) + records::kLineEnd;
-    auto bytes = codec::encode(text);
+    auto bytes = codec::encodeFile(text);
     if (!bytes)
         return StoreError{ErrorKind::NotStorable, {}, 0, Flaw::BadCharacter, s.sDefaultProfile};
     return std::move(*bytes);

@@ -36,12 +36,35 @@ enum class Flaw {
     BadEncoding,       // a byte that is neither Windows-1252 nor part of valid UTF-8
 };
 
+// Why the system refused, in kinds the program puts in words of its own:
+// the system's own texts are in its language, not the user's.
+enum class Cause {
+    None,           // no reason given
+    AccessDenied,   // no permission, or write-protected
+    DiskFull,       // no room left on the disk (or over its quota)
+    InUse,          // another program holds the file
+    IsFolder,       // a folder where a file was meant
+    NotFolder,      // a file where a folder of the path was meant
+    NotFound,       // the file or a folder of its path does not exist
+    Exists,         // something of that name is there already
+    ReadOnlyVolume, // the drive can only be read
+    LinkLoop,       // links that lead round in a circle
+    NameTooLong,    // the path or a name in it is too long
+    NotPlainFile,   // a pipe, a device or another special file
+    TooLarge,       // larger than such a file can ever be
+    DeviceError,    // the disk, or the connection to it, failed
+    Other,          // a reason the program has no words for
+};
+
 struct StoreError {
     ErrorKind kind = ErrorKind::ReadFailed;
     QString path; // the file or folder concerned
     int line = 0; // 1-based line of a damaged record, else 0
     Flaw flaw = Flaw::None;
-    QString detail; // the system's own words, or the offending text
+    QString detail; // the offending text, or the place a link leads to
+    Cause cause = Cause::None;
+    // A failed replacement left the earlier file as it was (there was one).
+    bool previousKept = false;
 
     friend bool operator==(const StoreError&, const StoreError&) = default;
 };

@@ -101,12 +101,28 @@ std::optional<QByteArray> encode(QStringView text)
     return bytes;
 }
 
+std::optional<QByteArray> encodeFile(QStringView text)
+{
+    if (std::optional<QByteArray> bytes = encode(text); bytes && decode(*bytes).text == text)
+        return bytes;
+    QStringEncoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QByteArray bytes = kUtf8Mark.toByteArray();
+    bytes += QByteArray(utf8.encode(text));
+    if (utf8.hasError())
+        return std::nullopt;
+    return bytes;
+}
+
+bool isWritable(QStringView text)
+{
+    return std::none_of(text.begin(), text.end(), [](QChar c) {
+        return c == u'"' || c.category() == QChar::Other_Control || c.isSurrogate();
+    });
+}
+
 bool isStorable(QStringView text)
 {
-    const bool unwritable = std::any_of(text.begin(), text.end(), [](QChar c) {
-        return c == u'"' || c.category() == QChar::Other_Control;
-    });
-    if (unwritable)
+    if (!isWritable(text))
         return false;
     // Every ANSI code page holds plain ASCII: only other text needs the encoder.
     const bool ascii =

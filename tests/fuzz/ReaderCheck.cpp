@@ -4,6 +4,8 @@
 #include "store/ProfileList.h"
 #include "store/SettingsFile.h"
 
+#include <algorithm>
+
 namespace tuvano::fuzz {
 
 using namespace Qt::StringLiterals;
@@ -88,8 +90,15 @@ std::optional<QString> checkRefusal(const StoreError& e, QByteArrayView bytes)
         return u"refused as damaged without a flaw: "_s + describe(e);
     if (e.path != inputPath())
         return u"refused naming another path: "_s + describe(e);
-    if (store::errorText(e).isEmpty())
+    const QString text = store::errorText(e);
+    if (text.isEmpty())
         return u"refusal has no text for the user: "_s + describe(e);
+    // The file's bytes never cut the message short or break its lines.
+    const auto odd = std::find_if(text.begin(), text.end(), [](QChar c) {
+        return c != u'\n' && (c.category() == QChar::Other_Control || c.isSurrogate());
+    });
+    if (odd != text.end())
+        return u"refusal's text holds a control character: "_s + describe(e);
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #include "store/FileOps.h"
 
+#include "store/ErrorText.h"
 #include "store/HostContract.h"
 #include "store/ProgramFolder.h"
 #include "support/FaultyFileOps.h"
@@ -83,7 +84,7 @@ TEST(FileOps, ATooLongPathIsATypedFailure)
     const Status status = replaceByCopy(FileOps::real(), dir.file(u"src.vwi"_s), tooLong);
     ASSERT_FALSE(status.ok());
     EXPECT_EQ(status.error().kind, ErrorKind::WriteFailed);
-    EXPECT_FALSE(status.error().detail.isEmpty());
+    EXPECT_EQ(status.error().cause, tuvano::store::Cause::NameTooLong);
 }
 
 TEST(FileOps, EachFailedStepOfAReplaceLeavesTheOldTargetAndNoTemporaryFile)
@@ -94,9 +95,18 @@ TEST(FileOps, EachFailedStepOfAReplaceLeavesTheOldTargetAndNoTemporaryFile)
     for (int failAt = 1; failAt <= 3; ++failAt) {
         tuvano::test::FaultyFileOps ops;
         ops.failAt = failAt;
-        EXPECT_FALSE(replaceByCopy(ops, dir.file(u"src.vwi"_s), dir.file(u"ro.vwi"_s)).ok());
+        const Status status = replaceByCopy(ops, dir.file(u"src.vwi"_s), dir.file(u"ro.vwi"_s));
+        ASSERT_FALSE(status.ok());
+        EXPECT_TRUE(status.error().previousKept);
         EXPECT_EQ(dir.read(u"ro.vwi"_s), "old");
         EXPECT_EQ(dir.entries(), (QStringList{u"ro.vwi"_s, u"src.vwi"_s}));
+        // A file that never was is not said to be kept as it was.
+        tuvano::test::FaultyFileOps fresh;
+        fresh.failAt = failAt;
+        const Status made = replaceByCopy(fresh, dir.file(u"src.vwi"_s), dir.file(u"new.vwi"_s));
+        ASSERT_FALSE(made.ok());
+        EXPECT_FALSE(tuvano::store::errorText(made.error()).contains(u"tidigare versionen"_s));
+        EXPECT_TRUE(tuvano::store::errorText(made.error()).contains(u"Orsak: disken är full."_s));
     }
 }
 

@@ -58,6 +58,13 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"blankLinesPassedOver", "\r\n\"A\",\"1\"\r\n  \r\n\r\n", {{u"A"_s, u"1"_s}}},
         ReadCase{"utf8WithMark", "\xef\xbb\xbf\"\xc3\x85sa\",\"2\"\r\n", {{qs("Åsa"), u"2"_s}}},
         ReadCase{"utf8WithoutMark", "\"G\xc3\xb6ran\",\"2\"", {{qs("Göran"), u"2"_s}}},
+        // Names the code page cannot hold, from a list saved as UTF-8, and
+        // code-page bytes that happen to make UTF-8: read as they are.
+        ReadCase{
+            "utf8NameOutsideCodePage", "\"\xc5\x81ukasz\",\"2\"\r\n", {{qs("Łukasz"), u"2"_s}}},
+        ReadCase{"codePageNameThatReadsAsUtf8",
+                 "\"\xc3\x85sa\",\"2\"\r\n\"\xc5\",\"3\"\r\n",
+                 {{qs("Ã…sa"), u"2"_s}, {qs("Å"), u"3"_s}}},
         ReadCase{"caseKept",
                  "\"anna\",\"1\"\r\n\"Anna\",\"2\"\r\n",
                  {{u"anna"_s, u"1"_s}, {u"Anna"_s, u"2"_s}}}),
@@ -104,12 +111,6 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"markThenCodePage", "\xef\xbb\xbf" + kStandardLine + "\"\xc5sa\",\"2\"\r\n", 2,
                     Flaw::BadEncoding},
         DamagedCase{"secondMark", "\xef\xbb\xbf\xef\xbb\xbf" + kStandardLine, 1,
-                    Flaw::BadCharacter},
-        DamagedCase{"utf8NameOutsideCodePage", "\"\xc5\x81ukasz\",\"2\"\r\n", 1,
-                    Flaw::BadCharacter},
-        // Read in the code page for the byte on line 2, "Ã…sa" would come back
-        // as "Åsa" once the list is written without that line.
-        DamagedCase{"codePageNameThatReadsAsUtf8", "\"\xc3\x85sa\",\"2\"\r\n\"\xc5\",\"3\"\r\n", 1,
                     Flaw::BadCharacter}),
     [](const auto& info) { return std::string(info.param.label); });
 
@@ -157,6 +158,10 @@ TEST_F(ProfileListFile, AppendAfterALastLineWithoutLineEndStartsANewLine)
     dir.write(u"profiles.map"_s, "\"A\",\"1\"");
     ASSERT_TRUE(list.append({u"B"_s, u"2"_s}).ok());
     EXPECT_EQ(dir.read(u"profiles.map"_s), "\"A\",\"1\"\r\n\"B\",\"2\"\r\n");
+    // A lone CR ends a line already: no empty line between.
+    dir.write(u"profiles.map"_s, "\"A\",\"1\"\r");
+    ASSERT_TRUE(list.append({u"B"_s, u"2"_s}).ok());
+    EXPECT_EQ(dir.read(u"profiles.map"_s), "\"A\",\"1\"\r\"B\",\"2\"\r\n");
 }
 
 class UnstorableName : public ProfileListFile, public ::testing::WithParamInterface<const char*> {};

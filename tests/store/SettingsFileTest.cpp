@@ -131,6 +131,8 @@ INSTANTIATE_TEST_SUITE_P(
                     Flaw::WrongType},
         DamagedCase{"quotedTruth", "\"#TRUE#\"\r\n0\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n", 1,
                     Flaw::WrongType},
+        DamagedCase{"quotedCountdown", "#TRUE#\r\n\"10\"\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n", 2,
+                    Flaw::WrongType},
         DamagedCase{"textForCountdown", "#TRUE#\r\nten\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n", 2,
                     Flaw::WrongType},
         DamagedCase{"countdownTooLarge", "#TRUE#\r\n40000\r\n\"A\"\r\n#TRUE#\r\n#TRUE#\r\n", 2,

@@ -133,12 +133,12 @@ private:
         case Fault::DiskFull:
             break;
         case Fault::IoError:
-            return {ownKind, path, 0, store::Flaw::None, QStringLiteral("Input/output error")};
+            return {ownKind, path, 0, store::Flaw::None, {}, store::Cause::DeviceError};
         case Fault::AccessDenied:
-            return {ownKind, path, 0, store::Flaw::None, QStringLiteral("Permission denied")};
+            return {ownKind, path, 0, store::Flaw::None, {}, store::Cause::AccessDenied};
         }
-        return {store::ErrorKind::WriteFailed, path, 0, store::Flaw::None,
-                QStringLiteral("No space left on device")};
+        return {store::ErrorKind::WriteFailed, path, 0, store::Flaw::None, {},
+                store::Cause::DiskFull};
     }
 
     void record(const char* operation, const QString& path)
