@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QInputDialog>
@@ -19,9 +20,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+#else
+#include <unistd.h>
 #endif
 
 using namespace Qt::StringLiterals;
@@ -83,6 +87,40 @@ QString fitForScreen(const QString& text, const QWidget* parent)
     return lines.join(u'\n');
 }
 
+// A host this program started. Its QProcess is kept, so that how it ended
+// is known; it is never destroyed while the process runs, since that would
+// end the process, and the host must outlive this program.
+struct StartedHost {
+    QProcess* process = nullptr; // gone once the process has ended
+    QString why;                 // how it failed, once it has
+    bool windows32 = false;      // a 32-bit Windows program run through Wine
+};
+
+std::map<qint64, StartedHost>& startedHosts()
+{
+    // Never destroyed: a running host's QProcess must not be.
+    static auto* hosts = new std::map<qint64, StartedHost>;
+    return *hosts;
+}
+
+// Whether a Windows program is a 32-bit one: its PE header names the i386.
+bool isWindows32Program(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray dos = file.read(64);
+    if (dos.size() < 64 || !dos.startsWith("MZ"))
+        return false;
+    const quint32 peAt = quint32(uchar(dos[60])) | quint32(uchar(dos[61])) << 8 |
+                         quint32(uchar(dos[62])) << 16 | quint32(uchar(dos[63])) << 24;
+    if (!file.seek(peAt))
+        return false;
+    const QByteArray pe = file.read(6);
+    return pe.size() == 6 && pe.startsWith(QByteArrayView("PE\0\0", 4)) && uchar(pe[4]) == 0x4C &&
+           uchar(pe[5]) == 0x01;
+}
+
 } // namespace
 
 QString DesktopPlatform::programFolder() const { return QCoreApplication::applicationDirPath(); }
@@ -122,10 +160,10 @@ Answer DesktopPlatform::message(const QString& text, const QString& title, Icon 
     if (shown != text)
         box.setAccessibleDescription(text);
     QPushButton* yes = nullptr;
-    if (buttons == Buttons::YesNo) {
+    if (buttons != Buttons::Ok) {
         yes = box.addButton(u"&Ja"_s, QMessageBox::YesRole);
         QPushButton* no = box.addButton(u"&Nej"_s, QMessageBox::NoRole);
-        box.setDefaultButton(yes);
+        box.setDefaultButton(buttons == Buttons::YesNoDefaultNo ? no : yes);
         box.setEscapeButton(no);
     } else {
         box.setDefaultButton(box.addButton(u"OK"_s, QMessageBox::AcceptRole));
@@ -163,46 +201,98 @@ Launch DesktopPlatform::launch(const QString& path)
     const QFileInfo file(path);
     if (!file.isFile())
         return Launch::failed(launchFailure::kMissing.toString());
-    QProcess process;
-    process.setWorkingDirectory(file.absolutePath());
+    // Not parented and never destroyed while it runs: see StartedHost.
+    auto* process = new QProcess;
+    process->setWorkingDirectory(file.absolutePath());
     // The host outlives this program: were it to write into this program's
     // output and that were a pipe whose reader has gone, it would be killed.
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
+    process->setStandardInputFile(QProcess::nullDevice());
+    process->setStandardOutputFile(QProcess::nullDevice());
+    process->setStandardErrorFile(QProcess::nullDevice());
+    bool windows32 = false;
 #ifdef Q_OS_WIN
-    process.setProgram(path);
-    process.setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* args) {
+    process->setProgram(path);
+    process->setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments* args) {
         args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
         args->startupInfo->wShowWindow = SW_SHOWMINIMIZED;
     });
 #else
+    // Its own session, as a program started from the desktop: a signal to
+    // this program's terminal or group does not reach it.
+    process->setChildProcessModifier([] { ::setsid(); });
     if (isWindowsProgram(path)) {
         // Wine's own tools take the command from WINE too.
         QString wine = qEnvironmentVariable("WINE");
         if (wine.isEmpty())
             wine = u"wine"_s;
         const QString found = QStandardPaths::findExecutable(wine);
+        const QString prefix = qEnvironmentVariable("WINEPREFIX");
+        QString refused;
         if (found.isEmpty())
-            return Launch::failed(launchFailure::noWine(wine));
-        process.setProgram(found);
-        process.setArguments({file.absoluteFilePath()});
+            refused = launchFailure::noWine(wine);
+        else if (!prefix.isEmpty() && QDir::isRelativePath(prefix))
+            refused = u"det är ett Windowsprogram, och Wine kräver att WINEPREFIX är en "
+                      u"fullständig sökväg, men den är "_s +
+                      prefix;
+        if (!refused.isEmpty()) {
+            delete process;
+            return Launch::failed(refused);
+        }
+        windows32 = isWindows32Program(path);
+        process->setProgram(found);
+        process->setArguments({file.absoluteFilePath()});
     } else if (!file.isExecutable()) {
+        delete process;
         return Launch::failed(launchFailure::kNotExecutable.toString());
     } else {
-        process.setProgram(path);
+        process->setProgram(path);
     }
 #endif
-    qint64 pid = 0;
-    if (!process.startDetached(&pid))
+    process->start();
+    if (!process->waitForStarted()) {
+        delete process;
         return Launch::failed(launchFailure::kNotStarted.toString());
+    }
+    const qint64 pid = process->processId();
+    startedHosts()[pid] = StartedHost{process, {}, windows32};
+    QObject::connect(process, &QProcess::finished, process,
+                     [process, pid](int code, QProcess::ExitStatus status) {
+                         StartedHost& host = startedHosts()[pid];
+                         if (status == QProcess::CrashExit)
+                             host.why = launchFailure::kKilled.toString();
+                         else if (code != 0)
+                             host.why = launchFailure::exitedWith(code);
+                         if (!host.why.isEmpty() && host.windows32)
+                             host.why += u"; det är ett 32-bitarsprogram, och Wine kan sakna sitt "
+                                         u"stöd för sådana (wine32)"_s;
+                         host.process = nullptr;
+                         process->deleteLater();
+                     });
     return Launch::of(pid);
+}
+
+std::optional<QString> DesktopPlatform::failureOf(qint64 pid)
+{
+    const auto host = startedHosts().find(pid);
+    if (host == startedHosts().end())
+        return std::nullopt;
+    if (host->second.process)
+        host->second.process->waitForFinished(0); // notices an end not yet told
+    if (host->second.process || host->second.why.isEmpty())
+        return std::nullopt;
+    return host->second.why;
 }
 
 bool DesktopPlatform::processRunning(qint64 pid)
 {
     if (pid <= 0)
         return false;
+    // A host this program started, whose end its QProcess tells.
+    if (const auto host = startedHosts().find(pid); host != startedHosts().end()) {
+        if (host->second.process)
+            host->second.process->waitForFinished(0);
+        return host->second.process != nullptr;
+    }
 #ifdef Q_OS_WIN
     const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, DWORD(pid));
     if (!process)

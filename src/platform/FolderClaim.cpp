@@ -1,6 +1,7 @@
 #include "FolderClaim.h"
 
 #include "Platform.h"
+#include "store/ErrorText.h"
 
 #include <QDir>
 
@@ -16,20 +17,6 @@ using Reply = SingleInstance::Reply;
 QString title() { return u"Lexaro Tuvano!"_s; }
 
 QString native(const QString& path) { return QDir::toNativeSeparators(path); }
-
-// A name read from a file of unknown origin, made fit to be shown.
-QString shownName(const QString& name)
-{
-    constexpr qsizetype kLongest = 63;
-    QString shown;
-    for (const QChar c : name) {
-        if (c.isPrint())
-            shown += c;
-    }
-    if (shown.size() > kLongest)
-        shown = shown.left(kLongest - 1) + u'…';
-    return shown;
-}
 
 QString runningText(bool hostRuns, Reply reply)
 {
@@ -58,7 +45,7 @@ QString otherComputerQuestion(const SingleInstance& lock)
 {
     return u"Lexaro Tuvano! har startats från den här programmappen på en annan dator och har "
            u"inte avslutats där.\n\nDator: "_s +
-           shownName(lock.ownerHost()) + u"\nProgrammapp: "_s + native(lock.folder()) +
+           store::shownText(lock.ownerHost(), 63) + u"\nProgrammapp: "_s + native(lock.folder()) +
            u"\n\nOm programmet fortfarande körs på den datorn kan de två skriva över varandras "
            u"ändringar. Om det inte längre körs där, till exempel för att datorn stängdes av "
            u"medan det körde, kan Du ta över programmappen.\n\nVill Du ta över programmappen och "
@@ -138,8 +125,10 @@ bool claimProgramFolder(SingleInstance& lock, Platform& platform,
         return false;
     }
     if (status == Status::OtherComputer) {
+        // Two copies writing over each other cost profiles their data: only
+        // a deliberate Ja takes over.
         if (platform.message(otherComputerQuestion(lock), title(), Icon::Question,
-                             Buttons::YesNo) != Answer::Yes)
+                             Buttons::YesNoDefaultNo) != Answer::Yes)
             return false;
         status = lock.takeOver();
         if (status == Status::Acquired)

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 class QWidget;
@@ -17,8 +18,10 @@ namespace tuvano::platform {
 // The icon of a message box.
 enum class Icon { Critical, Question, Exclamation, Information };
 
-// The buttons of a message box, and the one the user pressed.
-enum class Buttons { Ok, YesNo };
+// The buttons of a message box, and the one the user pressed. A question
+// whose "Ja" could cost a profile its data has "Nej" as its default, so that
+// a hurried Return is the safe answer.
+enum class Buttons { Ok, YesNo, YesNoDefaultNo };
 enum class Answer { Ok, Yes, No };
 
 // The outcome of starting a program.
@@ -36,6 +39,12 @@ namespace launchFailure {
 inline constexpr QStringView kMissing = u"filen finns inte";
 inline constexpr QStringView kNotExecutable = u"filen är inte körbar";
 inline constexpr QStringView kNotStarted = u"programmet kunde inte startas";
+inline QString exitedWith(int code)
+{
+    return u"programmet avslutades med felkod " + QString::number(code) +
+           u" innan Lexaro hade startat";
+}
+inline constexpr QStringView kKilled = u"programmet avbröts innan Lexaro hade startat";
 // wine: the command that was looked for.
 inline QString noWine(const QString& wine)
 {
@@ -73,6 +82,14 @@ public:
     virtual Launch launch(const QString& path) = 0;
     // Whether a process this program started is still running.
     virtual bool processRunning(qint64 pid) = 0;
+    // Why a process this program started has failed: it ended with an error
+    // (an exit code other than 0) or was stopped. None while it runs, when it
+    // ended well, or when that is not known.
+    virtual std::optional<QString> failureOf(qint64 pid)
+    {
+        Q_UNUSED(pid);
+        return std::nullopt;
+    }
     // Whether the file can be opened for reading at this moment.
     virtual bool canOpen(const QString& path) = 0;
     // When the computer was started last; invalid when unknown.

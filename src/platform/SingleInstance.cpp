@@ -53,6 +53,7 @@ struct Owner {
     qint64 pid = 0;
     QString host;
     QByteArray hostId;
+    QByteArray bootId;
 };
 
 struct Look {
@@ -72,7 +73,8 @@ std::optional<Owner> parseOwner(const QByteArray& bytes)
     const qint64 pid = lines[0].toLongLong(&ok);
     if (!ok || pid <= 0)
         return std::nullopt;
-    return Owner{pid, QString::fromUtf8(lines[2]), lines.size() > 4 ? lines[3] : QByteArray()};
+    return Owner{pid, QString::fromUtf8(lines[2]), lines.size() > 4 ? lines[3] : QByteArray(),
+                 lines.size() > 5 ? lines[4] : QByteArray()};
 }
 
 // Looks at the lock without following a link and without opening anything
@@ -117,14 +119,19 @@ QString machineName()
 }
 
 // Another computer's lock names a host other than this one, or this host's
-// name with another machine's id (two computers of one name).
+// name with another machine's id (two computers of one name). A lock of
+// this very start of this computer (its machine and boot ids) is this
+// computer's whatever name it gave: the computer was renamed since.
 bool fromAnotherComputer(const Owner& owner)
 {
+    const QByteArray ours = QSysInfo::machineUniqueId();
+    const bool sameMachine = !owner.hostId.isEmpty() && owner.hostId == ours;
+    if (sameMachine && !owner.bootId.isEmpty() && owner.bootId == QSysInfo::bootUniqueId())
+        return false;
     if (owner.host.isEmpty())
         return false; // not told: the system's hold on the file decides
     if (owner.host.compare(machineName(), Qt::CaseInsensitive) != 0)
         return true;
-    const QByteArray ours = QSysInfo::machineUniqueId();
     return !owner.hostId.isEmpty() && !ours.isEmpty() && owner.hostId != ours;
 }
 
@@ -152,7 +159,9 @@ void onNote(int, siginfo_t* info, void*)
     errno = saved;
 }
 
-// Whether the process runs this program's own executable file.
+// Whether the process runs this program's own executable file from the same
+// place. The same file under another path (a hard link, as installers and
+// backups make) is another copy, in another program folder.
 bool isThisProgram(qint64 pid)
 {
     if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
@@ -160,8 +169,11 @@ bool isThisProgram(qint64 pid)
     struct stat ours {};
     struct stat theirs {};
     const QByteArray exe = "/proc/" + QByteArray::number(pid) + "/exe";
-    return ::stat("/proc/self/exe", &ours) == 0 && ::stat(exe.constData(), &theirs) == 0 &&
-           ours.st_dev == theirs.st_dev && ours.st_ino == theirs.st_ino;
+    if (::stat("/proc/self/exe", &ours) != 0 || ::stat(exe.constData(), &theirs) != 0 ||
+        ours.st_dev != theirs.st_dev || ours.st_ino != theirs.st_ino)
+        return false;
+    const QString ourPath = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    return !ourPath.isEmpty() && QFileInfo(QString::fromLatin1(exe)).symLinkTarget() == ourPath;
 }
 
 // Sends a note only to this program. The process is held by a descriptor
@@ -325,9 +337,9 @@ SingleInstance::Status SingleInstance::acquire(ComeForward comeForward)
         }
         // Unreadable, or naming a process that is not this program: left
         // behind, unless a process holds the file open (the system then
-        // refuses its removal).
+        // refuses its removal) or the folder cannot be written at all.
         if (!m_lock.removeStaleLockFile())
-            return Status::Held;
+            return cannotRemove();
     }
     return Status::Held;
 }
@@ -335,7 +347,7 @@ SingleInstance::Status SingleInstance::acquire(ComeForward comeForward)
 SingleInstance::Status SingleInstance::takeOver()
 {
     if (lookAt(m_lockPath).entry == Entry::File && !m_lock.removeStaleLockFile())
-        return Status::Held;
+        return cannotRemove();
     if (m_lock.tryLock(0))
         return taken(true);
     return m_lock.error() == QLockFile::LockFailedError ? Status::Held : failure();
@@ -368,6 +380,17 @@ SingleInstance::Status SingleInstance::failure()
     if (!facts.writable)
         return Status::CannotWrite;
     return Status::WriteFailed;
+}
+
+// A lock left behind that cannot be removed: held by a running copy, unless
+// nothing at all may be changed in the folder.
+SingleInstance::Status SingleInstance::cannotRemove()
+{
+    const FolderFacts facts = m_facts(m_folder);
+    m_readOnlyVolume = facts.readOnlyVolume;
+    if (facts.isFolder && (facts.readOnlyVolume || !facts.writable))
+        return Status::CannotWrite;
+    return Status::Held;
 }
 
 void SingleInstance::answerRequests()

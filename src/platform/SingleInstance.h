@@ -85,6 +85,7 @@ public:
 private:
     Status taken(bool leftBehind);
     Status failure();
+    Status cannotRemove();
     void openChannel();
     void answerRequests();
 

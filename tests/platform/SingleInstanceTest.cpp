@@ -6,6 +6,8 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QLockFile>
 #include <QProcess>
 #include <QSysInfo>
@@ -13,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -80,6 +83,7 @@ struct HostileLock {
 void PrintTo(const HostileLock& c, std::ostream* os) { *os << c.name; }
 
 const QString kOtherHost = u"KONTORET-7"_s;
+const QByteArray kOtherId = "fedcba9876543210fedcba9876543210";
 
 const HostileLock kHostileLocks[] = {
     {"Empty", [](Scene& s) { s.writeOld({}); }, {}, true, nullptr},
@@ -113,23 +117,33 @@ const HostileLock kHostileLocks[] = {
      false,
      "kunde inte tas över"},
     {"OtherComputerNotTakenOver",
-     [](Scene& s) { s.dir.write(SingleInstance::lockFileName(), s.lockOf(kOtherHost)); },
+     [](Scene& s) { s.dir.write(SingleInstance::lockFileName(), s.lockOf(kOtherHost, kOtherId)); },
      {Answer::No},
      false,
      "Dator: KONTORET-7"},
     {"OtherComputerTakenOver",
-     [](Scene& s) { s.dir.write(SingleInstance::lockFileName(), s.lockOf(kOtherHost)); },
+     [](Scene& s) { s.dir.write(SingleInstance::lockFileName(), s.lockOf(kOtherHost, kOtherId)); },
      {Answer::Yes},
      true,
      "Dator: KONTORET-7"},
     {"OtherComputerStillHoldingIt",
      [](Scene& s) {
-         s.dir.write(SingleInstance::lockFileName(), s.lockOf(kOtherHost));
+         s.dir.write(SingleInstance::lockFileName(), s.lockOf(kOtherHost, kOtherId));
          s.holdOpen();
      },
      {Answer::Yes},
      false,
      "kunde inte tas över"},
+    // This computer, renamed since it made the lock in this same start.
+    {"ThisComputerUnderItsFormerName",
+     [](Scene& s) {
+         if (QSysInfo::machineUniqueId().isEmpty())
+             GTEST_SKIP() << "this computer has no machine id";
+         s.dir.write(SingleInstance::lockFileName(), s.lockOf(kOtherHost));
+     },
+     {},
+     true,
+     nullptr},
     {"OtherComputerOfTheSameName",
      [](Scene& s) {
          if (QSysInfo::machineUniqueId().isEmpty())
@@ -215,7 +229,7 @@ TEST_P(HostileLockTest, IsTakenOverOnlyWhenItsOwnerIsGoneAndNeverHurtsAStranger)
             << platform.boxes.back().text.toStdString();
         EXPECT_EQ(platform.boxes.back().title, u"Lexaro Tuvano!"_s);
         if (!c.answers.empty()) {
-            EXPECT_EQ(platform.boxes.front().buttons, Buttons::YesNo);
+            EXPECT_EQ(platform.boxes.front().buttons, Buttons::YesNoDefaultNo);
         }
     } else {
         EXPECT_TRUE(platform.boxes.empty()) << platform.boxes.front().text.toStdString();
@@ -252,6 +266,17 @@ QString underAFile(const TempFolder& dir)
     return dir.file(u"plain/program"_s);
 }
 
+// A lock left in a folder, held so that it cannot be removed; held for the
+// rest of the run.
+QString withAStuckLock(const TempFolder& dir)
+{
+    dir.write(SingleInstance::lockFileName(), "left behind");
+    const int fd = ::open(QFile::encodeName(dir.file(SingleInstance::lockFileName())).constData(),
+                          O_RDONLY | O_CLOEXEC);
+    EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+    return dir.path();
+}
+
 FolderFacts factsOf(bool readOnly, qint64 free)
 {
     return {true, !readOnly, readOnly, qint64(1) << 30, free};
@@ -264,6 +289,9 @@ const FolderCase kFolders[] = {
     {"ReadOnlyDrive", underAFile, [](const QString&) { return factsOf(true, 1 << 20); },
      "en enhet som bara kan läsas"},
     {"FullDisk", underAFile, [](const QString&) { return factsOf(false, 4096); }, "är full"},
+    // The lock cannot go because nothing in the folder can: that is the cause.
+    {"ReadOnlyDriveWithALockLeft", withAStuckLock,
+     [](const QString&) { return factsOf(true, 1 << 20); }, "en enhet som bara kan läsas"},
     {"CauseUntold", underAFile, [](const QString&) { return factsOf(false, qint64(1) << 30); },
      "inte angett någon orsak"},
 };
@@ -375,6 +403,39 @@ TEST_P(SecondCopyTest, SaysOnlyWhatTheRunningCopyConfirmed)
 
 INSTANTIATE_TEST_SUITE_P(Copies, SecondCopyTest, ::testing::ValuesIn(kSecondCopies),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A lock left behind names a process that is now this program's very file
+// run from another folder (a hard link): another copy, which is neither asked
+// nor raised, so the lock is stale.
+TEST(SingleInstance, TheSameProgramFromAnotherFolderIsAnotherCopy)
+{
+    const QString elsewhere = QFileInfo(QStringLiteral(COPY_PROBE)).absolutePath() + u"/linked-"_s +
+                              QString::number(QCoreApplication::applicationPid());
+    ASSERT_TRUE(QDir().mkpath(elsewhere));
+    const QString linked = elsewhere + u"/"_s + QFileInfo(QStringLiteral(COPY_PROBE)).fileName();
+    std::filesystem::create_hard_link(QStringLiteral(COPY_PROBE).toStdString(),
+                                      linked.toStdString());
+    QProcess other;
+    other.start(linked, {u"hold"_s, elsewhere, u"shown"_s});
+    QByteArray otherSaid;
+    while (!otherSaid.contains("held\n") && other.waitForReadyRead(10000))
+        otherSaid += other.readAllStandardOutput();
+    ASSERT_TRUE(otherSaid.contains("held\n"));
+
+    Scene scene; // its stranger stays unstarted: the lock names the other copy
+    scene.writeOld(QByteArray::number(other.processId()) + "\ncopy_probe\n" +
+                   QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId() +
+                   '\n' + QSysInfo::bootUniqueId() + '\n');
+    QProcess second;
+    second.start(QStringLiteral(COPY_PROBE), {u"start"_s, scene.dir.path(), u"2000"_s});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardOutput().toStdString();
+    otherSaid += other.readAllStandardOutput();
+    EXPECT_FALSE(otherSaid.contains("asked")) << "the other copy was asked";
+    other.kill();
+    other.waitForFinished();
+    QDir(elsewhere).removeRecursively();
+}
 
 TEST(SingleInstance, CopiesInOtherFoldersDoNotMeet)
 {

@@ -17,6 +17,7 @@ public:
         return m_real.launch(path);
     }
     bool processRunning(qint64 pid) override { return m_real.processRunning(pid); }
+    std::optional<QString> failureOf(qint64 pid) override { return m_real.failureOf(pid); }
     bool canOpen(const QString& path) override { return m_real.canOpen(path); }
 
 private:
