@@ -1,6 +1,7 @@
 #include "BenchFolder.h"
 
 #include "session/Activation.h"
+#include "session/SessionStage.h"
 #include "session/SessionWatch.h"
 #include "session/frmMonitor.h"
 #include "shell/frmMain.h"
@@ -155,10 +156,9 @@ void SessionRig::prepareWriteBack()
 
 void SessionRig::writeBack()
 {
-    session::frmMonitor* monitor = session::monitor(m_forms.context());
-    if (!monitor)
+    if (!session::monitor(m_forms.context()))
         fail(u"no monitor to write back from"_s);
-    session::WriteBackProfile(m_forms.context(), *monitor);
+    session::hostEnded(m_forms.context());
 }
 
 qint64 SessionRig::hostRunsAndEnds()

@@ -148,7 +148,8 @@ void frmProfiles::cmdDel_Click()
         return;
     }
     if (platform.message(u"Är Du säker på att Du vill ta bort profilen " + name + u'?',
-                         u"Bekräfta borttagning"_s, Icon::Question, Buttons::YesNo) != Answer::Yes)
+                         u"Bekräfta borttagning"_s, Icon::Question,
+                         Buttons::YesNoDefaultNo) != Answer::Yes)
         return;
 
     const auto removal = store::ProfileList(m_context.folder).remove(name);

@@ -1,6 +1,7 @@
 #include "Activation.h"
 
 #include "SessionSave.h"
+#include "SessionStage.h"
 #include "frmMonitor.h"
 #include "shared/Context.h"
 #include "shared/StatusTexts.h"
@@ -77,9 +78,30 @@ QString missingDefaultText(QStringView defaultProfile, QStringView listText)
            u"inställningarna!";
 }
 
+StartOutcome putInPlace(shared::Context& context, const QString& name, OnFailure onFailure);
+
 } // namespace
 
 StartOutcome swapInProfile(shared::Context& context, const QString& name, OnFailure onFailure)
+{
+    // Never under a host that may be running: it would get this profile's
+    // files in the middle of its session.
+    if (!mayStartNow(context, name)) {
+        context.startWindow.enableStart(true);
+        return StartOutcome::Refused;
+    }
+    shared::LiveSession& session = context.session;
+    const shared::LiveSession::Stage before = session.stage;
+    const StartOutcome outcome = putInPlace(context, name, onFailure);
+    // A start that stopped short leaves the session that was there, if any.
+    if (outcome != StartOutcome::Started && session.stage == shared::LiveSession::Stage::Starting)
+        session.stage = session.record ? before : shared::LiveSession::Stage::Idle;
+    return outcome;
+}
+
+namespace {
+
+StartOutcome putInPlace(shared::Context& context, const QString& name, OnFailure onFailure)
 {
     const store::ProgramFolder& folder = context.folder;
     const auto list = store::ProfileList(folder).read();
@@ -110,6 +132,7 @@ StartOutcome swapInProfile(shared::Context& context, const QString& name, OnFail
 
     shared::ProgramState& state = context.state;
     state.sProfileFolder = folder.profileFolder(*id);
+    context.session.stage = shared::LiveSession::Stage::Starting;
     store::SessionRecord record{store::SessionPhase::CopyingIn, {name, *id}, {}};
     const store::SessionFile sessionFile(folder);
     // Before the first live file is touched, the record says whose they are
@@ -160,6 +183,8 @@ StartOutcome swapInProfile(shared::Context& context, const QString& name, OnFail
     return StartOutcome::Started;
 }
 
+} // namespace
+
 void launchHost(shared::Context& context)
 {
     std::vector<qint64>& started = context.session.hostProcesses;
@@ -171,9 +196,9 @@ void launchHost(shared::Context& context)
         if (launch.started())
             started.push_back(launch.pid);
         else
-            failures += path + u": " + launch.failure + u".\n";
+            failures += QDir::toNativeSeparators(path) + u": " + launch.failure + u".\n";
     }
-    context.startWindow.watchForHost(true);
+    awaitHost(context, !started.empty());
     if (!started.empty())
         return;
     // The live files hold the profile's copy, and a host started by hand is

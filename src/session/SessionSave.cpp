@@ -1,9 +1,11 @@
 #include "SessionSave.h"
 
+#include "SessionStage.h"
 #include "shared/Context.h"
 #include "store/ErrorText.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 #include <algorithm>
@@ -29,20 +31,28 @@ QString reason(const store::StoreError& error)
     case store::ErrorKind::ForeignLink:
         return u"filen är en länk till en annan profils mapp"_s;
     default:
-        return error.detail.isEmpty() ? u"okänt fel"_s : error.detail;
+        if (const QString why = store::causeText(error.cause); !why.isEmpty())
+            return why;
+        return u"okänt fel"_s;
     }
 }
 
 const QString kLeftInProgramFolder =
     u"Lexaros exemplar från sessionen finns kvar i programmappen tills nästa profil startas."_s;
 
-bool askToTryAgain(shared::Context& context, const QString& name, const QString& why)
+bool askToTryAgain(shared::Context& context, const store::ProfileRecord& profile,
+                   const QString& why)
 {
-    const QString text =
-        u"Ändringarna från sessionen kunde inte sparas i profilen " + name + u":\n\n" + why +
-        u"\n\nProfilen har kvar alla sina filer från före sessionen. Vill Du försöka spara "
-        u"igen?\n\nSvarar Du Nej sparas ingenting i profilen. " +
-        kLeftInProgramFolder;
+    const QString folder = context.folder.profileFolder(profile.id);
+    const QString kept =
+        QFileInfo(folder).isDir()
+            ? u"Profilen har kvar alla sina filer från före sessionen."_s
+            : u"Profilens mapp finns inte längre:\n"_s + QDir::toNativeSeparators(folder);
+    const QString text = u"Ändringarna från sessionen kunde inte sparas i profilen " +
+                         profile.name + u":\n\n" + why + u"\n\n" + kept +
+                         u" Vill Du försöka spara igen?\n\nSvarar Du Nej sparas ingenting i "
+                         u"profilen. " +
+                         kLeftInProgramFolder;
     return context.platform.message(text, u"Fel vid sparande av profil"_s, Icon::Exclamation,
                                     Buttons::YesNo) == Answer::Yes;
 }
@@ -69,6 +79,21 @@ void tellNotLoaded(shared::Context& context, const store::SessionRecord& record)
     context.platform.message(text, u"Filer som inte sparades"_s, Icon::Information);
 }
 
+void tellRemoved(shared::Context& context, const QString& name,
+                 const std::vector<store::DataFile>& removed)
+{
+    if (removed.empty())
+        return;
+    QStringList names;
+    for (store::DataFile file : removed)
+        names << u"    " + store::fileName(file);
+    context.platform.message(u"Lexaro tog bort följande filer under sessionen:\n\n" +
+                                 names.join(u'\n') + u"\n\nProfilen " + name +
+                                 u" har kvar sina egna exemplar av dem. Sessionens övriga "
+                                 u"ändringar har sparats i profilen.",
+                             u"Filer som Lexaro tog bort"_s, Icon::Information);
+}
+
 const QString kTitle = u"Avbruten session"_s;
 
 // Why the record's profile cannot take the session, if it cannot.
@@ -87,6 +112,17 @@ QString mismatch(const store::ProfileRecords& list, const store::ProfileRecord& 
 
 void saveOrDrop(shared::Context& context, const store::SessionRecord& record)
 {
+    // The user chose during the session not to keep its changes: so be it.
+    if (!record.keepChanges) {
+        context.platform.message(
+            u"Den senaste Lexaro-sessionen med profilen " + record.profile.name +
+                u" avbröts: Lexaro Tuvano! avslutades innan sessionen var slut.\n\nSom Du valde "
+                u"under sessionen har ändringarna inte sparats i profilen, som har kvar sina "
+                u"filer från före sessionen.",
+            kTitle, Icon::Information);
+        dropSession(context, record);
+        return;
+    }
     const QString question =
         u"Den senaste Lexaro-sessionen med profilen " + record.profile.name +
         u" sparades aldrig i profilen: Lexaro Tuvano! avslutades innan dess. Lexaros filer från "
@@ -113,14 +149,23 @@ void saveSession(shared::Context& context, store::SessionRecord record)
 {
     const store::ProgramFolder& folder = context.folder;
     const store::SessionFile sessionFile(folder);
+    // A file the host removed during the session is not saved: the profile
+    // keeps its own copy, so that it still holds all five.
     std::vector<store::DataFile> files;
+    std::vector<store::DataFile> removed;
     for (store::DataFile file : store::ProfileFileSet::writeBack) {
-        if (record.concerns(file))
-            files.push_back(file);
+        if (!record.concerns(file))
+            continue;
+        const QFileInfo live(folder.liveFile(file));
+        (live.exists() || live.isSymLink() ? files : removed).push_back(file);
     }
+    const auto tellAll = [&] {
+        tellRemoved(context, record.profile.name, removed);
+        tellNotLoaded(context, record);
+    };
     if (files.empty()) {
         (void)sessionFile.remove();
-        tellNotLoaded(context, record);
+        tellAll();
         return;
     }
     for (;;) {
@@ -149,11 +194,11 @@ void saveSession(shared::Context& context, store::SessionRecord record)
                 return;
             } else {
                 (void)sessionFile.remove();
-                tellNotLoaded(context, record);
+                tellAll();
                 return;
             }
         }
-        if (!askToTryAgain(context, record.profile.name, why)) {
+        if (!askToTryAgain(context, record.profile, why)) {
             dropSession(context, record);
             return;
         }
@@ -215,13 +260,14 @@ void recoverSession(shared::Context& context, const store::ProfileRecords& list)
                              u"Fel vid sparande av profil"_s, Icon::Exclamation);
         return;
     case store::SessionPhase::Live:
-        if (platform.markerPresent()) {
+        if (lookAtHost(context).hostSeen()) {
             // The host still runs: its end is watched and saved as usual.
             // Until then the session is under way: no start may replace the
             // live files that hold it.
             context.startWindow.enableStart(false);
             context.session.record = *record;
             context.session.hostFromBefore = true;
+            context.session.stage = shared::LiveSession::Stage::WaitingForHost;
             context.state.sProfileFolder = context.folder.profileFolder(record->profile.id);
             return;
         }

@@ -1,6 +1,7 @@
 #include "SessionWatch.h"
 
 #include "SessionSave.h"
+#include "SessionStage.h"
 #include "frmMonitor.h"
 #include "shared/Context.h"
 #include "store/ErrorText.h"
@@ -32,78 +33,43 @@ void tellNoProfile(shared::Context& context)
         u"Ingen profil att spara i"_s, Icon::Information);
 }
 
-// Whether the host processes this program started have all ended. Without
-// a marker seen, they are all there is to tell that a short run is over.
-bool startedHostsEnded(shared::Context& context)
-{
-    const std::vector<qint64>& started = context.session.hostProcesses;
-    return !started.empty() && std::none_of(started.begin(), started.end(), [&](qint64 pid) {
-        return context.platform.processRunning(pid);
-    });
-}
-
 } // namespace
 
-void WriteBackProfile(shared::Context& context, frmMonitor& monitor)
+void WriteBackProfile(shared::Context& context)
 {
-    std::optional<store::SessionRecord>& session = context.session.record;
+    shared::LiveSession& live = context.session;
+    std::optional<store::SessionRecord>& session = live.record;
+    const frmMonitor* window = monitor(context);
+    const bool keep = session ? session->keepChanges
+                              : !(window && window->chkSparaEj->checkState() == Qt::Checked);
     if (!session) {
-        if (monitor.chkSparaEj->checkState() != Qt::Checked)
+        if (keep)
             tellNoProfile(context);
-    } else if (monitor.chkSparaEj->checkState() == Qt::Checked) {
+    } else if (!keep) {
         dropSession(context, *session);
     } else {
         saveSession(context, *session);
     }
     session.reset();
-    context.session.hostProcesses.clear();
-    context.session.hostFromBefore = false;
+    // The processes the start launched stay known: while one still runs
+    // (the user said the host had ended), no start may swap files in.
+    live.hostSeenRunning.clear();
+    live.launchFailed = false;
+    live.hostFromBefore = false;
+    live.stage = shared::LiveSession::Stage::Idle;
     shared::ProgramState& state = context.state;
     if (state.fShutdown == shared::kTrue) {
         context.platform.endProgram();
         return;
     }
-    shared::StartWindow& window = context.startWindow;
-    window.enableStart(true);
-    window.showWindow();
-    window.bringForward();
+    shared::StartWindow& startWindow = context.startWindow;
+    startWindow.enableStart(true);
+    startWindow.showWindow();
+    startWindow.bringForward();
     unloadMonitor(context);
 }
 
-void tmrRun_Timer(shared::Context& context)
-{
-    shared::StartWindow& window = context.startWindow;
-    // Start-up's own messages may let this tick run: a host is taken over
-    // only once start-up has finished.
-    if (!window.startUpFinished())
-        return;
-    platform::Platform& platform = context.platform;
-    if (!platform.markerPresent()) {
-        // A host this program started ended before its marker was seen, or
-        // the host of a session from before the program started ended
-        // before it was taken over.
-        if (context.session.record &&
-            (startedHostsEnded(context) || context.session.hostFromBefore)) {
-            window.watchForHost(false);
-            frmMonitor& monitor = loadMonitor(context);
-            monitor.tmrCheck->stop();
-            WriteBackProfile(context, monitor);
-        }
-        return;
-    }
-    window.hideWindow();
-    // A countdown must not start a profile under a host that is already
-    // running with other files.
-    if (window.countdownRuns())
-        window.stopCountdown();
-    frmMonitor& monitor = loadMonitor(context);
-    if (context.state.fShowMonitor == shared::kTrue) {
-        monitor.show();
-        monitor.activateWindow();
-    }
-    window.watchForHost(false);
-    monitor.tmrCheck->start();
-}
+void tmrRun_Timer(shared::Context& context) { lookAgain(context); }
 
 HostWatch::HostWatch(shared::Context& context, QObject* parent)
     : QObject(parent), m_context(context)
@@ -122,14 +88,7 @@ HostWatch::HostWatch(shared::Context& context, QObject* parent)
     connect(&m_quiet, &QTimer::timeout, this, &HostWatch::quietAgain);
 }
 
-void HostWatch::probe()
-{
-    frmMonitor* monitor = session::monitor(m_context);
-    if (monitor && monitor->tmrCheck->isActive())
-        monitor->tmrCheck_Timer();
-    else if (!monitor && m_context.startWindow.watchesForHost())
-        tmrRun_Timer(m_context);
-}
+void HostWatch::probe() { lookAgain(m_context); }
 
 // The first change is looked at at once; later ones within the quiet time
 // are looked at once together when it has passed.

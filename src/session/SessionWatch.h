@@ -9,27 +9,24 @@
 // Watching the host: its start, its end and the folders of its markers.
 namespace tuvano::session {
 
-class frmMonitor;
-
 // After the host has ended: the host folder's five files back into the
 // profile (unless the user chose not to), then the program ends or the
 // start-up window returns for the next session.
-void WriteBackProfile(shared::Context& context, frmMonitor& monitor);
+void WriteBackProfile(shared::Context& context);
 
-// When the host has started: the start-up window steps aside and the
-// monitor takes over the watch.
+// The start-up window's look whether the host has started.
 void tmrRun_Timer(shared::Context& context);
 
 // Watches the folders of the host's marker files, so that the host's start
 // and end are noticed as soon as its marker comes or goes, not at the next
-// tick of the watches. It runs the same tick handlers as the timers. A
-// folder that changes again and again costs one look at most every 100 ms.
+// tick of the watches. It looks as the timers do. A folder that changes
+// again and again costs one look at most every 100 ms.
 class HostWatch : public QObject {
     Q_OBJECT
 public:
     HostWatch(shared::Context& context, QObject* parent);
 
-    // Looks at once: the handler of whichever watch is on.
+    // Looks at once, as the timers do.
     void probe();
 
 private:

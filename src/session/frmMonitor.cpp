@@ -1,12 +1,15 @@
 #include "frmMonitor.h"
 
-#include "SessionWatch.h"
+#include "SessionStage.h"
 #include "shared/Context.h"
+#include "store/ErrorText.h"
+#include "store/SessionRecord.h"
 #include "widgets/WrapLabel.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -43,6 +46,19 @@ frmMonitor::frmMonitor(shared::Context& context) : m_context(context)
     chkSparaEj = new QCheckBox(u"&Spara inte ändringar i profil efter denna session."_s, this);
     chkSparaEj->setObjectName(u"chkSparaEj"_s);
     layout->addWidget(chkSparaEj);
+    auto* note = new widgets::WrapLabel(
+        u"Lexaro har avslutats, men dess markeringsfil finns kvar, så Lexaro Tuvano! kan inte "
+        u"se att sessionen är slut."_s,
+        this);
+    wayOutNote = note;
+    wayOutNote->setObjectName(u"wayOutNote"_s);
+    wayOutNote->hide();
+    layout->addWidget(wayOutNote);
+    wayOut = new QPushButton(u"&Avsluta väntan..."_s, this);
+    wayOut->setObjectName(u"wayOut"_s);
+    wayOut->hide();
+    layout->addWidget(wayOut, 0, Qt::AlignRight);
+    connect(wayOut, &QPushButton::clicked, this, &frmMonitor::askWhetherHostEnded);
     // The two lines of text centred between even margins, at least 4 pixels
     // each. The check box's text sits in the middle of a taller box; the room
     // under it counts as margin.
@@ -52,14 +68,19 @@ frmMonitor::frmMonitor(shared::Context& context) : m_context(context)
     const int height = std::max(kClientArea.height(), text + 2 * 4);
     const int above = (height - text) / 2;
     layout->setContentsMargins(8, above, 8, std::max(0, height - text - above - boxRoom));
-    // The given client area, or what the texts need if the font is larger.
-    setFixedSize(kClientArea.expandedTo(layout->totalSizeHint()));
+    fitToContents();
 
     tmrCheck = new QTimer(this);
     tmrCheck->setObjectName(u"tmrCheck"_s);
     tmrCheck->setInterval(3000);
     connect(tmrCheck, &QTimer::timeout, this, &frmMonitor::tmrCheck_Timer);
     tmrCheck->start();
+}
+
+void frmMonitor::fitToContents()
+{
+    // The given client area, or what the texts need if the font is larger.
+    setFixedSize(kClientArea.expandedTo(layout()->totalSizeHint()));
 }
 
 void frmMonitor::Form_Load()
@@ -72,6 +93,41 @@ void frmMonitor::Form_Load()
     const auto& session = m_context.session.record;
     lblProfilnamn->setText(u"Profilnamn: " + (session ? session->profile.name
                                                       : m_context.startWindow.chosenProfile()));
+    // A session from before a restart keeps the choice made then.
+    chkSparaEj->setChecked(session && !session->keepChanges);
+    connect(chkSparaEj, &QCheckBox::toggled, this, &frmMonitor::keepChangesChosen);
+}
+
+void frmMonitor::keepChangesChosen()
+{
+    auto& session = m_context.session.record;
+    if (!session)
+        return;
+    session->keepChanges = chkSparaEj->checkState() != Qt::Checked;
+    if (const store::Status noted = store::SessionFile(m_context.folder).write(*session); !noted)
+        m_context.platform.message(
+            u"Valet kunde inte antecknas:\n\n" + store::errorText(noted.error()) +
+                u"\n\nDet gäller ändå för den här sessionen, men om Lexaro Tuvano! skulle "
+                u"avbrytas innan sessionen är slut frågar programmet vid nästa start om "
+                u"ändringarna ska sparas."_s,
+            windowTitle(), platform::Icon::Exclamation);
+}
+
+void frmMonitor::offerWayOut()
+{
+    if (!wayOut->isHidden())
+        return;
+    wayOutNote->show();
+    wayOut->show();
+    // The margin under the two lines was measured for a check box, not a button.
+    const QMargins margins = layout()->contentsMargins();
+    layout()->setContentsMargins(margins.left(), margins.top(), margins.right(), margins.left());
+    fitToContents();
+    placeInCorner(); // taller now: still clear of the screen's edge
+    if (!isVisible()) {
+        show();
+        m_context.platform.stayOnTop(this, true);
+    }
 }
 
 void frmMonitor::placeInCorner()
@@ -83,35 +139,9 @@ void frmMonitor::placeInCorner()
     }
 }
 
-void frmMonitor::tmrCheck_Timer()
-{
-    if (m_context.platform.markerPresent())
-        return;
-    tmrCheck->stop();
-    WriteBackProfile(m_context, *this);
-}
+void frmMonitor::tmrCheck_Timer() { lookAgain(m_context); }
 
-void frmMonitor::askWhetherHostEnded()
-{
-    if (m_asking || !tmrCheck->isActive())
-        return;
-    // The wait stands still while the user answers, so that nothing else
-    // ends it meanwhile.
-    m_asking = true;
-    tmrCheck->stop();
-    const platform::Answer answer = m_context.platform.message(
-        u"Har Lexaro avslutats?\n\nLexaro Tuvano! väntar på att Lexaro ska avslutas, men "
-        u"Lexaros markeringsfil finns kvar. Det händer om Lexaro har stängts av med våld "
-        u"eller har kraschat.\n\nSvarar Du Ja avslutas väntan som om Lexaro hade avslutats. "
-        u"Svarar Du Nej fortsätter Lexaro Tuvano! att vänta."_s,
-        windowTitle(), platform::Icon::Question, platform::Buttons::YesNo);
-    m_asking = false;
-    if (answer != platform::Answer::Yes) {
-        tmrCheck->start();
-        return;
-    }
-    WriteBackProfile(m_context, *this);
-}
+void frmMonitor::askWhetherHostEnded() { session::askWhetherHostEnded(m_context); }
 
 void frmMonitor::closeEvent(QCloseEvent* event)
 {

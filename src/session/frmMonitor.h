@@ -6,7 +6,9 @@
 
 class QCheckBox;
 class QLabel;
+class QPushButton;
 class QTimer;
+class QVBoxLayout;
 
 namespace tuvano::session {
 
@@ -24,10 +26,17 @@ public:
     // behind): asks whether the host has really ended; Ja ends the wait as
     // the marker's going would.
     void askWhetherHostEnded();
+    // The host's process has ended but its marker stays: the window shows
+    // itself, even when it is not meant to be seen, and says so, with the
+    // way out of the wait.
+    void offerWayOut();
 
     QLabel* lblProfilnamn = nullptr;
     QCheckBox* chkSparaEj = nullptr;
     QTimer* tmrCheck = nullptr;
+    // Shown only by offerWayOut().
+    QLabel* wayOutNote = nullptr;
+    QPushButton* wayOut = nullptr;
 
 protected:
     // The watch belongs to this window: closing it is asking to end the wait.
@@ -35,9 +44,11 @@ protected:
 
 private:
     void placeInCorner();
+    void fitToContents();
+    // The user's choice is part of the session: it lasts through a crash.
+    void keepChangesChosen();
 
     shared::Context& m_context;
-    bool m_asking = false;
 };
 
 // The monitor of the running session: loaded (not shown) on first use.

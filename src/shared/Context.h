@@ -38,6 +38,9 @@ public:
     // The look every three seconds whether the host has started.
     virtual void watchForHost(bool on) = 0;
     virtual bool watchesForHost() const = 0;
+    // What a session is waiting for, told in the window, with a way out of
+    // the wait when offered; an empty text hides it.
+    virtual void showWait(const QString& text, bool wayOut) = 0;
     // Whether start-up has finished: until then no host is taken over.
     virtual bool startUpFinished() const = 0;
     virtual void showWindow() = 0;
@@ -73,12 +76,32 @@ protected:
 // The profile session under way, from its start until its write-back has
 // ended; also one that a crash cut short while the host still runs.
 struct LiveSession {
+    // Where the session stands; the evidence that moves it on is weighed in
+    // one place only (session/SessionStage.h).
+    enum class Stage {
+        Idle,           // no session; the start button is open
+        Starting,       // the profile's files are being put in place
+        WaitingForHost, // the host was launched (or is to be started by hand), not yet seen
+        HostRunning,    // its marker has been seen; its end is awaited
+        Saving,         // the host has ended; the session is being saved or given up
+    };
+    Stage stage = Stage::Idle;
     std::optional<store::SessionRecord> record;
     // The host processes the last start launched.
     std::vector<qint64> hostProcesses;
+    // Those of them that were running when the host was seen: the host's
+    // own processes, as far as this program knows them. A launcher that
+    // had ended by then is not among them.
+    std::vector<qint64> hostSeenRunning;
+    // Every launch failed (told to the user): a host started by hand is
+    // still taken over, and the start button is open meanwhile.
+    bool launchFailed = false;
     // Whether the session's host was running already when the program
     // started (after a crash or a kill), so none of its processes is known.
     bool hostFromBefore = false;
+    // The user is being asked whether the host has ended: the wait stands
+    // still until the answer.
+    bool askingWhetherEnded = false;
     // The session's monitor window while the session feature has it loaded.
     QPointer<QWidget> monitor;
 };

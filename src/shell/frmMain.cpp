@@ -3,6 +3,7 @@
 #include "Forms.h"
 #include "session/Activation.h"
 #include "session/SessionSave.h"
+#include "session/SessionStage.h"
 #include "session/SessionWatch.h"
 #include "shared/StatusTexts.h"
 #include "startup/StartUp.h"
@@ -13,6 +14,7 @@
 #include "widgets/Decoration.h"
 #include "widgets/DialogFrame.h"
 #include "widgets/StatusLine.h"
+#include "widgets/WrapLabel.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -171,6 +173,26 @@ QWidget* frmMain::buildStartPanel()
     connect(cmdGo, &QPushButton::clicked, this, &frmMain::cmdGo_Click);
     row->addWidget(cmdGo);
     layout->addLayout(row);
+
+    // What a session waits for, under the button it holds, with the way out
+    // of the wait; shown only while the program waits for the host.
+    waitPanel = new QWidget(panel);
+    waitPanel->setObjectName(u"waitPanel"_s);
+    auto* wait = new QVBoxLayout(waitPanel);
+    wait->setContentsMargins(0, 2, 0, 0);
+    wait->setSpacing(2);
+    auto* waitText = new widgets::WrapLabel({}, waitPanel);
+    waitText->setMaximumLineCount(6);
+    lblWait = waitText;
+    lblWait->setObjectName(u"lblWait"_s);
+    widgets::setLook(lblWait, 0, QFont::Normal, QColor(0x30, 0x47, 0x5e));
+    wait->addWidget(lblWait);
+    cmdWait = new widgets::CommandLink(u"Avbryt väntan"_s, waitPanel);
+    cmdWait->setObjectName(u"cmdWait"_s);
+    connect(cmdWait, &QPushButton::clicked, this, &frmMain::cmdWait_Click);
+    wait->addWidget(cmdWait, 0, Qt::AlignLeft);
+    waitPanel->hide();
+    layout->addWidget(waitPanel);
     layout->addSpacing(10);
 
     infoFrame = new widgets::ClickFrame(u"Information"_s, panel);
@@ -212,7 +234,7 @@ QWidget* frmMain::buildFooter()
 void frmMain::setUpKeyboard()
 {
     // The list first: Space or an arrow key must not run a command.
-    const QList<QWidget*> order{cmbProfiler,      cmdGo,     lblAdministreraProfiler,
+    const QList<QWidget*> order{cmbProfiler,      cmdGo,     cmdWait, lblAdministreraProfiler,
                                 lblInställningar, aboutLink, exitLink};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order[i - 1], order[i]);
@@ -260,9 +282,9 @@ void frmMain::tellAboutStaleMarkers()
         context().platform.message(
             u"Lexaros markeringsfil finns kvar från före datorns senaste start:\n" +
                 QDir::toNativeSeparators(marker) +
-                u"\n\nDen Lexaro som skapade filen körs alltså inte längre, så Lexaro "
-                u"Tuvano! bortser från filen och tar inte över någon session. Du kan ta bort "
-                u"filen.",
+                u"\n\nDen Lexaro som skapade filen körs troligen inte längre, så Lexaro "
+                u"Tuvano! tar inte över någon session. Så länge filen finns kvar frågar "
+                u"programmet ändå innan en profil startas. Du kan ta bort filen.",
             texts::kProgramTitle.toString(), platform::Icon::Information);
 }
 
@@ -355,6 +377,19 @@ void frmMain::cmbProfiler_Click()
 }
 
 void frmMain::tmrRun_Timer() { session::tmrRun_Timer(context()); }
+
+void frmMain::cmdWait_Click()
+{
+    stopCountdown();
+    session::askWhetherHostEnded(context());
+}
+
+void frmMain::showWait(const QString& text, bool wayOut)
+{
+    lblWait->setText(text);
+    cmdWait->setVisible(wayOut);
+    waitPanel->setVisible(!text.isEmpty());
+}
 
 void frmMain::tmrDefault_Timer()
 {

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class QLabel;
 class QPushButton;
 class QTimer;
 
@@ -47,6 +48,7 @@ public:
     void stopCountdown() override;
     void watchForHost(bool on) override;
     bool watchesForHost() const override;
+    void showWait(const QString& text, bool wayOut) override;
     bool startUpFinished() const override { return m_loaded; }
     void showWindow() override { show(); }
     void hideWindow() override { hide(); }
@@ -71,6 +73,8 @@ public:
     void cmbProfiler_Click();
     void tmrRun_Timer();
     void tmrDefault_Timer();
+    // The way out of a wait for the host.
+    void cmdWait_Click();
 
     // The controls behind what the features see; the tests read them too.
     widgets::ChoiceList* cmbProfiler = nullptr;
@@ -80,6 +84,10 @@ public:
     QTimer* tmrRun = nullptr;
     QTimer* listWatch = nullptr;
     QTimer* tmrDefault = nullptr;
+    // What a session waits for, and the way out of the wait.
+    QWidget* waitPanel = nullptr;
+    QLabel* lblWait = nullptr;
+    widgets::CommandLink* cmdWait = nullptr;
 
     // Seconds left in the countdown.
     qint16 Counter = 0;

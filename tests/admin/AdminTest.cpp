@@ -4,6 +4,7 @@
 #include "settings/frmSettings.h"
 #include "widgets/ChoiceList.h"
 
+#include <QDir>
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
@@ -123,7 +124,7 @@ TEST_F(Administration, NoToTheQuestionChangesNothing)
     EXPECT_EQ(platform.boxes[0].text, qs("Är Du säker på att Du vill ta bort profilen Bo?"));
     EXPECT_EQ(platform.boxes[0].title, u"Bekräfta borttagning"_s);
     EXPECT_EQ(platform.boxes[0].icon, Icon::Question);
-    EXPECT_EQ(platform.boxes[0].buttons, Buttons::YesNo);
+    EXPECT_EQ(platform.boxes[0].buttons, Buttons::YesNoDefaultNo);
     EXPECT_EQ(dir.snapshot(), before);
 }
 
@@ -427,6 +428,12 @@ TEST_F(NewProfile, AnIdAlreadyInUseIsDrawnAgain)
 {
     startWith(settings("#FALSE#", 0, "Anna"));
     dir.write(u"profiles/5999999/stray.txt"_s, "x");
+    platform.randoms = {0.5f, 0.25f};
+    EXPECT_EQ(openAdd().ID, u"3499999"_s);
+    // A listed profile whose folder is missing keeps its id too.
+    forms->unloadAdd();
+    QDir(dir.file(u"profiles/5999999"_s)).removeRecursively();
+    dir.write(u"profiles.map"_s, dir.read(u"profiles.map"_s) + "\"Cecilia\",\"5999999\"\r\n");
     platform.randoms = {0.5f, 0.25f};
     EXPECT_EQ(openAdd().ID, u"3499999"_s);
 }

@@ -302,7 +302,7 @@ std::vector<Walk> walks()
             r.main().tmrRun_Timer();
             for (const QString& name : dataFileNames())
                 r.dir.write(name, hostContent(name));
-            r.platform.hostRunning = false;
+            r.platform.endHost();
         },
         [](OperationRun& r) {
             // A save that fails is tried again once.

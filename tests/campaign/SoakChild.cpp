@@ -58,7 +58,7 @@ public:
                              platform::Buttons buttons) override
     {
         say("box " + title.toUtf8() + ": " + text.left(160).toUtf8().replace('\n', ' '));
-        return buttons == platform::Buttons::YesNo ? platform::Answer::Yes : platform::Answer::Ok;
+        return buttons == platform::Buttons::Ok ? platform::Answer::Ok : platform::Answer::Yes;
     }
     QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
     platform::Launch launch(const QString&) override { return platform::Launch::of(1); }

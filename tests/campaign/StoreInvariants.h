@@ -47,6 +47,13 @@ inline Judge oldOrNew(ProfileFiles before, ProfileFiles after)
         };
         if (matches(before) || matches(after))
             return {};
+        // Above all, no profile ever holds another profile's file or session.
+        for (const ProfileFiles* side : {&before, &after}) {
+            for (auto other = side->begin(); other != side->end(); ++other) {
+                if (other.key() != id && other.value().values().contains(bytes))
+                    return u"a file of profile " + other.key() + u", or of its session";
+            }
+        }
         return u"neither its old nor its new content (" + QString::number(bytes.size()) +
                u" bytes)";
     };

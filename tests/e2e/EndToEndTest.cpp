@@ -4,6 +4,7 @@
 #include "support/HostPlatform.h"
 #include "support/WindowFixture.h"
 
+#include <QDateTime>
 #include <QFile>
 #include <QProcess>
 #include <QPushButton>
@@ -71,9 +72,43 @@ protected:
     }
 };
 
-TEST_F(EndToEnd, TheSessionsChangesLandInTheProfileAndTheWindowReturns)
+// Hosts as real installations have them, each started with the start
+// button: the session ends when the host has ended, never before.
+struct HostKind {
+    const char* name;
+    QByteArray script; // more lines of the stand-in's script
+    QByteArray wine;   // WINE while the host is started; the host is then a Windows program
+    bool clockStepped; // the computer's last start seems to lie after the marker's making
+    bool saved;        // whether the host's change lands in the profile
+};
+void PrintTo(const HostKind& kind, std::ostream* os) { *os << kind.name; }
+
+class Hosts : public EndToEnd, public ::testing::WithParamInterface<HostKind> {};
+
+TEST_P(Hosts, TheSessionEndsOnlyWhenTheHostHasEnded)
 {
+    const HostKind& kind = GetParam();
+    dir.write(u"standin-host.ini"_s, dir.read(u"standin-host.ini"_s) + kind.script);
+    if (!kind.wine.isEmpty())
+        dir.write(u"lexaro.exe"_s, "MZ, but no Windows program");
+    const QByteArray savedWine = qgetenv("WINE");
+    qputenv("WINE", kind.wine);
+    if (kind.clockStepped)
+        platform->boot = QDateTime::currentDateTime().addSecs(3600);
     startAnna("#FALSE#");
+    qputenv("WINE", savedWine);
+    if (!kind.saved) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !platform->boxes.empty(); }, 15000));
+        EXPECT_EQ(platform->titles(), QStringList{u"Lexaro kunde inte startas"_s});
+        EXPECT_TRUE(platform->boxes[0].text.contains(u"felkod 1"_s));
+        EXPECT_TRUE(forms->main().cmdGo->isEnabled());
+        EXPECT_TRUE(forms->main().isVisible());
+        for (DataFile f : store::ProfileFileSet::listing)
+            EXPECT_EQ(dir.read(store::fileName(f).toString()),
+                      "anna " + store::fileName(f).toLatin1() + "\r\n");
+        EXPECT_TRUE(dir.exists(u"tuvano.session"_s));
+        return;
+    }
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return session::monitor(forms->context()) != nullptr; }, 15000));
     EXPECT_FALSE(forms->main().isVisible());
@@ -81,7 +116,17 @@ TEST_F(EndToEnd, TheSessionsChangesLandInTheProfileAndTheWindowReturns)
     EXPECT_TRUE(forms->main().isVisible());
     expectTheHostsChangeInAnnasProfile();
     EXPECT_FALSE(platform->ended);
+    EXPECT_TRUE(platform->boxes.empty()) << platform->titles().join(u", "_s).toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    EndToEnd, Hosts,
+    ::testing::Values(HostKind{"Plain", {}, {}, false, true},
+                      // A launcher starts the real host and ends at once.
+                      HostKind{"Launcher", "hand-over-ms=3500\n", {}, false, true},
+                      HostKind{"MarkerOlderThanTheLastStart", {}, {}, true, true},
+                      HostKind{"WineThatFailsAtOnce", {}, "/bin/false", false, false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // The program is killed while the host runs; the host goes on and ends
 // normally. The next start asks about the session cut short, and told Ja

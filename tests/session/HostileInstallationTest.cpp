@@ -18,6 +18,10 @@
 #include <filesystem>
 #include <vector>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
 using namespace tuvano;
 using namespace Qt::StringLiterals;
 using store::DataFile;
@@ -50,7 +54,7 @@ struct HeldOpen : store::FileOps {
     }
     static store::StoreError inUse(store::ErrorKind kind, const QString& path)
     {
-        return {kind, path, 0, store::Flaw::None, u"Filen används av en annan process"_s};
+        return {kind, path, 0, store::Flaw::None, {}, store::Cause::InUse};
     }
     store::Status rename(const QString& from, const QString& to) override
     {
@@ -148,7 +152,7 @@ protected:
             if (info.permissions() & QFile::WriteOwner)
                 dir.write(store::fileName(f).toString(), live(f) + "changed by the host");
         }
-        platform.hostRunning = false;
+        platform.endHost();
         loadedMonitor()->tmrCheck_Timer();
     }
     void session(const QString& name)
@@ -326,7 +330,7 @@ std::vector<Row> HostileInstallation::rows()
          [](H& h) {
              h.startProfile(u"Bo"_s);
              h.main().tmrRun_Timer();
-             h.platform.hostRunning = false;
+             h.platform.endHost();
              h.loadedMonitor()->tmrCheck_Timer();
          },
          {},
@@ -336,6 +340,60 @@ std::vector<Row> HostileInstallation::rows()
              for (DataFile f : ProfileFileSet::listing)
                  EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
              EXPECT_TRUE(h.main().cmdGo->isEnabled());
+         }},
+        // The host removes one of its files during the session: the rest is
+        // saved as one set, and Anna keeps her own copy of the removed one.
+        {"HostRemovesALiveFile",
+         nullptr,
+         [](H& h) {
+             h.startProfile(u"Anna"_s);
+             h.hostStarts();
+             for (DataFile f : ProfileFileSet::listing)
+                 h.dir.write(store::fileName(f).toString(), h.annaSaved(f));
+             QFile::remove(h.dir.file(u"recent.vwi"_s));
+             h.platform.endHost();
+             h.loadedMonitor()->tmrCheck_Timer();
+         },
+         {"Lexaro tog bort följande filer", "recent.vwi", "har kvar sina egna exemplar"},
+         {"profiles/2000000/recent.vwi", "profiles/3000000"},
+         [](H& h) {
+             for (DataFile f : {DataFile::Ro, DataFile::Glblstat, DataFile::PlugIn, DataFile::Lx98})
+                 EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
+             EXPECT_FALSE(h.dir.exists(u"tuvano.session"_s));
+         }},
+        // Anna's folder is deleted behind the program's back during the
+        // session: nothing can be saved, and the user is told so truly.
+        {"ProfileFolderDeletedDuringTheSession",
+         nullptr,
+         [](H& h) {
+             h.startProfile(u"Anna"_s);
+             QDir(h.dir.file(u"profiles/2000000"_s)).removeRecursively();
+             h.platform.answers = {platform::Answer::No};
+             h.hostRuns();
+         },
+         {"Profilens mapp finns inte längre", "2000000"},
+         {"profiles/1000000", "profiles/3000000"},
+         [](H& h) {
+             EXPECT_FALSE(h.boxTexts().contains(qs("har kvar alla sina filer")));
+             EXPECT_FALSE(h.dir.exists(u"profiles/2000000"_s));
+         }},
+        // A pipe where the record should be must not hang the start: it is
+        // told and put aside, and the program goes on.
+        {"SessionRecordThatIsNoFile",
+         [](H& h) {
+#ifdef Q_OS_WIN
+             h.dir.write(u"tuvano.session/inside"_s, "x");
+#else
+             ASSERT_EQ(
+                 ::mkfifo(QFile::encodeName(h.dir.file(u"tuvano.session"_s)).constData(), 0600), 0);
+#endif
+         },
+         [](H& h) { h.session(u"Anna"_s); },
+         {"Anteckningen om den senaste Lexaro-sessionen kunde inte läsas", "tuvano.session.bak"},
+         {"profiles/1000000", "profiles/3000000"},
+         [](H& h) {
+             for (DataFile f : ProfileFileSet::listing)
+                 EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
          }},
         // A save that could not be finished leaves Anna with files from both
         // sides of the session; a copy of her must not be made of those.
@@ -399,6 +457,28 @@ std::vector<Row> HostileInstallation::rows()
                                                       "\"\xC5sa\",\"2000000\"\r\n"
                                                       "\"5999999\",\"5999999\"\r\n");
              EXPECT_EQ(h.mainList(), (QStringList{u"Standardprofil"_s, qs("Åsa"), u"5999999"_s}));
+         }},
+        // A name the code page cannot hold, from a list saved as UTF-8: listed,
+        // usable, and kept as it is when the list is written anew.
+        {"ListInUtf8WithANameOutsideTheCodePage",
+         [](H& h) {
+             h.dir.write(u"profiles.map"_s,
+                         "\"Standardprofil\",\"1000000\"\r\n\"\xC5\x81ukasz\",\"2000000\"\r\n");
+         },
+         [](H& h) {
+             EXPECT_EQ(h.mainList(), (QStringList{u"Standardprofil"_s, qs("Łukasz")}));
+             h.createProfile();
+             h.session(qs("Łukasz"));
+         },
+         {"Den nya profilen har skapats!"},
+         {"profiles/1000000"},
+         [](H& h) {
+             EXPECT_EQ(
+                 h.dir.read(u"profiles.map"_s),
+                 "\xEF\xBB\xBF\"Standardprofil\",\"1000000\"\r\n\"\xC5\x81ukasz\",\"2000000\"\r\n"
+                 "\"5999999\",\"5999999\"\r\n");
+             for (DataFile f : ProfileFileSet::listing)
+                 EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
          }},
         {"ListSavedAsUtf16",
          [](H& h) {

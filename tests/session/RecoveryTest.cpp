@@ -74,7 +74,7 @@ TEST_P(Recovery, SettlesTheSessionAsItsRecordSays)
     ASSERT_TRUE(start());
     if (c.hostRunning) {
         EXPECT_EQ(hostStarts().lblProfilnamn->text(), u"Profilnamn: Anna"_s);
-        platform.hostRunning = false;
+        platform.endHost();
         loadedMonitor()->tmrCheck_Timer();
     }
     EXPECT_TRUE(platform.answers.empty()) << "the question was not asked";
@@ -128,7 +128,12 @@ INSTANTIATE_TEST_SUITE_P(
         RecoveryCase{"identifierNowAnothers", record("live", "Anna", "3000000"), std::nullopt,
                      Profile::Old, "heter nu Bo"},
         RecoveryCase{"unreadable", "\"phase\",\"halfway\"\r\n", std::nullopt, Profile::Old,
-                     "tuvano.session.bak"}),
+                     "tuvano.session.bak"},
+        // The user ticked not to keep the changes, then the program was
+        // killed: that choice stands, and no question asks it again.
+        RecoveryCase{"liveNotToBeKept",
+                     record("live", "Anna", "2000000") + "\"changes\",\"discard\"\r\n",
+                     std::nullopt, Profile::Old, "Som Du valde"}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // The host of a session from before the start ends before it was taken
@@ -144,7 +149,7 @@ TEST_F(RecoveredHost, EndingBeforeTheTakeoverStillSavesTheSession)
     platform.hostRunning = true;
     ASSERT_TRUE(start());
     EXPECT_FALSE(main().cmdGo->isEnabled());
-    platform.hostRunning = false;
+    platform.endHost();
     main().tmrRun_Timer();
     for (DataFile f : ProfileFileSet::listing)
         EXPECT_EQ(inProfile(u"2000000"_s, f), "session " + store::fileName(f).toLatin1());

@@ -4,6 +4,7 @@
 #include "shell/frmMain.h"
 #include "support/WindowFixture.h"
 #include "widgets/ChoiceList.h"
+#include "widgets/CommandLink.h"
 #include "widgets/StatusLine.h"
 
 #include <QCheckBox>
@@ -64,7 +65,7 @@ protected:
     {
         for (store::DataFile f : store::ProfileFileSet::listing)
             dir.write(store::fileName(f).toString(), live(f) + change);
-        platform.hostRunning = false;
+        platform.endHost();
         loadedMonitor()->tmrCheck_Timer();
     }
 };

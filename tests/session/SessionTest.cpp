@@ -70,6 +70,8 @@ TEST_F(StartButton, WithoutAHostTheUserIsToldWhyAndTheButtonReturns)
                      "Lexaro på egen hand tar Lexaro Tuvano! över som vanligt."));
     EXPECT_TRUE(main().cmdGo->isEnabled());
     EXPECT_TRUE(main().tmrRun->isActive());
+    main().tmrRun_Timer(); // no host yet: the session waits for one
+    EXPECT_TRUE(dir.exists(u"tuvano.session"_s));
 
     hostStarts();
     hostEnds();
@@ -386,32 +388,81 @@ TEST_F(Takeover, AHiddenMonitorStillTakesOverTheWatch)
     EXPECT_TRUE(platform.pinned.empty());
     EXPECT_FALSE(main().tmrRun->isActive());
     EXPECT_TRUE(monitor.tmrCheck->isActive());
+    // Killed, its marker left: the wait shows its way out after all.
+    platform.running.clear();
+    monitor.tmrCheck_Timer();
+    EXPECT_TRUE(monitor.isVisible());
+    EXPECT_TRUE(monitor.wayOut->isVisible());
 }
 
-// A host killed leaves its marker behind: closing the monitor asks whether
-// the host has really ended, and only Ja ends the wait, as the marker's
-// going would.
-TEST_F(Takeover, ClosingTheMonitorAsksWhetherTheHostHasEnded)
+// Closing the monitor asks whether the host has ended, with going on waiting
+// as the default, saying what is known; only Ja ends the wait, and only once.
+// A start after Ja swaps nothing in while the host may still run.
+struct Closing {
+    const char* name;
+    bool hostAlive;      // the host this program started still runs
+    bool endsWhileAsked; // it ends while the question is open
+    platform::Answer answer;
+    const char* known;        // in the question
+    const char* startAfterJa; // the title of what a start then says; empty: it starts
+};
+void PrintTo(const Closing& c, std::ostream* os) { *os << c.name; }
+
+class ClosingTheMonitor : public test::SessionFixture,
+                          public ::testing::WithParamInterface<Closing> {};
+
+TEST_P(ClosingTheMonitor, AsksAndEndsTheWaitOnlyOnJa)
 {
+    const Closing& c = GetParam();
+    installHost();
     startWith(settings("#FALSE#", 0, "Anna", "#FALSE#"));
     main().cmdGo_Click();
     session::frmMonitor& monitor = hostStarts();
     EXPECT_FALSE(monitor.windowFlags() & Qt::WindowCloseButtonHint);
-    platform.answers = {platform::Answer::No};
-    monitor.close();
-    ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_EQ(platform.boxes[0].buttons, platform::Buttons::YesNo);
-    EXPECT_TRUE(monitor.isVisible());
-    EXPECT_TRUE(monitor.tmrCheck->isActive());
-
-    platform.answers = {platform::Answer::Yes};
+    if (!c.hostAlive)
+        platform.running.clear(); // killed: its marker stays
     dir.write(u"ro.vwi"_s, "the host's last word");
+    platform.onMessage = [&](const test::Box&) {
+        if (c.endsWhileAsked) {
+            platform.endHost();
+            monitor.tmrCheck_Timer();
+        }
+    };
+    platform.answers = {c.answer};
     monitor.close();
-    EXPECT_EQ(loadedMonitor(), nullptr);
-    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro), "the host's last word");
-    EXPECT_TRUE(main().isVisible());
+    platform.onMessage = {};
+    ASSERT_EQ(platform.boxes.size(), 1u) << platform.titles().join(u", "_s).toStdString();
+    EXPECT_EQ(platform.boxes[0].buttons, platform::Buttons::YesNoDefaultNo);
+    EXPECT_TRUE(platform.boxes[0].text.contains(qs(c.known)));
+    const bool ja = c.answer == platform::Answer::Yes;
+    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro),
+              ja ? QByteArray("the host's last word") : profileContent(u"2000000"_s, DataFile::Ro));
+    EXPECT_EQ(loadedMonitor() == nullptr, ja);
+    if (!ja) {
+        EXPECT_TRUE(monitor.tmrCheck->isActive());
+        return;
+    }
     EXPECT_TRUE(main().cmdGo->isEnabled());
+    platform.boxes.clear();
+    platform.answers = {platform::Answer::No};
+    choose(u"Bo"_s);
+    main().cmdGo_Click();
+    EXPECT_EQ(platform.titles().join(QString()), qs(c.startAfterJa));
+    EXPECT_EQ(live(DataFile::Ro) == "the host's last word", *c.startAfterJa != 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Takeover, ClosingTheMonitor,
+    ::testing::Values(
+        Closing{"HostAliveNej", true, false, platform::Answer::No, "Lexaro körs fortfarande", ""},
+        Closing{"HostAliveJa", true, false, platform::Answer::Yes, "Lexaro körs fortfarande",
+                "Profilen kan inte startas"},
+        Closing{"KilledNej", false, false, platform::Answer::No, "markeringsfil finns kvar", ""},
+        Closing{"KilledJa", false, false, platform::Answer::Yes, "markeringsfil finns kvar",
+                "Lexaro verkar köra"},
+        Closing{"EndsWhileAskedJa", true, true, platform::Answer::Yes, "Lexaro körs fortfarande",
+                ""}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Start-up's own messages let the watch tick: a running host is taken over
 // only once start-up has finished, and then at once.
@@ -450,21 +501,25 @@ TEST_F(Takeover, AMarkerOlderThanTheComputersStartIsToldAndNotTakenOver)
     EXPECT_TRUE(platform.boxes[0].text.contains(qs("före datorns senaste start")));
 }
 
-// A host that ends before its marker was ever seen (a short run) is over
-// once every host process this program started has ended.
-TEST_F(Takeover, AShortRunIsSavedOnceTheStartedHostHasEnded)
+// A launcher hands over to the real host and ends at once; the host makes
+// its marker later. The launcher's end is no end of the session, and the
+// wait shows with its way out meanwhile.
+TEST_F(Takeover, ALauncherThatEndsAtOnceIsNoEndOfTheSession)
 {
     installHost();
     startWith(settings("#FALSE#", 0, "Anna", "#FALSE#"));
     main().cmdGo_Click();
-    dir.write(u"ro.vwi"_s, "changed in a flash");
-    main().tmrRun_Timer(); // still running: nothing yet
-    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro), profileContent(u"2000000"_s, DataFile::Ro));
     platform.running.clear();
     main().tmrRun_Timer();
-    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro), "changed in a flash");
-    EXPECT_TRUE(main().cmdGo->isEnabled());
-    EXPECT_EQ(loadedMonitor(), nullptr);
+    EXPECT_FALSE(main().cmdGo->isEnabled());
+    EXPECT_TRUE(main().cmdWait->isVisibleTo(&main()));
+    EXPECT_TRUE(main().lblWait->text().contains(u"Anna"_s));
+    EXPECT_TRUE(platform.boxes.empty());
+    hostStarts();
+    hostEnds("from the real host");
+    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro),
+              profileContent(u"2000000"_s, DataFile::Ro) + "from the real host");
+    EXPECT_FALSE(main().waitPanel->isVisibleTo(&main()));
 }
 
 // The marker's folder is watched: its coming and going are acted on without
@@ -481,7 +536,7 @@ TEST_F(Takeover, TheMarkersComingAndGoingAreSeenWithoutTheTimers)
     ASSERT_TRUE(QTest::qWaitFor([&] { return loadedMonitor() != nullptr; }, 2500));
     loadedMonitor()->tmrCheck->setInterval(3600 * 1000);
     dir.write(u"ro.vwi"_s, "saved without a tick");
-    platform.hostRunning = false;
+    platform.endHost();
     dir.remove(u"lx98temp.tmp"_s);
     ASSERT_TRUE(QTest::qWaitFor([&] { return main().cmdGo->isEnabled(); }, 2500));
     EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro), "saved without a tick");

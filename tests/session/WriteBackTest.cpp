@@ -41,7 +41,7 @@ protected:
         platform.ops = &store::FileOps::real();
         platform.ended = false;
         platform.boxes.clear();
-        platform.hostRunning = false;
+        platform.endHost();
         ASSERT_TRUE(start());
     }
 
@@ -95,6 +95,7 @@ TEST_F(WriteBack, TickedDontSaveLeavesTheProfileAsItWas)
     auto before = dir.snapshot();
     before.remove(u"tuvano.session"_s);
     monitor.chkSparaEj->setChecked(true);
+    EXPECT_TRUE(dir.read(u"tuvano.session"_s).contains("\"changes\",\"discard\""));
     hostEnds();
     auto after = dir.snapshot();
     for (DataFile f : ProfileFileSet::listing) {
@@ -248,7 +249,7 @@ TEST_P(WriteBackCrash, LeavesTheWholeOldOrTheWholeNewSet)
         annaRuns("#FALSE#");
         for (DataFile f : ProfileFileSet::listing)
             dir.write(store::fileName(f).toString(), live(f) + "new");
-        platform.hostRunning = false;
+        platform.endHost();
         ops.count = 0;
         ops.crashAt = crashAt;
         bool crashed = false;

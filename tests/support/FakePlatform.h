@@ -13,6 +13,7 @@
 
 #include <deque>
 #include <functional>
+#include <map>
 #include <set>
 #include <vector>
 
@@ -54,6 +55,15 @@ public:
     std::deque<float> randoms;
     int reseeds = 0;
     std::vector<std::pair<QWidget*, bool>> pinned;
+
+    std::map<qint64, QString> failures; // of ended processes: how each failed
+
+    // The host ends: its marker goes, and so do the processes started.
+    void endHost()
+    {
+        hostRunning = false;
+        running.clear();
+    }
 
     bool ended = false;
     QString fatal;  // the text of the error the program ended with
@@ -101,6 +111,13 @@ public:
         return platform::Launch::of(lastPid);
     }
     bool processRunning(qint64 pid) override { return running.contains(pid); }
+    std::optional<QString> failureOf(qint64 pid) override
+    {
+        const auto failure = failures.find(pid);
+        if (failure == failures.end() || running.contains(pid))
+            return std::nullopt;
+        return failure->second;
+    }
 
     bool canOpen(const QString& path) override
     {

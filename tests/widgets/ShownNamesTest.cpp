@@ -57,9 +57,12 @@ void expectOnScreen(QWidget* window)
             window->rect().contains(QRect(control->mapTo(window, QPoint()), control->size())))
             << control->objectName().toStdString();
     }
-    for (widgets::WrapLabel* label : window->findChildren<widgets::WrapLabel*>())
-        EXPECT_GE(label->height(), label->heightForWidth(label->width()))
-            << label->objectName().toStdString();
+    for (widgets::WrapLabel* label : window->findChildren<widgets::WrapLabel*>()) {
+        if (label->isVisibleTo(window)) {
+            EXPECT_GE(label->height(), label->heightForWidth(label->width()))
+                << label->objectName().toStdString();
+        }
+    }
 }
 
 // What a control's tool tip shows, as plain text without its line breaks.

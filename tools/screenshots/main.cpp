@@ -173,6 +173,19 @@ int main(int argc, char* argv[])
     save(session::loadMonitor(forms.context()), prefix + u"monitor-window"_s + suffix);
 
     if (names) {
+        // The waits, with the longest name where the window names one.
+        forms.main().showWait(u"Lexaro Tuvano! väntar på att Lexaro ska starta med profilen "_s +
+                                  QString::fromLatin1(longWords()) +
+                                  u". Programmet som startades har avslutats, men Lexaro kan "
+                                  u"ännu vara på väg."_s,
+                              true);
+        save(forms.main(), prefix + u"main-window-waiting"_s + suffix);
+        forms.main().showWait({}, false);
+        session::loadMonitor(forms.context()).offerWayOut();
+        save(session::loadMonitor(forms.context()), prefix + u"monitor-way-out"_s + suffix);
+    }
+
+    if (names) {
         // A real message box naming a profile, drawn while it is open.
         QTimer::singleShot(0, [&] {
             QWidget* box = QApplication::activeModalWidget();

@@ -7,12 +7,12 @@ namespace tuvano::standin {
 
 namespace {
 
-void readRunMs(QStringView value, RunConfig& config)
+void readMs(QStringView value, std::optional<int>& ms)
 {
     bool ok = false;
-    const int ms = value.trimmed().toInt(&ok);
-    if (ok && ms >= 0)
-        config.runMs = ms;
+    const int read = value.trimmed().toInt(&ok);
+    if (ok && read >= 0)
+        ms = read;
 }
 
 void readAppend(QStringView value, RunConfig& config)
@@ -50,7 +50,9 @@ RunConfig parseRunConfig(QByteArrayView utf8)
         const QStringView key = line.left(equals).trimmed();
         const QStringView value = line.mid(equals + 1);
         if (isKey(key, u"run-ms"))
-            readRunMs(value, config);
+            readMs(value, config.runMs);
+        else if (isKey(key, u"hand-over-ms"))
+            readMs(value, config.handOverMs);
         else if (isKey(key, u"append"))
             readAppend(value, config);
     }

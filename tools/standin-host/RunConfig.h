@@ -24,11 +24,15 @@ struct LineToAdd {
 // "key=value" lines in UTF-8:
 //   run-ms=<milliseconds>        the host ends by itself after that time
 //   append=<data file>:<text>    a line to append to that file at the end
+//   hand-over-ms=<milliseconds>  the host starts as a launcher does: it
+//                                starts a copy of itself and ends at once;
+//                                the copy makes the marker that much later
 // Unknown keys and malformed lines are skipped, so a slip in a test's file
 // still gives a host that starts and ends.
 struct RunConfig {
     std::optional<int> runMs;
     std::vector<LineToAdd> appends;
+    std::optional<int> handOverMs;
 };
 
 RunConfig parseRunConfig(QByteArrayView utf8);

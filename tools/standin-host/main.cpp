@@ -9,6 +9,8 @@
 #include "store/ErrorText.h"
 
 #include <QApplication>
+#include <QProcess>
+#include <QThread>
 #include <QTimer>
 
 #include <cstdio>
@@ -30,6 +32,16 @@ int main(int argc, char* argv[])
     const QString folder = QCoreApplication::applicationDirPath();
     const standin::RunConfig config =
         standin::readRunConfig(folder + u'/' + standin::kRunConfigFile);
+
+    // A launcher's way: the real host, a copy, comes a while after this one
+    // has ended.
+    constexpr char kHandedOver[] = "TUVANO_STANDIN_HANDED_OVER";
+    if (config.handOverMs && !qEnvironmentVariableIsSet(kHandedOver)) {
+        qputenv(kHandedOver, QByteArray::number(*config.handOverMs));
+        return QProcess::startDetached(QCoreApplication::applicationFilePath(), {}, folder) ? 0 : 1;
+    }
+    if (qEnvironmentVariableIsSet(kHandedOver))
+        QThread::msleep(qEnvironmentVariableIntValue(kHandedOver));
 
     standin::HostRun run{store::ProgramFolder(folder), store::HostRunMarker()};
     for (const standin::LineToAdd& line : config.appends) {
