@@ -31,6 +31,9 @@ public:
 
     // Looks at once: the handler of whichever watch is on.
     void probe();
+    // Starts watching the folders; until then only probe() and the timers
+    // look.
+    void watchFolders();
 
 private:
     void folderChanged();

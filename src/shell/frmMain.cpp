@@ -33,6 +33,9 @@ using shared::kTrue;
 
 namespace {
 
+// After start-up, when the window is on the screen: see Form_Load.
+constexpr int kFolderWatchDelayMs = 250;
+
 QTimer* timer(const QString& name, int interval, QObject* parent)
 {
     auto* t = new QTimer(parent);
@@ -251,6 +254,14 @@ bool frmMain::Form_Load()
     auto* hostWatch = new session::HostWatch(ctx, this);
     m_loaded = true;
     QTimer::singleShot(0, hostWatch, &session::HostWatch::probe);
+    // The watch of the markers' folders only has the host's start and end
+    // noticed sooner than at the timers' next tick, and nobody starts a host
+    // in the window's first moments: it waits until the window is on the
+    // screen. One more look then catches a change in between.
+    QTimer::singleShot(kFolderWatchDelayMs, hostWatch, [hostWatch] {
+        hostWatch->watchFolders();
+        hostWatch->probe();
+    });
     return true;
 }
 
