@@ -2,10 +2,25 @@
 
 #include <QFile>
 #include <QIcon>
+#include <QImageReader>
 #include <QPixmap>
 #include <QVBoxLayout>
 
 namespace tuvano::widgets {
+
+namespace {
+
+// The program's pictures are PNG files and are read as such. Left to find
+// the format, Qt first asks every image format plug-in installed whether it
+// reads the file, which loads each of them and the libraries they need.
+QPixmap readPicture(const QString& file)
+{
+    QImageReader reader(file, "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
+}
+
+} // namespace
 
 Line::Line(Qt::Orientation orientation, const QColor& color, QWidget* parent) : QFrame(parent)
 {
@@ -90,7 +105,7 @@ Picture::Picture(const QString& resource, QWidget* parent) : QLabel(parent)
         if (QFile::exists(doubled))
             file = doubled;
     }
-    QPixmap pixmap(file);
+    QPixmap pixmap = readPicture(file);
     if (file != resource)
         pixmap.setDevicePixelRatio(2);
     setPixmap(pixmap);
@@ -103,7 +118,7 @@ QIcon programIcon()
     // The sizes window frames and task bars ask for, at 100 % and 200 %.
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/pictures/tuvano-%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(readPicture(QStringLiteral(":/pictures/tuvano-%1.png").arg(size)));
     return icon;
 }
 
