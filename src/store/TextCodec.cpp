@@ -103,14 +103,22 @@ std::optional<QByteArray> encode(QStringView text)
 
 bool isStorable(QStringView text)
 {
-    const bool unwritable = std::any_of(text.begin(), text.end(), [](QChar c) {
-        return c == u'"' || c.category() == QChar::Other_Control;
-    });
-    if (unwritable)
-        return false;
+    // A list of thousands of names is checked name by name at every start:
+    // an ASCII character is told by its code, only others by Unicode's
+    // tables. ASCII's controls are those below a blank and DEL.
+    bool ascii = true;
+    for (const QChar c : text) {
+        const char16_t code = c.unicode();
+        if (code < 0x80) {
+            if (code == u'"' || code < 0x20 || code == 0x7f)
+                return false;
+        } else if (c.category() == QChar::Other_Control) {
+            return false;
+        } else {
+            ascii = false;
+        }
+    }
     // Every ANSI code page holds plain ASCII: only other text needs the encoder.
-    const bool ascii =
-        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
     if (ascii)
         return true;
     const std::optional<QByteArray> bytes = encode(text);
