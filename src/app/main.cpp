@@ -10,9 +10,36 @@
 #include <QApplication>
 #include <QTimer>
 
+#ifdef TUVANO_FONTCONFIG
+#include <fontconfig/fontconfig.h>
+#include <thread>
+#endif
+
 using namespace tuvano;
 
 namespace {
+
+// Reading the system's font configuration is the longest single step of a
+// start, and the first window cannot be built without it. It needs nothing
+// from the program: it runs on another core while Qt sets itself up and the
+// program claims its folder. Qt's own call then finds it done.
+class FontConfiguration {
+public:
+#ifdef TUVANO_FONTCONFIG
+    FontConfiguration() : m_reading([] { FcInit(); }) {}
+    ~FontConfiguration() { wait(); }
+    void wait()
+    {
+        if (m_reading.joinable())
+            m_reading.join();
+    }
+
+private:
+    std::thread m_reading;
+#else
+    void wait() {}
+#endif
+};
 
 // What the running program does when a later copy asks it to come forward:
 // its window comes to the front, unless start-up is still under way.
@@ -46,6 +73,7 @@ platform::SingleInstance::Reply comeForward(shell::Forms* forms, bool started)
 
 int main(int argc, char* argv[])
 {
+    FontConfiguration fonts;
     QApplication app(argc, argv);
     QApplication::setApplicationName(shared::texts::kProgramTitle.toString());
     // The start-up window hides while the host runs, perhaps with no monitor
@@ -63,6 +91,7 @@ int main(int argc, char* argv[])
         return 0;
     platform.setBeforeEnd([&] { instance.release(); });
 
+    fonts.wait();
     forms = std::make_unique<shell::Forms>(platform);
     // Files half written can only be left by a copy that was cut short.
     if (!forms->loadMain(instance.previousRunWasCutShort()))
