@@ -91,6 +91,11 @@ int main(int argc, char* argv[])
         return 0;
     platform.setBeforeEnd([&] { instance.release(); });
 
+    // What needs no fonts is done while the font configuration may still be
+    // read: the start-up window's pictures, and the icon, which is given to
+    // the windows once the first is on the screen, as before.
+    shell::frmMain::readPicturesAhead();
+    const QIcon icon = widgets::programIcon();
     fonts.wait();
     forms = std::make_unique<shell::Forms>(platform);
     // Files half written can only be left by a copy that was cut short.
@@ -98,8 +103,6 @@ int main(int argc, char* argv[])
         return 0;
     forms->main().show();
     started = true;
-    // Decoding the icon in all its sizes takes a while: not before the window
-    // is on the screen.
-    QTimer::singleShot(0, [] { QApplication::setWindowIcon(widgets::programIcon()); });
+    QTimer::singleShot(0, [icon] { QApplication::setWindowIcon(icon); });
     return QApplication::exec();
 }

@@ -36,6 +36,9 @@ namespace {
 // After start-up, when the window is on the screen: see Form_Load.
 constexpr int kFolderWatchDelayMs = 250;
 
+const QString kBannerPicture = u":/pictures/profiles.png"_s;
+const QString kCommandPicture = u":/pictures/swap.png"_s;
+
 QTimer* timer(const QString& name, int interval, QObject* parent)
 {
     auto* t = new QTimer(parent);
@@ -71,6 +74,8 @@ frmMain::frmMain(Forms& forms) : m_forms(forms), m_state(forms.state())
     tmrRun->start();
 }
 
+void frmMain::readPicturesAhead() { widgets::readPicturesAhead({kBannerPicture, kCommandPicture}); }
+
 void frmMain::buildWindow()
 {
     auto* root = new QVBoxLayout(this);
@@ -104,7 +109,7 @@ QWidget* frmMain::buildBanner()
     layout->setContentsMargins(24, 14, 20, 14);
     layout->addLayout(widgets::bannerTitles(banner, 13, 26, 3));
     layout->addStretch(1);
-    auto* picture = new widgets::Picture(u":/pictures/profiles.png"_s, banner);
+    auto* picture = new widgets::Picture(kBannerPicture, banner);
     picture->setObjectName(u"Image2"_s);
     layout->addWidget(picture);
     return banner;
@@ -119,7 +124,7 @@ QWidget* frmMain::buildCommandPanel()
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(20, 20, 16, 16);
     layout->setSpacing(6);
-    auto* picture = new widgets::Picture(u":/pictures/swap.png"_s, panel);
+    auto* picture = new widgets::Picture(kCommandPicture, panel);
     picture->setObjectName(u"Image1"_s);
     layout->addWidget(picture);
     layout->addSpacing(12);

@@ -1,9 +1,12 @@
 #include "Decoration.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QImageReader>
 #include <QPixmap>
+#include <QPixmapCache>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace tuvano::widgets {
@@ -15,9 +18,26 @@ namespace {
 // reads the file, which loads each of them and the libraries they need.
 QPixmap readPicture(const QString& file)
 {
+    QPixmap pixmap;
+    if (QPixmapCache::find(file, &pixmap))
+        return pixmap;
     QImageReader reader(file, "png");
     reader.setAutoDetectImageFormat(false);
-    return QPixmap::fromImage(reader.read());
+    pixmap = QPixmap::fromImage(reader.read());
+    QPixmapCache::insert(file, pixmap);
+    return pixmap;
+}
+
+// High-density screens get the drawing made at twice the size.
+QString pictureFile(const QString& resource, qreal ratio)
+{
+    if (ratio > 1) {
+        QString doubled = resource;
+        doubled.insert(resource.lastIndexOf(u'.'), QStringLiteral("@2x"));
+        if (QFile::exists(doubled))
+            return doubled;
+    }
+    return resource;
 }
 
 } // namespace
@@ -97,20 +117,21 @@ void setLook(QWidget* widget, qreal pointSize, QFont::Weight weight, const QColo
 
 Picture::Picture(const QString& resource, QWidget* parent) : QLabel(parent)
 {
-    // High-density screens get the drawing made at twice the size.
-    QString file = resource;
-    if (devicePixelRatioF() > 1) {
-        QString doubled = resource;
-        doubled.insert(resource.lastIndexOf(u'.'), QStringLiteral("@2x"));
-        if (QFile::exists(doubled))
-            file = doubled;
-    }
+    const QString file = pictureFile(resource, devicePixelRatioF());
     QPixmap pixmap = readPicture(file);
     if (file != resource)
         pixmap.setDevicePixelRatio(2);
     setPixmap(pixmap);
     setFixedSize(pixmap.deviceIndependentSize().toSize());
     setAttribute(Qt::WA_NoMousePropagation);
+}
+
+void readPicturesAhead(const QStringList& resources)
+{
+    // As the windows will choose, on the screen they will most likely be on.
+    const qreal ratio = QGuiApplication::primaryScreen()->devicePixelRatio();
+    for (const QString& resource : resources)
+        readPicture(pictureFile(resource, ratio));
 }
 
 QIcon programIcon()
