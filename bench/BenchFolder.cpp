@@ -163,6 +163,12 @@ void SessionRig::writeBack()
 
 qint64 SessionRig::hostRunsAndEnds()
 {
+    // The host starts as a user would start it, once the work start-up
+    // leaves until the window is up (the watch of the markers' folders among
+    // it) has been done: half a second after the start is ample.
+    QElapsedTimer settling;
+    settling.start();
+    waitFor([&] { return settling.elapsed() >= 500; }, u"the start-up's later work"_s);
     shell::frmMain& main = m_forms.main();
     m_forms.state().fShutdown = shared::kFalse; // the window is to come back
     swapIn();
