@@ -6,15 +6,24 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <optional>
+#include <system_error>
+#include <thread>
 
 namespace tuvano::store {
 
-Result<ProfileRecords> parseProfileList(QByteArrayView bytes, const QString& path)
+namespace {
+
+// From this many characters on (some two thousand records), the list is read
+// as two halves at once, each on a core of its own: a list of thousands is
+// read at every start.
+constexpr qsizetype kHalvesFrom = 64 * 1024;
+
+// The records of text, which is the whole list or its part; *lines is set to
+// the number of lines read, blank ones included.
+Result<ProfileRecords> parseRecords(QStringView text, const QString& path, int* lines = nullptr)
 {
-    const codec::Decoded decoded = codec::decode(bytes);
-    if (decoded.badLine > 0)
-        return records::damaged(path, decoded.badLine, Flaw::BadEncoding);
-    records::LineReader reader(decoded.text, path);
+    records::LineReader reader(text, path);
     records::Line line;
     ProfileRecords list;
     while (reader.next(line)) {
@@ -30,7 +39,57 @@ Result<ProfileRecords> parseProfileList(QByteArrayView bytes, const QString& pat
     }
     if (reader.error())
         return *reader.error();
+    if (lines)
+        *lines = reader.lineNumber();
     return list;
+}
+
+// Where the second half starts: at the first line after the middle. A line
+// feed always ends a line, whatever stands before it.
+qsizetype secondHalf(QStringView text)
+{
+    if (text.size() < kHalvesFrom)
+        return -1;
+    const qsizetype feed = text.indexOf(u'\n', text.size() / 2);
+    return feed < 0 || feed + 1 == text.size() ? -1 : feed + 1;
+}
+
+} // namespace
+
+Result<ProfileRecords> parseProfileList(QByteArrayView bytes, const QString& path)
+{
+    const codec::Decoded decoded = codec::decode(bytes);
+    if (decoded.badLine > 0)
+        return records::damaged(path, decoded.badLine, Flaw::BadEncoding);
+    const QStringView text = decoded.text;
+    const qsizetype split = secondHalf(text);
+    if (split < 0)
+        return parseRecords(text, path);
+
+    // The same records and the same first damage as read in one go: the
+    // second half's lines are numbered on from the first's.
+    std::optional<Result<ProfileRecords>> second;
+    std::thread reading;
+    try {
+        reading = std::thread([&] { second.emplace(parseRecords(text.sliced(split), path)); });
+    } catch (const std::system_error&) {
+        return parseRecords(text, path); // no thread to be had
+    }
+    int firstLines = 0;
+    Result<ProfileRecords> first = parseRecords(text.first(split), path, &firstLines);
+    reading.join();
+    if (!first)
+        return first;
+    if (!*second) {
+        StoreError damage = second->error();
+        damage.line += firstLines;
+        return damage;
+    }
+    ProfileRecords& list = *first;
+    ProfileRecords& rest = **second;
+    list.insert(list.end(), std::make_move_iterator(rest.begin()),
+                std::make_move_iterator(rest.end()));
+    return std::move(list);
 }
 
 Result<QByteArray> formatProfileList(const ProfileRecords& list)
