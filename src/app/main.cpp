@@ -92,8 +92,8 @@ int main(int argc, char* argv[])
     platform.setBeforeEnd([&] { instance.release(); });
 
     // What needs no fonts is done while the font configuration may still be
-    // read: the start-up window's pictures, and the icon, which is given to
-    // the windows once the first is on the screen, as before.
+    // read: the start-up window's pictures, and the icon, which the windows
+    // are given once the first is on the screen.
     shell::frmMain::readPicturesAhead();
     const QIcon icon = widgets::programIcon();
     fonts.wait();
