@@ -148,6 +148,8 @@ void SessionRig::prepareWriteBack()
         store::SessionPhase::Live,
         {benchProfileName(), store::kStandardProfileId.toString()},
         {store::ProfileFileSet::start.begin(), store::ProfileFileSet::start.end()}};
+    // As the monitor has it: the host was seen running and has ended.
+    m_forms.context().session.stage = shared::LiveSession::Stage::HostRunning;
     m_forms.main().hide();
     session::frmMonitor& monitor = session::loadMonitor(m_forms.context());
     monitor.tmrCheck->stop();
@@ -159,14 +161,22 @@ void SessionRig::writeBack()
     if (!session::monitor(m_forms.context()))
         fail(u"no monitor to write back from"_s);
     session::hostEnded(m_forms.context());
+    if (m_forms.context().session.stage != shared::LiveSession::Stage::Idle)
+        fail(u"the session was not saved"_s);
 }
 
 qint64 SessionRig::hostRunsAndEnds()
 {
+    // The host starts as a user would start it, once the work start-up
+    // leaves until the window is up (the watch of the markers' folders among
+    // it) has been done: half a second after the start is ample.
+    QElapsedTimer settling;
+    settling.start();
+    waitFor([&] { return settling.elapsed() >= 500; }, u"the start-up's later work"_s);
     shell::frmMain& main = m_forms.main();
     m_forms.state().fShutdown = shared::kFalse; // the window is to come back
     swapIn();
-    main.tmrRun->start();
+    session::awaitHost(m_forms.context(), true); // as if launched: the watch waits for it
     const QStringList markers = m_platform.markerPaths();
     QFile marker(markers.constLast());
     if (!marker.open(QIODevice::WriteOnly))

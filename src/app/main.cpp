@@ -1,5 +1,6 @@
 #include "platform/DesktopPlatform.h"
 #include "platform/FolderClaim.h"
+#include "platform/FontReading.h"
 #include "platform/SingleInstance.h"
 #include "session/frmMonitor.h"
 #include "shared/StatusTexts.h"
@@ -46,6 +47,7 @@ platform::SingleInstance::Reply comeForward(shell::Forms* forms, bool started)
 
 int main(int argc, char* argv[])
 {
+    platform::FontReading fonts;
     QApplication app(argc, argv);
     QApplication::setApplicationName(shared::texts::kProgramTitle.toString());
     // The start-up window hides while the host runs, perhaps with no monitor
@@ -63,14 +65,18 @@ int main(int argc, char* argv[])
         return 0;
     platform.setBeforeEnd([&] { instance.release(); });
 
+    // What needs no fonts is done while the font configuration may still be
+    // read: the start-up window's pictures, and the icon, which the windows
+    // are given once the first is on the screen.
+    shell::frmMain::readPicturesAhead();
+    const QIcon icon = widgets::programIcon();
+    fonts.wait();
     forms = std::make_unique<shell::Forms>(platform);
     // Files half written can only be left by a copy that was cut short.
     if (!forms->loadMain(instance.previousRunWasCutShort()))
         return 0;
     forms->main().show();
     started = true;
-    // Decoding the icon in all its sizes takes a while: not before the window
-    // is on the screen.
-    QTimer::singleShot(0, [] { QApplication::setWindowIcon(widgets::programIcon()); });
+    QTimer::singleShot(0, [icon] { QApplication::setWindowIcon(icon); });
     return QApplication::exec();
 }

@@ -99,9 +99,13 @@ public:
     // that made it cannot be running.
     bool isStale(const QString& marker) const
     {
-        const QDateTime boot = bootTime();
+        // The start time is read from the system: only for a marker that is
+        // there, which is seldom.
         const QFileInfo info(marker);
-        return boot.isValid() && info.exists() && info.lastModified() < boot;
+        if (!info.exists())
+            return false;
+        const QDateTime boot = bootTime();
+        return boot.isValid() && info.lastModified() < boot;
     }
     // Whether the host runs: one of its marker files can be opened, and is
     // not stale.

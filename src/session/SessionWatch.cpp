@@ -74,18 +74,22 @@ void tmrRun_Timer(shared::Context& context) { lookAgain(context); }
 HostWatch::HostWatch(shared::Context& context, QObject* parent)
     : QObject(parent), m_context(context)
 {
+    connect(&m_folders, &QFileSystemWatcher::directoryChanged, this, &HostWatch::folderChanged);
+    m_quiet.setSingleShot(true);
+    m_quiet.setInterval(kQuietMs);
+    connect(&m_quiet, &QTimer::timeout, this, &HostWatch::quietAgain);
+}
+
+void HostWatch::watchFolders()
+{
     QStringList folders;
-    for (const QString& marker : context.platform.markerPaths()) {
+    for (const QString& marker : m_context.platform.markerPaths()) {
         const QFileInfo folder(QFileInfo(marker).absolutePath());
         if (folder.isDir() && !folders.contains(folder.absoluteFilePath()))
             folders << folder.absoluteFilePath();
     }
     if (!folders.isEmpty())
         m_folders.addPaths(folders);
-    connect(&m_folders, &QFileSystemWatcher::directoryChanged, this, &HostWatch::folderChanged);
-    m_quiet.setSingleShot(true);
-    m_quiet.setInterval(kQuietMs);
-    connect(&m_quiet, &QTimer::timeout, this, &HostWatch::quietAgain);
 }
 
 void HostWatch::probe() { lookAgain(m_context); }

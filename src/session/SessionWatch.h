@@ -28,6 +28,9 @@ public:
 
     // Looks at once, as the timers do.
     void probe();
+    // Starts watching the folders; until then only probe() and the timers
+    // look.
+    void watchFolders();
 
 private:
     void folderChanged();

@@ -35,6 +35,12 @@ using shared::kTrue;
 
 namespace {
 
+// After start-up, when the window is on the screen: see Form_Load.
+constexpr int kFolderWatchDelayMs = 250;
+
+const QString kBannerPicture = u":/pictures/profiles.png"_s;
+const QString kCommandPicture = u":/pictures/swap.png"_s;
+
 QTimer* timer(const QString& name, int interval, QObject* parent)
 {
     auto* t = new QTimer(parent);
@@ -70,6 +76,8 @@ frmMain::frmMain(Forms& forms) : m_forms(forms), m_state(forms.state())
     tmrRun->start();
 }
 
+void frmMain::readPicturesAhead() { widgets::readPicturesAhead({kBannerPicture, kCommandPicture}); }
+
 void frmMain::buildWindow()
 {
     auto* root = new QVBoxLayout(this);
@@ -103,7 +111,7 @@ QWidget* frmMain::buildBanner()
     layout->setContentsMargins(24, 14, 20, 14);
     layout->addLayout(widgets::bannerTitles(banner, 13, 26, 3));
     layout->addStretch(1);
-    auto* picture = new widgets::Picture(u":/pictures/profiles.png"_s, banner);
+    auto* picture = new widgets::Picture(kBannerPicture, banner);
     picture->setObjectName(u"Image2"_s);
     layout->addWidget(picture);
     return banner;
@@ -118,7 +126,7 @@ QWidget* frmMain::buildCommandPanel()
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(20, 20, 16, 16);
     layout->setSpacing(6);
-    auto* picture = new widgets::Picture(u":/pictures/swap.png"_s, panel);
+    auto* picture = new widgets::Picture(kCommandPicture, panel);
     picture->setObjectName(u"Image1"_s);
     layout->addWidget(picture);
     layout->addSpacing(12);
@@ -273,6 +281,14 @@ bool frmMain::Form_Load()
     auto* hostWatch = new session::HostWatch(ctx, this);
     m_loaded = true;
     QTimer::singleShot(0, hostWatch, &session::HostWatch::probe);
+    // The watch of the markers' folders only has the host's start and end
+    // noticed sooner than at the timers' next tick, and nobody starts a host
+    // in the window's first moments: it waits until the window is on the
+    // screen. One more look then catches a change in between.
+    QTimer::singleShot(kFolderWatchDelayMs, hostWatch, [hostWatch] {
+        hostWatch->watchFolders();
+        hostWatch->probe();
+    });
     return true;
 }
 

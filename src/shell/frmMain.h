@@ -28,6 +28,9 @@ class frmMain : public QWidget, public shared::StartWindow {
 public:
     explicit frmMain(Forms& forms);
 
+    // Reads the window's pictures before it is made; they need no fonts.
+    static void readPicturesAhead();
+
     // Start-up: reads the settings (first run when there are none), fills the
     // list, preselects the default, writes the status lines, starts the
     // countdown. False when the program has ended on the way.

@@ -115,8 +115,14 @@ std::optional<QByteArray> encodeFile(QStringView text)
 
 bool isWritable(QStringView text)
 {
+    // A list of thousands of names is checked name by name at every start:
+    // an ASCII character is told by its code, only others by Unicode's
+    // tables. ASCII's controls are those below a blank and DEL.
     return std::none_of(text.begin(), text.end(), [](QChar c) {
-        return c == u'"' || c.category() == QChar::Other_Control || c.isSurrogate();
+        const char16_t code = c.unicode();
+        if (code < 0x80)
+            return code == u'"' || code < 0x20 || code == 0x7f;
+        return c.category() == QChar::Other_Control || c.isSurrogate();
     });
 }
 
@@ -124,9 +130,9 @@ bool isStorable(QStringView text)
 {
     if (!isWritable(text))
         return false;
-    // Every ANSI code page holds plain ASCII: only other text needs the encoder.
     const bool ascii =
         std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    // Every ANSI code page holds plain ASCII: only other text needs the encoder.
     if (ascii)
         return true;
     const std::optional<QByteArray> bytes = encode(text);

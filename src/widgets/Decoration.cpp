@@ -1,11 +1,46 @@
 #include "Decoration.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QImageReader>
 #include <QPixmap>
+#include <QPixmapCache>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace tuvano::widgets {
+
+namespace {
+
+// The program's pictures are PNG files and are read as such. Left to find
+// the format, Qt first asks every image format plug-in installed whether it
+// reads the file, which loads each of them and the libraries they need.
+QPixmap readPicture(const QString& file)
+{
+    QPixmap pixmap;
+    if (QPixmapCache::find(file, &pixmap))
+        return pixmap;
+    QImageReader reader(file, "png");
+    reader.setAutoDetectImageFormat(false);
+    pixmap = QPixmap::fromImage(reader.read());
+    QPixmapCache::insert(file, pixmap);
+    return pixmap;
+}
+
+// High-density screens get the drawing made at twice the size.
+QString pictureFile(const QString& resource, qreal ratio)
+{
+    if (ratio > 1) {
+        QString doubled = resource;
+        doubled.insert(resource.lastIndexOf(u'.'), QStringLiteral("@2x"));
+        if (QFile::exists(doubled))
+            return doubled;
+    }
+    return resource;
+}
+
+} // namespace
 
 Line::Line(Qt::Orientation orientation, const QColor& color, QWidget* parent) : QFrame(parent)
 {
@@ -82,15 +117,8 @@ void setLook(QWidget* widget, qreal pointSize, QFont::Weight weight, const QColo
 
 Picture::Picture(const QString& resource, QWidget* parent) : QLabel(parent)
 {
-    // High-density screens get the drawing made at twice the size.
-    QString file = resource;
-    if (devicePixelRatioF() > 1) {
-        QString doubled = resource;
-        doubled.insert(resource.lastIndexOf(u'.'), QStringLiteral("@2x"));
-        if (QFile::exists(doubled))
-            file = doubled;
-    }
-    QPixmap pixmap(file);
+    const QString file = pictureFile(resource, devicePixelRatioF());
+    QPixmap pixmap = readPicture(file);
     if (file != resource)
         pixmap.setDevicePixelRatio(2);
     setPixmap(pixmap);
@@ -98,12 +126,20 @@ Picture::Picture(const QString& resource, QWidget* parent) : QLabel(parent)
     setAttribute(Qt::WA_NoMousePropagation);
 }
 
+void readPicturesAhead(const QStringList& resources)
+{
+    // As the windows will choose, on the screen they will most likely be on.
+    const qreal ratio = QGuiApplication::primaryScreen()->devicePixelRatio();
+    for (const QString& resource : resources)
+        readPicture(pictureFile(resource, ratio));
+}
+
 QIcon programIcon()
 {
     // The sizes window frames and task bars ask for, at 100 % and 200 %.
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/pictures/tuvano-%1.png").arg(size), QSize(size, size));
+        icon.addPixmap(readPicture(QStringLiteral(":/pictures/tuvano-%1.png").arg(size)));
     return icon;
 }
 

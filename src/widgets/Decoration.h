@@ -44,6 +44,10 @@ public:
     explicit Picture(const QString& resource, QWidget* parent = nullptr);
 };
 
+// Reads pictures ahead of the windows that show them, which then find them
+// in Qt's pixmap cache: for a moment when the program waits anyway.
+void readPicturesAhead(const QStringList& resources);
+
 // The program's icon, drawn for every common size.
 QIcon programIcon();
 

@@ -7,7 +7,7 @@ namespace tuvano::widgets {
 void StatusLine::expect(const QStringList& texts)
 {
     m_expected = texts;
-    m_expectedWidth = -1;
+    m_expectedHeights.clear();
     fitHeight();
 }
 
@@ -19,19 +19,20 @@ void StatusLine::setText(const QString& text)
 
 int StatusLine::heightForWidth(int width) const
 {
-    if (width != m_expectedWidth) {
-        m_expectedHeight = 0;
+    auto kept = m_expectedHeights.constFind(width);
+    if (kept == m_expectedHeights.cend()) {
+        int height = 0;
         for (const QString& text : m_expected)
-            m_expectedHeight = qMax(m_expectedHeight, heightFor(text, width));
-        m_expectedWidth = width;
+            height = qMax(height, heightFor(text, width));
+        kept = m_expectedHeights.insert(width, height);
     }
-    return qMax(WrapLabel::heightForWidth(width), m_expectedHeight);
+    return qMax(WrapLabel::heightForWidth(width), *kept);
 }
 
 void StatusLine::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange)
-        m_expectedWidth = -1;
+        m_expectedHeights.clear();
     WrapLabel::changeEvent(event);
 }
 

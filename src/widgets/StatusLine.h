@@ -2,6 +2,8 @@
 
 #include "WrapLabel.h"
 
+#include <QHash>
+
 namespace tuvano::widgets {
 
 // A status line whose text changes often, such as a countdown's. Once shown
@@ -28,10 +30,10 @@ private:
     void fitHeight();
 
     QStringList m_expected;
-    // The height the expected texts need at a width, kept: it is asked for
-    // at every change of the text.
-    mutable int m_expectedWidth = -1;
-    mutable int m_expectedHeight = 0;
+    // The height the expected texts need at each width asked for, kept: the
+    // layouts ask at several widths, one after the other and again, and the
+    // line at every change of its text.
+    mutable QHash<int, int> m_expectedHeights;
 };
 
 } // namespace tuvano::widgets
