@@ -53,7 +53,6 @@ struct Owner {
     qint64 pid = 0;
     QString host;
     QByteArray hostId;
-    QByteArray bootId;
 };
 
 struct Look {
@@ -73,8 +72,7 @@ std::optional<Owner> parseOwner(const QByteArray& bytes)
     const qint64 pid = lines[0].toLongLong(&ok);
     if (!ok || pid <= 0)
         return std::nullopt;
-    return Owner{pid, QString::fromUtf8(lines[2]), lines.size() > 4 ? lines[3] : QByteArray(),
-                 lines.size() > 5 ? lines[4] : QByteArray()};
+    return Owner{pid, QString::fromUtf8(lines[2]), lines.size() > 4 ? lines[3] : QByteArray()};
 }
 
 // Looks at the lock without following a link and without opening anything
@@ -118,21 +116,18 @@ QString machineName()
 #endif
 }
 
-// Another computer's lock names a host other than this one, or this host's
-// name with another machine's id (two computers of one name). A lock of
-// this very start of this computer (its machine and boot ids) is this
-// computer's whatever name it gave: the computer was renamed since.
+// Another computer's lock names another machine's id, or, where a lock
+// carries no id, a host name other than this one. A lock with this
+// machine's id is this computer's whatever name it gave: the computer was
+// renamed since (which Windows makes take effect only at the next start).
 bool fromAnotherComputer(const Owner& owner)
 {
     const QByteArray ours = QSysInfo::machineUniqueId();
-    const bool sameMachine = !owner.hostId.isEmpty() && owner.hostId == ours;
-    if (sameMachine && !owner.bootId.isEmpty() && owner.bootId == QSysInfo::bootUniqueId())
-        return false;
+    if (!owner.hostId.isEmpty() && !ours.isEmpty())
+        return owner.hostId != ours;
     if (owner.host.isEmpty())
         return false; // not told: the system's hold on the file decides
-    if (owner.host.compare(machineName(), Qt::CaseInsensitive) != 0)
-        return true;
-    return !owner.hostId.isEmpty() && !ours.isEmpty() && owner.hostId != ours;
+    return owner.host.compare(machineName(), Qt::CaseInsensitive) != 0;
 }
 
 #ifndef Q_OS_WIN

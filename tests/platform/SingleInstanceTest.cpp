@@ -134,7 +134,7 @@ const HostileLock kHostileLocks[] = {
      {Answer::Yes},
      false,
      "kunde inte tas över"},
-    // This computer, renamed since it made the lock in this same start.
+    // This computer, renamed since it made the lock.
     {"ThisComputerUnderItsFormerName",
      [](Scene& s) {
          if (QSysInfo::machineUniqueId().isEmpty())
