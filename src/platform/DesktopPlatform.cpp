@@ -103,7 +103,9 @@ std::map<qint64, StartedHost>& startedHosts()
     return *hosts;
 }
 
+#ifndef Q_OS_WIN
 // Whether a Windows program is a 32-bit one: its PE header names the i386.
+// Only Wine may lack what runs it; Windows itself runs both kinds.
 bool isWindows32Program(const QString& path)
 {
     QFile file(path);
@@ -120,6 +122,7 @@ bool isWindows32Program(const QString& path)
     return pe.size() == 6 && pe.startsWith(QByteArrayView("PE\0\0", 4)) && uchar(pe[4]) == 0x4C &&
            uchar(pe[5]) == 0x01;
 }
+#endif
 
 } // namespace
 
