@@ -1,0 +1,67 @@
+#!/bin/sh
+# Runs a program of the Windows build under Wine: the build's
+# CMAKE_CROSSCOMPILING_EMULATOR, through which CTest lists and runs the tests.
+#
+# Every program runs in one private prefix of the build folder, booted by the
+# first program of a test run (under a lock, since CTest runs several at
+# once); "reset" at the start of a run ends its server and removes it. The
+# server stays up between the run's programs, so each starts in well under a
+# second, and ends by itself soon after the last. Qt's DLLs and MinGW's are
+# found through WINEPATH, Qt's plugins beside Qt's DLLs. No display is used:
+# a test that needs one is wrong.
+#
+# Usage: wine-emulator.sh PREFIX DLL-FOLDERS PROGRAM [ARGUMENT...]
+#        wine-emulator.sh PREFIX DLL-FOLDERS reset   (a fresh prefix, booted)
+# DLL-FOLDERS: the folders of the DLLs, as Linux paths separated by ":".
+set -eu
+prefix=$1 dll_folders=$2
+shift 2
+
+export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+# How long the server outlives the last program of the run, in seconds.
+linger=20
+
+if [ "${1:-}" = reset ]; then
+    if [ -d "$prefix" ]; then
+        wineserver -k 2>/dev/null || true
+        wineserver -w 2>/dev/null || true
+        rm -rf "$prefix"
+    fi
+    # Booted now, before the tests are listed: a boot takes longer than
+    # listing a program's tests may.
+    set -- cmd /c exit
+fi
+
+command -v wine >/dev/null 2>&1 || {
+    echo "wine-emulator: Wine is not installed (Debian: wine wine64)." >&2
+    exit 1
+}
+
+# Booted once; a boot cut short leaves no mark and is done again. What Wine
+# starts here (its server above all) must not inherit the lock's descriptor,
+# or it would hold the lock for as long as it runs.
+mkdir -p "$(dirname "$prefix")"
+(
+    flock 9
+    if [ ! -f "$prefix/.booted" ]; then
+        rm -rf "$prefix"
+        wineboot -i >/dev/null 2>&1 9>&- ||
+            { wineserver -k 2>/dev/null 9>&-; rm -rf "$prefix"; wineboot -i >/dev/null 2>&1 9>&-; }
+        wineserver -w 9>&-
+        # The drive that maps this machine's root, so that a build path is a
+        # Windows path too; Wine names it Z: in every new prefix.
+        [ -e "$prefix/dosdevices/z:" ] || { echo "wine-emulator: no Z: drive in $prefix" >&2; exit 1; }
+        touch "$prefix/.booted"
+    fi
+    # A server ended since (the run paused longer than it lingers) is
+    # started again with the same patience.
+    wineserver -p"$linger" 2>/dev/null 9>&- || true
+) 9>"$prefix.lock"
+
+# Z:\ is this machine's root, in the Windows way of writing a path.
+WINEPATH=$(printf '%s' "$dll_folders" | tr : '\n' | sed 's|^|Z:|' | paste -sd ';' | tr / '\\')
+export WINEPATH
+
+exec wine "$@"
