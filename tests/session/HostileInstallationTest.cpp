@@ -15,7 +15,6 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include <filesystem>
 #include <vector>
 
 #ifndef Q_OS_WIN
@@ -90,8 +89,7 @@ protected:
     }
     static void link(const QString& path, const QString& target)
     {
-        QFile::remove(path);
-        std::filesystem::create_symlink(target.toStdString(), path.toStdString());
+        test::makeSymbolicLink(target, path);
     }
 
     // An entry as it stands: a link and where it leads, the mode and bytes of
@@ -186,6 +184,8 @@ TEST_P(HostileInstallation, IsTreatedSafely)
     const Row& row = GetParam();
     if (row.lay)
         row.lay(*this);
+    if (IsSkipped())
+        return;
     std::vector<QString> before;
     for (const char* entry : row.kept)
         before.push_back(standing(QString::fromUtf8(entry)));
@@ -193,13 +193,16 @@ TEST_P(HostileInstallation, IsTreatedSafely)
     ASSERT_EQ(start(), row.starts) << boxTexts().toStdString();
     if (row.starts && row.act)
         row.act(*this);
+    if (IsSkipped())
+        return;
 
     const QString told = boxTexts();
     if (row.told.empty()) {
         EXPECT_EQ(told, QString());
     }
+    // The fragments write paths the Linux way; messages in the system's way.
     for (const char* fragment : row.told)
-        EXPECT_TRUE(told.contains(qs(fragment))) << fragment << " not in:\n" << told.toStdString();
+        EXPECT_TRUE(QDir::fromNativeSeparators(told).contains(qs(fragment))) << fragment << " not in:\n" << told.toStdString();
     for (std::size_t i = 0; i < row.kept.size(); ++i)
         EXPECT_EQ(standing(QString::fromUtf8(row.kept[i])), before[i]);
     if (row.check)

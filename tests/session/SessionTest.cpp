@@ -64,8 +64,8 @@ TEST_F(StartButton, WithoutAHostTheUserIsToldWhyAndTheButtonReturns)
     EXPECT_EQ(platform.boxes[0].title, u"Lexaro kunde inte startas"_s);
     EXPECT_EQ(platform.boxes[0].icon, Icon::Exclamation);
     EXPECT_EQ(platform.boxes[0].text,
-              u"Lexaro kunde inte startas.\n\n"_s + dir.file(u"lx2000.exe"_s) +
-                  qs(": filen finns inte.\n") + dir.file(u"lexaro.exe"_s) +
+              u"Lexaro kunde inte startas.\n\n"_s + dir.shown(u"lx2000.exe"_s) +
+                  qs(": filen finns inte.\n") + dir.shown(u"lexaro.exe"_s) +
                   qs(": filen finns inte.\n\nProfilens filer ligger på plats. Om Du startar "
                      "Lexaro på egen hand tar Lexaro Tuvano! över som vanligt."));
     EXPECT_TRUE(main().cmdGo->isEnabled());
@@ -215,7 +215,7 @@ TEST_F(QuickStart, AFileMissingFromTheProfileEndsTheProgramNamingIt)
     QFile::remove(dir.file(u"profiles/3000000/glblstat.vwi"_s));
     choose(u"Bo"_s);
     EXPECT_TRUE(platform.ended);
-    EXPECT_TRUE(platform.fatal.contains(dir.file(u"profiles/3000000/glblstat.vwi"_s)))
+    EXPECT_TRUE(platform.fatal.contains(dir.shown(u"profiles/3000000/glblstat.vwi"_s)))
         << platform.fatal.toStdString();
     EXPECT_TRUE(platform.launched.isEmpty());
     // The live files deleted before the failure stay deleted.

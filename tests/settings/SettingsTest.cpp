@@ -153,7 +153,7 @@ TEST_F(SettingsDialog, AFailedWriteIsToldAndChangesNothing)
     EXPECT_EQ(dir.read(u"tuvano.ini"_s), file);
     EXPECT_FALSE(dir.exists(u"tuvano.new"_s));
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_TRUE(platform.boxes[0].text.contains(dir.file(u"tuvano.ini"_s)));
+    EXPECT_TRUE(platform.boxes[0].text.contains(dir.shown(u"tuvano.ini"_s)));
     EXPECT_EQ(state().nAutoSelectDelay, 0);
     EXPECT_EQ(state().fQuickStart, shared::kFalse);
     EXPECT_EQ(main().lblSnabbstart->text(), qs("Snabbstart är EJ aktiverat."));
@@ -169,7 +169,7 @@ TEST_F(SettingsDialog, AFileDamagedMeanwhileIsToldAndTheDialogStaysClosed)
     main().lblInställningar_Click();
     EXPECT_EQ(forms->settingsWindow(), nullptr);
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_TRUE(platform.boxes[0].text.contains(dir.file(u"tuvano.ini"_s)));
+    EXPECT_TRUE(platform.boxes[0].text.contains(dir.shown(u"tuvano.ini"_s)));
     EXPECT_EQ(dir.snapshot(), files);
 }
 

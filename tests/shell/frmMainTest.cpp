@@ -218,7 +218,7 @@ TEST_F(DamagedSettings, AreReportedWithFileAndLine)
     start();
     ASSERT_EQ(platform.boxes.size(), 1u);
     EXPECT_EQ(platform.boxes[0].buttons, Buttons::YesNo);
-    EXPECT_TRUE(platform.boxes[0].text.contains(dir.file(u"tuvano.ini"_s)));
+    EXPECT_TRUE(platform.boxes[0].text.contains(dir.shown(u"tuvano.ini"_s)));
     EXPECT_TRUE(platform.boxes[0].text.contains(u"Rad 2"_s));
 }
 
@@ -259,7 +259,7 @@ TEST_P(BrokenProfileList, EndsTheProgramNamingFileAndLineAndWritesNothing)
     const auto before = dir.snapshot();
     EXPECT_FALSE(start());
     EXPECT_TRUE(platform.ended);
-    EXPECT_TRUE(platform.fatal.contains(dir.file(u"profiles.map"_s)))
+    EXPECT_TRUE(platform.fatal.contains(dir.shown(u"profiles.map"_s)))
         << platform.fatal.toStdString();
     EXPECT_TRUE(platform.fatal.contains(qs(GetParam().expected))) << platform.fatal.toStdString();
     EXPECT_EQ(dir.snapshot(), before);
@@ -279,7 +279,7 @@ TEST_F(MainWindow, AFailingFirstRunStepNamesTheFileAndListsNothingUntilItIsDone)
     QFile::remove(dir.file(u"recent.vwi"_s));
     EXPECT_FALSE(start());
     EXPECT_TRUE(platform.ended);
-    EXPECT_TRUE(platform.fatal.contains(dir.file(u"recent.vwi"_s))) << platform.fatal.toStdString();
+    EXPECT_TRUE(platform.fatal.contains(dir.shown(u"recent.vwi"_s))) << platform.fatal.toStdString();
     // What was done stays done, but no profile is listed with a file missing.
     EXPECT_TRUE(dir.exists(u"profiles/1000000/lx98.vwi"_s));
     EXPECT_FALSE(dir.exists(u"profiles.map"_s));

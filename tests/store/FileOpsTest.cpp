@@ -84,7 +84,14 @@ TEST(FileOps, ATooLongPathIsATypedFailure)
     const Status status = replaceByCopy(FileOps::real(), dir.file(u"src.vwi"_s), tooLong);
     ASSERT_FALSE(status.ok());
     EXPECT_EQ(status.error().kind, ErrorKind::WriteFailed);
+#ifdef Q_OS_WIN
+    // Windows tells of a path beyond its length as of one that is not there.
+    const auto cause = status.error().cause;
+    EXPECT_TRUE(cause == tuvano::store::Cause::NameTooLong ||
+                cause == tuvano::store::Cause::NotFound);
+#else
     EXPECT_EQ(status.error().cause, tuvano::store::Cause::NameTooLong);
+#endif
 }
 
 TEST(FileOps, EachFailedStepOfAReplaceLeavesTheOldTargetAndNoTemporaryFile)
@@ -124,14 +131,15 @@ class ReplaceTarget : public ::testing::TestWithParam<TargetCase> {};
 
 void link(const TempFolder& dir, const char* name, const QString& target)
 {
-    QDir().mkpath(QFileInfo(dir.file(QString::fromUtf8(name))).path());
-    ASSERT_TRUE(QFile::link(target, dir.file(QString::fromUtf8(name))));
+    tuvano::test::makeSymbolicLink(target, dir.file(QString::fromUtf8(name)));
 }
 
 TEST_P(ReplaceTarget, WritesThroughLinksAndRespectsWriteProtection)
 {
     TempFolder dir;
     GetParam().layOut(dir);
+    if (IsSkipped())
+        return;
     const QMap<QString, QByteArray> before = dir.snapshot();
     const QStringList entries = dir.entries();
     const bool wasLink = QFileInfo(dir.file(u"ro.vwi"_s)).isSymLink();
@@ -197,6 +205,8 @@ TEST(FileOps, AReplacedFileKeepsItsPermissionsAndALinkStaysALink)
     const QFile::Permissions mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
     QFile::setPermissions(dir.file(u"elsewhere/data.vwi"_s), mode);
     link(dir, "ro.vwi", dir.file(u"elsewhere/data.vwi"_s));
+    if (IsSkipped())
+        return;
     dir.write(u"src.vwi"_s, "new");
     ASSERT_TRUE(replaceByCopy(FileOps::real(), dir.file(u"src.vwi"_s), dir.file(u"ro.vwi"_s)).ok());
     EXPECT_TRUE(QFileInfo(dir.file(u"ro.vwi"_s)).isSymLink());
@@ -267,6 +277,8 @@ TEST_P(WritePlace, IsDecidedByWhereTheLinksLead)
     link(dir, "profiles/2000000/ro.vwi", u"../1000000/ro.vwi"_s);
     link(dir, "profiles/2000000/lx98.vwi", dir.file(u"outside/lx98.vwi"_s));
     link(dir, "recent.vwi", dir.file(u"profiles/1000000/recent.vwi"_s));
+    if (IsSkipped())
+        return;
     const ProgramFolder folder(dir.path());
     const Status status = folder.checkPlace(dir.file(QString::fromUtf8(GetParam().path)),
                                             QString::fromUtf8(GetParam().ownId));
@@ -288,12 +300,18 @@ INSTANTIATE_TEST_SUITE_P(
         PlaceCase{"liveLinkIntoAProfile", "recent.vwi", "", false}),
     [](const auto& info) { return std::string(info.param.label); });
 
-TEST(HostContract, MarkerFollowsTheTemporaryFolder)
+// A native stand-in host makes its marker in the temporary folder; on
+// Windows the marker is the real host's, on drive C: whatever the settings.
+TEST(HostContract, MarkerFollowsTheTemporaryFolderExceptOnWindows)
 {
     const QByteArray saved = qgetenv("TMPDIR");
     TempFolder dir;
     qputenv("TMPDIR", dir.path().toLocal8Bit());
+#ifdef Q_OS_WIN
+    EXPECT_EQ(HostRunMarker(), u"c:\\lx98temp.tmp"_s);
+#else
     EXPECT_EQ(HostRunMarker(), dir.path() + u"/lx98temp.tmp"_s);
+#endif
     qputenv("TMPDIR", saved);
 }
 

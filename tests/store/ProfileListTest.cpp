@@ -219,7 +219,9 @@ TEST_F(ProfileListFile, RemovingAProfileWhoseFolderIsALinkIsRefusedAndChangesNot
     const QByteArray before = kStandardLine + "\"Anna\",\"2000000\"\r\n";
     dir.write(u"profiles.map"_s, before);
     makeProfile(u"1000000"_s);
-    ASSERT_TRUE(QFile::link(dir.file(u"profiles/1000000"_s), dir.file(u"profiles/2000000"_s)));
+    tuvano::test::makeSymbolicLink(dir.file(u"profiles/1000000"_s), dir.file(u"profiles/2000000"_s));
+    if (IsSkipped())
+        return;
     const auto snapshot = dir.snapshot();
 
     const auto removal = list.remove(u"Anna"_s);

@@ -27,6 +27,9 @@ public:
     // The temporary folder that holds path (path itself without a sub).
     QString root() const { return m_dir.path(); }
     QString file(const QString& name) const { return path() + u'/' + name; }
+    // The file as messages name it to the user: in the system's own way of
+    // writing a path.
+    QString shown(const QString& name) const { return QDir::toNativeSeparators(file(name)); }
 
     void write(const QString& name, const QByteArray& bytes) const
     {
@@ -87,6 +90,23 @@ private:
 };
 
 inline QString qs(const char* utf8) { return QString::fromUtf8(utf8); }
+
+// A symbolic link at link that leads to target (relative to link's folder,
+// or absolute). Windows makes them only with a privilege that users do not
+// have (Qt makes shortcuts there instead), so a test that needs one skips
+// there; the caller returns when IsSkipped().
+inline void makeSymbolicLink(const QString& target, const QString& link)
+{
+#ifdef Q_OS_WIN
+    Q_UNUSED(target);
+    Q_UNUSED(link);
+    GTEST_SKIP() << "symbolic links need a privilege on Windows";
+#else
+    QFile::remove(link);
+    QDir().mkpath(QFileInfo(link).path());
+    ASSERT_TRUE(QFile::link(target, link)) << link.toStdString();
+#endif
+}
 
 } // namespace tuvano::test
 
