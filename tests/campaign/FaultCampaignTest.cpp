@@ -572,6 +572,14 @@ struct Tally {
 };
 
 constexpr int kMaxSteps = 400;
+// The Windows build's tests run under Wine, where every file operation
+// costs many times what it does here: there each failure step meets one of
+// the three faults in turn rather than all three. Every crash step runs.
+#ifdef Q_OS_WIN
+constexpr bool kEveryFaultAtEveryStep = false;
+#else
+constexpr bool kEveryFaultAtEveryStep = true;
+#endif
 constexpr int kDetailedReports = 4;
 
 void report(const Walk& walk, Mode mode, int n, const char* fault, const Point& p, Tally& t)
@@ -597,7 +605,10 @@ Tally walkAll(const Walk& walk)
     Tally t;
     for (int n = 1; n <= kMaxSteps; ++n) {
         bool reached = false;
-        for (Fault fault : {Fault::DiskFull, Fault::IoError, Fault::AccessDenied}) {
+        std::vector<Fault> faults{Fault::DiskFull, Fault::IoError, Fault::AccessDenied};
+        if (!kEveryFaultAtEveryStep)
+            faults = {faults[std::size_t(n) % faults.size()]};
+        for (Fault fault : faults) {
             const Point p = runPoint(walk, Mode::Fail, n, fault);
             reached = p.reached;
             report(walk, Mode::Fail, n, FaultyFileOps::faultName(fault), p, t);
@@ -632,6 +643,7 @@ TEST(FaultCampaign, EveryStepOfEveryWritingOperationKeepsTheStoreWhole)
     const QString only = qEnvironmentVariable("TUVANO_CAMPAIGN_ONLY");
     Tally total;
     int walked = 0;
+    const char* faultsPerStep = kEveryFaultAtEveryStep ? "x3" : "x1";
     std::printf("%-28s %14s %12s %10s %6s\n", "operation", "failure steps", "crash steps",
                 "mid-write", "runs");
     for (const Walk& walk : walks()) {
@@ -640,8 +652,8 @@ TEST(FaultCampaign, EveryStepOfEveryWritingOperationKeepsTheStoreWhole)
         SCOPED_TRACE(walk.name);
         const Tally t = walkAll(walk);
         ++walked;
-        std::printf("%-28s %8d (x3) %12d %10d %6d%s\n", walk.name, t.failPoints, t.crashPoints,
-                    t.tornPoints, t.runs,
+        std::printf("%-28s %8d (%s) %12d %10d %6d%s\n", walk.name, t.failPoints, faultsPerStep,
+                    t.crashPoints, t.tornPoints, t.runs,
                     t.violatingRuns ? qPrintable(u"  <- "_s + QString::number(t.violatingRuns) +
                                                  u" violating"_s)
                                     : "");
@@ -652,9 +664,9 @@ TEST(FaultCampaign, EveryStepOfEveryWritingOperationKeepsTheStoreWhole)
         total.runs += t.runs;
         total.violatingRuns += t.violatingRuns;
     }
-    std::printf("%-28s %8d (x3) %12d %10d %6d  (%d operations, %d points, %d violating runs)\n",
-                "total", total.failPoints, total.crashPoints, total.tornPoints, total.runs, walked,
-                total.failPoints + total.crashPoints, total.violatingRuns);
+    std::printf("%-28s %8d (%s) %12d %10d %6d  (%d operations, %d points, %d violating runs)\n",
+                "total", total.failPoints, faultsPerStep, total.crashPoints, total.tornPoints,
+                total.runs, walked, total.failPoints + total.crashPoints, total.violatingRuns);
     EXPECT_GT(walked, 0);
 }
 
