@@ -98,6 +98,12 @@ std::optional<QByteArray> encode(QStringView text)
     QByteArray bytes = encoder.encode(text);
     if (encoder.hasError())
         return std::nullopt;
+    // Windows' own conversion reports no character its code page lacks: it
+    // puts a "?" or a look-alike ("A" for "Ā") in its place. Only bytes that
+    // read back as the very text carry it.
+    QStringDecoder decoder = codePageDecoder();
+    if (QString(decoder.decode(bytes)) != text)
+        return std::nullopt;
     return bytes;
 }
 
