@@ -55,10 +55,28 @@ mkdir -p "$(dirname "$prefix")"
         [ -e "$prefix/dosdevices/z:" ] || { echo "wine-emulator: no Z: drive in $prefix" >&2; exit 1; }
         touch "$prefix/.booted"
     fi
+    # Wine keeps its own fonts out of the prefix's Windows font folder, where
+    # the tests have Qt look for fonts: it gets the type the Linux tests draw
+    # in. Linked under the lock on each start, as it costs nothing.
+    for font in /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf \
+        /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf; do
+        [ ! -f "$font" ] || ln -sf "$font" "$prefix/drive_c/windows/Fonts/"
+    done
     # A server ended since (the run paused longer than it lingers) is
     # started again with the same patience.
     wineserver -p"$linger" 2>/dev/null 9>&- || true
+    # Started here, with no output of ours, are the server's helper programs
+    # too: started by the program below they would hold its output open for
+    # as long as the server lingers, and CTest waits for that to close.
+    wineboot </dev/null >/dev/null 2>&1 9>&- || true
 ) 9>"$prefix.lock"
+
+# Wine hands a program none of the QT_ variables (a Linux Qt's would mislead
+# a Windows one), only WINEQT_ ones, as QT_: the ones given here are meant
+# for the Windows program.
+for name in $(env | sed -n 's/^\(QT_[A-Za-z0-9_]*\)=.*/\1/p'); do
+    eval "export WINE$name=\"\$$name\""
+done
 
 # Z:\ is this machine's root, in the Windows way of writing a path.
 WINEPATH=$(printf '%s' "$dll_folders" | tr : '\n' | sed 's|^|Z:|' | paste -sd ';' | tr / '\\')

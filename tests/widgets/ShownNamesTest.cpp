@@ -75,8 +75,12 @@ QString toolTipOf(QWidget* control)
         return {};
     QTextDocument shown;
     shown.setHtml(QToolTip::text());
-    // Gone at once, not left among the control's children.
-    delete control->findChild<QLabel*>(u"qtooltip_label"_s);
+    // Gone at once, not left for the next control to seem to show. The tip is
+    // a window of its own: a child of the control, or on Windows of no one.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == u"qtooltip_label"_s)
+            delete window;
+    }
     return shown.toPlainText().remove(u'\n');
 }
 
