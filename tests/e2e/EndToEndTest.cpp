@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -88,6 +89,10 @@ class Hosts : public EndToEnd, public ::testing::WithParamInterface<HostKind> {}
 TEST_P(Hosts, TheSessionEndsOnlyWhenTheHostHasEnded)
 {
     const HostKind& kind = GetParam();
+#ifdef Q_OS_WIN
+    if (!kind.wine.isEmpty())
+        GTEST_SKIP() << "Windows runs Windows programs itself: WINE means nothing there";
+#endif
     dir.write(u"standin-host.ini"_s, dir.read(u"standin-host.ini"_s) + kind.script);
     if (!kind.wine.isEmpty())
         dir.write(u"lexaro.exe"_s, "MZ, but no Windows program");
@@ -138,12 +143,15 @@ TEST_F(EndToEnd, ASessionWhoseProgramWasKilledIsSavedAtTheNextStart)
     for (DataFile f : store::ProfileFileSet::listing)
         dir.write(u"profiles/2000000/"_s + store::fileName(f),
                   "anna " + store::fileName(f).toLatin1() + "\r\n");
-    ASSERT_TRUE(QFile::copy(QStringLiteral(TUVANO_PROGRAM), dir.file(u"tuvano"_s)));
+    // Under the built program's own name: on Windows only a name ending in
+    // .exe is started as a program.
+    const QString copied = dir.file(QFileInfo(QStringLiteral(TUVANO_PROGRAM)).fileName());
+    ASSERT_TRUE(QFile::copy(QStringLiteral(TUVANO_PROGRAM), copied));
 
     // The countdown of one second starts Anna by itself.
     // Its output is a pipe, which is gone once it is killed.
     QProcess program;
-    program.start(dir.file(u"tuvano"_s), {});
+    program.start(copied, {});
     ASSERT_TRUE(program.waitForStarted(10000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(store::HostRunMarker()); }, 20000));
     EXPECT_TRUE(dir.read(u"tuvano.session"_s).contains("\"live\""));
