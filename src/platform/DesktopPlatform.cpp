@@ -341,11 +341,10 @@ float DesktopPlatform::randomFraction()
 void DesktopPlatform::stayOnTop(QWidget* window, bool onTop)
 {
 #ifdef Q_OS_WIN
-    const QRect r = window->frameGeometry();
-    const qreal ratio = window->devicePixelRatioF();
+    // Only the place among the windows changes: where the window stands and
+    // its size are Qt's, which knows its frame and its screen's scale.
     ::SetWindowPos(reinterpret_cast<HWND>(window->winId()), onTop ? HWND_TOPMOST : HWND_NOTOPMOST,
-                   qRound(r.x() * ratio), qRound(r.y() * ratio), qRound(r.width() * ratio),
-                   qRound(r.height() * ratio), 0);
+                   0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 #else
     const bool visible = window->isVisible();
     window->setWindowFlag(Qt::WindowStaysOnTopHint, onTop);

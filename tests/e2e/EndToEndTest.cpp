@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
+
 using namespace tuvano;
 using namespace Qt::StringLiterals;
 using store::DataFile;
@@ -73,6 +75,17 @@ protected:
     }
 };
 
+// The monitor is put above the host's windows, through the real platform
+// too; where the window can tell (not on Windows' offscreen one), it says so.
+void expectOnTop(const test::HostPlatform& platform, QWidget* monitor)
+{
+    EXPECT_NE(std::find(platform.pinned.begin(), platform.pinned.end(), std::pair{monitor, true}),
+              platform.pinned.end());
+#ifndef Q_OS_WIN
+    EXPECT_TRUE(monitor->windowFlags() & Qt::WindowStaysOnTopHint);
+#endif
+}
+
 // Hosts as real installations have them, each started with the start
 // button: the session ends when the host has ended, never before.
 struct HostKind {
@@ -116,6 +129,7 @@ TEST_P(Hosts, TheSessionEndsOnlyWhenTheHostHasEnded)
     }
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return session::monitor(forms->context()) != nullptr; }, 15000));
+    expectOnTop(*platform, session::monitor(forms->context()));
     EXPECT_FALSE(forms->main().isVisible());
     ASSERT_TRUE(QTest::qWaitFor([&] { return forms->main().cmdGo->isEnabled(); }, 15000));
     EXPECT_TRUE(forms->main().isVisible());

@@ -19,6 +19,11 @@ public:
     bool processRunning(qint64 pid) override { return m_real.processRunning(pid); }
     std::optional<QString> failureOf(qint64 pid) override { return m_real.failureOf(pid); }
     bool canOpen(const QString& path) override { return m_real.canOpen(path); }
+    void stayOnTop(QWidget* window, bool onTop) override
+    {
+        FakePlatform::stayOnTop(window, onTop);
+        m_real.stayOnTop(window, onTop);
+    }
 
 private:
     platform::DesktopPlatform m_real;
