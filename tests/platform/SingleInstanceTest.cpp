@@ -107,18 +107,6 @@ void makePipe(const QString& path)
 #endif
 }
 
-// Symbolic links need privileges on Windows (Qt makes shortcuts there).
-void makeLink(const QString& target, const QString& link)
-{
-#ifdef Q_OS_WIN
-    Q_UNUSED(target);
-    Q_UNUSED(link);
-    GTEST_SKIP() << "symbolic links need privileges on Windows";
-#else
-    ASSERT_TRUE(QFile::link(target, link));
-#endif
-}
-
 // The folder, a program folder with a lock of some kind in it, and a live
 // process that has nothing to do with the program.
 struct Scene {
@@ -231,13 +219,13 @@ const HostileLock kHostileLocks[] = {
     {"LinkToAPipe",
      [](Scene& s) {
          makePipe(s.dir.file(u"pipe"_s));
-         makeLink(u"pipe"_s, s.lock());
+         tuvano::test::makeSymbolicLink(u"pipe"_s, s.lock());
      },
      {},
      false,
      "en länk"},
     {"DanglingLink",
-     [](Scene& s) { makeLink(u"nowhere"_s, s.lock()); },
+     [](Scene& s) { tuvano::test::makeSymbolicLink(u"nowhere"_s, s.lock()); },
      {},
      false,
      "en länk"},
