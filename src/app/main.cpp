@@ -59,11 +59,18 @@ int main(int argc, char* argv[])
     std::unique_ptr<shell::Forms> forms;
     bool started = false;
     // A second copy in the same folder touches nothing: it only says so.
+    // Taking the lock waits for the disk to hold the lock file, so it is
+    // taken on another core, which then reads the settings and the profile
+    // list, while this one makes the window. What the files hold is acted
+    // on once the window is there.
     platform::SingleInstance instance(platform.programFolder());
-    if (!platform::claimProgramFolder(instance, platform,
-                                      [&] { return comeForward(forms.get(), started); }))
-        return 0;
-    platform.setBeforeEnd([&] { instance.release(); });
+    startup::StartFiles files;
+    platform::FolderClaimAhead claim(
+        instance, [&] { return comeForward(forms.get(), started); },
+        [&] {
+            files = startup::readStartFiles(
+                store::ProgramFolder(platform.programFolder(), platform.fileOps()));
+        });
 
     // What needs no fonts is done while the font configuration may still be
     // read: the start-up window's pictures, and the icon, which the windows
@@ -72,8 +79,18 @@ int main(int argc, char* argv[])
     const QIcon icon = widgets::programIcon();
     fonts.wait();
     forms = std::make_unique<shell::Forms>(platform);
+    if (!claim.takenAtOnce()) {
+        // Questions and messages come first, with no window behind them
+        // whose timers could run meanwhile; the window is made anew after.
+        forms.reset();
+        if (!claim.claim(platform))
+            return 0;
+        forms = std::make_unique<shell::Forms>(platform);
+    }
+    platform.setBeforeEnd([&] { instance.release(); });
+
     // Files half written can only be left by a copy that was cut short.
-    if (!forms->loadMain(instance.previousRunWasCutShort()))
+    if (!forms->loadMain(instance.previousRunWasCutShort(), std::move(files)))
         return 0;
     forms->main().show();
     started = true;

@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+#include <system_error>
+
 using namespace Qt::StringLiterals;
 
 namespace tuvano::platform {
@@ -106,12 +108,8 @@ QString failureText(const SingleInstance& lock, Status status)
     return {};
 }
 
-} // namespace
-
-bool claimProgramFolder(SingleInstance& lock, Platform& platform,
-                        SingleInstance::ComeForward comeForward, int answerWaitMs)
+bool settleClaim(SingleInstance& lock, Platform& platform, Status status, int answerWaitMs)
 {
-    Status status = lock.acquire(std::move(comeForward));
     if (status == Status::Acquired)
         return true;
     if (status == Status::Running) {
@@ -136,6 +134,49 @@ bool claimProgramFolder(SingleInstance& lock, Platform& platform,
     }
     platform.message(failureText(lock, status), title(), Icon::Critical, Buttons::Ok);
     return false;
+}
+
+} // namespace
+
+bool claimProgramFolder(SingleInstance& lock, Platform& platform,
+                        SingleInstance::ComeForward comeForward, int answerWaitMs)
+{
+    FolderClaimAhead claim(lock, std::move(comeForward));
+    return claim.claim(platform, answerWaitMs);
+}
+
+FolderClaimAhead::FolderClaimAhead(SingleInstance& lock, SingleInstance::ComeForward comeForward,
+                                   std::function<void()> whenTaken)
+    : m_lock(lock)
+{
+    lock.prepare(std::move(comeForward));
+    auto take = [&lock, whenTaken = std::move(whenTaken)] {
+        const Status status = lock.lockFolder();
+        if (status == Status::Acquired && whenTaken)
+            whenTaken();
+        return status;
+    };
+    try {
+        m_taking = std::async(std::launch::async, take);
+    } catch (const std::system_error&) {
+        m_outcome = lock.settle(take()); // no thread to be had: here, then
+    }
+}
+
+FolderClaimAhead::~FolderClaimAhead() { (void)outcome(); }
+
+Status FolderClaimAhead::outcome()
+{
+    if (!m_outcome)
+        m_outcome = m_lock.settle(m_taking.get());
+    return *m_outcome;
+}
+
+bool FolderClaimAhead::takenAtOnce() { return outcome() == Status::Acquired; }
+
+bool FolderClaimAhead::claim(Platform& platform, int answerWaitMs)
+{
+    return settleClaim(m_lock, platform, outcome(), answerWaitMs);
 }
 
 } // namespace tuvano::platform

@@ -2,6 +2,10 @@
 
 #include "SingleInstance.h"
 
+#include <functional>
+#include <future>
+#include <optional>
+
 namespace tuvano::platform {
 
 class Platform;
@@ -14,5 +18,33 @@ class Platform;
 bool claimProgramFolder(SingleInstance& lock, Platform& platform,
                         SingleInstance::ComeForward comeForward,
                         int answerWaitMs = SingleInstance::kAnswerWaitMs);
+
+// The same claim with the lock taken on another core while start-up makes
+// its window, which shows nothing and touches no file: taking the lock waits
+// for the disk, which must hold the new lock file first. Once the lock is
+// this copy's, whenTaken runs there too (the reading of what start-up reads
+// first).
+class FolderClaimAhead {
+public:
+    FolderClaimAhead(SingleInstance& lock, SingleInstance::ComeForward comeForward,
+                     std::function<void()> whenTaken = {});
+    // Waits for the other core: nothing runs there once this is gone.
+    ~FolderClaimAhead();
+    FolderClaimAhead(const FolderClaimAhead&) = delete;
+    FolderClaimAhead& operator=(const FolderClaimAhead&) = delete;
+
+    // Whether the lock was taken at the first attempt, so that start-up
+    // goes on with what it made meanwhile. When it was not, claim() asks
+    // and tells as claimProgramFolder() does.
+    bool takenAtOnce();
+    bool claim(Platform& platform, int answerWaitMs = SingleInstance::kAnswerWaitMs);
+
+private:
+    SingleInstance::Status outcome();
+
+    SingleInstance& m_lock;
+    std::future<SingleInstance::Status> m_taking;
+    std::optional<SingleInstance::Status> m_outcome;
+};
 
 } // namespace tuvano::platform

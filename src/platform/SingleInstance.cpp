@@ -296,10 +296,20 @@ void SingleInstance::openChannel()
 
 SingleInstance::Status SingleInstance::acquire(ComeForward comeForward)
 {
+    prepare(std::move(comeForward));
+    return settle(lockFolder());
+}
+
+void SingleInstance::prepare(ComeForward comeForward)
+{
     m_comeForward = std::move(comeForward);
     // Ready before the lock can be seen: a copy that finds it may ask at
     // once, and the signal's default action would end this one.
     openChannel();
+}
+
+SingleInstance::Status SingleInstance::lockFolder()
+{
     const QDeadlineTimer patience(kWritingMs);
     bool leftBehind = false;
     for (int pass = 0; pass < kPasses; ++pass) {
@@ -344,7 +354,7 @@ SingleInstance::Status SingleInstance::takeOver()
     if (lookAt(m_lockPath).entry == Entry::File && !m_lock.removeStaleLockFile())
         return cannotRemove();
     if (m_lock.tryLock(0))
-        return taken(true);
+        return settle(taken(true));
     return m_lock.error() == QLockFile::LockFailedError ? Status::Held : failure();
 }
 
@@ -352,6 +362,13 @@ SingleInstance::Status SingleInstance::taken(bool leftBehind)
 {
     m_cutShort = leftBehind;
     m_entry = Entry::File;
+    return Status::Acquired;
+}
+
+SingleInstance::Status SingleInstance::settle(Status status)
+{
+    if (status != Status::Acquired)
+        return status;
 #ifndef Q_OS_WIN
     if (m_ownsChannel && !m_asked) {
         m_asked = new QSocketNotifier(g_notes[1], QSocketNotifier::Read, this);

@@ -60,6 +60,13 @@ public:
     // Takes the lock if it can. When it is taken, comeForward runs whenever
     // a later copy asks, and its answer is sent back.
     Status acquire(ComeForward comeForward);
+    // acquire() in its three steps, for a lock taken on another thread:
+    // prepare() and settle() on the object's own thread, lockFolder() on any
+    // one in between. Taking the lock waits for the disk, which is made to
+    // hold the new lock file before the lock counts.
+    void prepare(ComeForward comeForward);
+    Status lockFolder();
+    Status settle(Status status);
     // After OtherComputer, when the user chose to go on: removes that lock
     // and takes it, unless it is still held.
     Status takeOver();

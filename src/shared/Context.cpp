@@ -4,9 +4,10 @@
 
 namespace tuvano::shared {
 
-std::optional<store::ProfileRecords> Context::obtainProfileList() const
+std::optional<store::ProfileRecords>
+Context::obtainProfileList(std::optional<store::Result<store::ProfileRecords>> readAhead) const
 {
-    auto list = store::ProfileList(folder).read();
+    auto list = readAhead ? std::move(*readAhead) : store::ProfileList(folder).read();
     if (list)
         return std::move(*list);
     platform.fatalError(u"Profillistan kunde inte läsas.\n\n" + store::errorText(list.error()) +

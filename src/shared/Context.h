@@ -114,9 +114,10 @@ struct Context {
     Windows& windows;
     StartWindow& startWindow;
 
-    // The profile list, or empty when it could not be read and the program
-    // ended.
-    std::optional<store::ProfileRecords> obtainProfileList() const;
+    // The profile list (the one given when it was read ahead), or empty
+    // when it could not be read and the program ended.
+    std::optional<store::ProfileRecords> obtainProfileList(
+        std::optional<store::Result<store::ProfileRecords>> readAhead = std::nullopt) const;
 };
 
 } // namespace tuvano::shared

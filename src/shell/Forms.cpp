@@ -78,10 +78,10 @@ Forms::~Forms()
     delete m_settings;
 }
 
-bool Forms::loadMain(bool leftoversPossible)
+bool Forms::loadMain(bool leftoversPossible, startup::StartFiles readAhead)
 {
     m_folder.removeLeftovers(leftoversPossible);
-    return m_main->Form_Load();
+    return m_main->Form_Load(std::move(readAhead));
 }
 
 void Forms::showProfiles() { show(m_profiles, m_context); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared/Context.h"
+#include "startup/StartUp.h"
 
 #include <QPointer>
 
@@ -34,8 +35,8 @@ public:
     // Runs the start-up window's load handler. False when the program has
     // ended during it (an error, or the user said so). Only when the profile
     // folders may hold temporary files of writes cut short are they all
-    // looked through.
-    bool loadMain(bool leftoversPossible = true);
+    // looked through. The files may have been read ahead.
+    bool loadMain(bool leftoversPossible = true, startup::StartFiles readAhead = {});
     frmMain& main() { return *m_main; }
 
     void showProfiles() override;

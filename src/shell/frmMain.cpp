@@ -252,14 +252,15 @@ void frmMain::setUpKeyboard()
         control->installEventFilter(this);
 }
 
-bool frmMain::Form_Load()
+bool frmMain::Form_Load(startup::StartFiles readAhead)
 {
     shared::Context& ctx = context();
-    const auto settings = startup::obtainSettings(ctx.platform, ctx.folder);
+    const auto settings =
+        startup::obtainSettings(ctx.platform, ctx.folder, std::move(readAhead.settings));
     if (!settings)
         return false;
     m_state.load(*settings);
-    const auto profiles = ctx.obtainProfileList();
+    const auto profiles = ctx.obtainProfileList(std::move(readAhead.list));
     if (!profiles)
         return false;
     cmbProfiler->setEntries(store::namesOf(*profiles));

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "shared/Context.h"
+#include "startup/StartUp.h"
 
 #include <QWidget>
 
@@ -33,8 +34,9 @@ public:
 
     // Start-up: reads the settings (first run when there are none), fills the
     // list, preselects the default, writes the status lines, starts the
-    // countdown. False when the program has ended on the way.
-    bool Form_Load();
+    // countdown. False when the program has ended on the way. Takes the
+    // files read ahead, if they were.
+    bool Form_Load(startup::StartFiles readAhead = {});
     // Whether a change of the list's text is still looked for.
     bool watchesList() const { return m_listWatched; }
 

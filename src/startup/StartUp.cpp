@@ -108,11 +108,23 @@ store::Status initialiseProgramFolder(const store::ProgramFolder& folder)
     return store::SettingsFile(folder).createWithDefaults();
 }
 
+StartFiles readStartFiles(const store::ProgramFolder& folder)
+{
+    StartFiles files;
+    const store::SettingsFile settings(folder);
+    if (!settings.exists())
+        return files;
+    files.settings = settings.read();
+    files.list = store::ProfileList(folder).read();
+    return files;
+}
+
 std::optional<store::Settings> obtainSettings(platform::Platform& platform,
-                                              const store::ProgramFolder& folder)
+                                              const store::ProgramFolder& folder,
+                                              std::optional<store::Result<store::Settings>> readAhead)
 {
     const store::SettingsFile file(folder);
-    if (!file.exists()) {
+    if (!readAhead && !file.exists()) {
         if (!folder.hasProfileStore() || isInterruptedFirstRun(folder)) {
             platform.message(firstRunMessage(), u"Initieringsprocess"_s, Icon::Exclamation);
             if (store::Status done = initialiseProgramFolder(folder); !done)
@@ -129,7 +141,7 @@ std::optional<store::Settings> obtainSettings(platform::Platform& platform,
                                store::errorText(made.error()) + u"\n\nLexaro Tuvano! avslutas.");
         }
     }
-    auto settings = file.read();
+    auto settings = readAhead ? std::move(*readAhead) : file.read();
     if (settings)
         return *settings;
     if (settings.error().kind == store::ErrorKind::Damaged)
