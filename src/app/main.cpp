@@ -95,5 +95,10 @@ int main(int argc, char* argv[])
     forms->main().show();
     started = true;
     QTimer::singleShot(0, [icon] { QApplication::setWindowIcon(icon); });
-    return QApplication::exec();
+    const int code = QApplication::exec();
+    // The program ends itself at once when it is done (DesktopPlatform); an
+    // event loop ended from outside, as when the system's session ends,
+    // ends it the same way: the lock given up, no window or host process
+    // taken down on the way out.
+    platform.endWith(code);
 }

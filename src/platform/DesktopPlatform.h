@@ -35,10 +35,10 @@ public:
 
     // Runs just before the program ends at once (to give up its lock).
     void setBeforeEnd(std::function<void()> beforeEnd) { m_beforeEnd = std::move(beforeEnd); }
-
-private:
+    // Ends the program at once with this exit code, as endProgram() does.
     [[noreturn]] void endWith(int code);
 
+private:
     QRandomGenerator m_random;
     std::function<void()> m_beforeEnd;
     mutable QStringList m_markers;
