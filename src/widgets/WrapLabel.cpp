@@ -7,6 +7,7 @@
 #include <QToolTip>
 
 #include <algorithm>
+#include <memory>
 
 namespace tuvano::widgets {
 
@@ -22,35 +23,44 @@ constexpr int kToolTipLines = 30;
 struct Lines {
     QStringList texts;
     bool elided = false;
+    // The laid-out text the lines come from, when they are the whole text:
+    // drawing it needs no second shaping of the same text.
+    std::shared_ptr<QTextLayout> layout;
 };
 
-QStringList wrap(const QString& text, const QWidget* widget, int textWidth)
+Lines wrapped(const QString& text, const QWidget* widget, int textWidth)
 {
     QString flow = text;
     flow.replace(u'\n', QChar::LineSeparator);
-    QTextLayout layout(flow, widget->font(), widget);
+    auto layout = std::make_shared<QTextLayout>(flow, widget->font(), widget);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    layout.setTextOption(option);
+    layout->setTextOption(option);
     QStringList lines;
-    layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    layout->beginLayout();
+    for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
         line.setLineWidth(qMax(textWidth, 1));
         QString shown = flow.mid(line.textStart(), line.textLength());
         if (shown.endsWith(QChar::LineSeparator))
             shown.chop(1);
         lines << shown;
     }
-    layout.endLayout();
-    return lines;
+    layout->endLayout();
+    return {lines, false, std::move(layout)};
+}
+
+QStringList wrap(const QString& text, const QWidget* widget, int textWidth)
+{
+    return wrapped(text, widget, textWidth).texts;
 }
 
 // The lines of text at textWidth, at most maxLines of them (0: any number).
 Lines linesFor(const QString& text, const QWidget* widget, int textWidth, int maxLines)
 {
-    QStringList lines = wrap(text, widget, textWidth);
-    if (maxLines <= 0 || lines.size() <= maxLines)
-        return {lines, false};
+    Lines all = wrapped(text, widget, textWidth);
+    if (maxLines <= 0 || all.texts.size() <= maxLines)
+        return all;
+    QStringList lines;
 
     // Keep as much of the longest paragraph as the lines hold, from both ends.
     QStringList paragraphs = text.split(u'\n');
@@ -79,7 +89,7 @@ Lines linesFor(const QString& text, const QWidget* widget, int textWidth, int ma
         lines.last() = widget->fontMetrics().elidedText(lines.last() + QChar(0x2026),
                                                         Qt::ElideRight, textWidth);
     }
-    return {lines, true};
+    return {lines, true, nullptr};
 }
 
 } // namespace
@@ -122,6 +132,7 @@ const QStringList& WrapLabel::ownLines(int textWidth, bool* elided) const
         m_keptWidth = textWidth;
         m_keptLines = std::move(lines.texts);
         m_keptElided = lines.elided;
+        m_keptLayout = std::move(lines.layout);
     }
     if (elided)
         *elided = m_keptElided;
@@ -202,8 +213,15 @@ void WrapLabel::paintEvent(QPaintEvent*)
     painter.setPen(
         palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, foregroundRole()));
     const QFontMetrics fm = fontMetrics();
-    for (const QString& line : lines) {
-        painter.drawText(area.left(), top + fm.ascent(), line);
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        // The laid-out line, drawn on the same baseline as its text alone
+        // would be; a text cut short is drawn line by line.
+        if (m_keptLayout && i < m_keptLayout->lineCount()) {
+            const QTextLine line = m_keptLayout->lineAt(int(i));
+            line.draw(&painter, QPointF(area.left(), top + fm.ascent() - line.ascent()));
+        } else {
+            painter.drawText(area.left(), top + fm.ascent(), lines[i]);
+        }
         top += fm.lineSpacing();
     }
     if (hasFocus())

@@ -4,6 +4,10 @@
 
 #include <QStringList>
 
+#include <memory>
+
+class QTextLayout;
+
 namespace tuvano::widgets {
 
 // A label for texts that carry names, which may be of any length. It breaks
@@ -51,6 +55,7 @@ private:
     mutable int m_keptWidth = -1;
     mutable QStringList m_keptLines;
     mutable bool m_keptElided = false;
+    mutable std::shared_ptr<QTextLayout> m_keptLayout;
 };
 
 // A tool tip showing text as plain text whatever it looks like, in lines that

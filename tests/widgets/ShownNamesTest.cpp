@@ -12,6 +12,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPainter>
 #include <QScreen>
 #include <QTest>
 #include <QTextDocument>
@@ -226,6 +227,30 @@ TEST_P(ShownNames, AMessageBoxShowsTheNameAsTypedAndStaysOnScreen)
                               platform::Buttons::YesNo),
               Answer::Yes);
     EXPECT_TRUE(looked);
+}
+
+// Each line is drawn where its text alone would be drawn, whole or cut short.
+TEST_P(ShownNames, ALabelDrawsItsLinesWhereTheirTextsAloneWouldBe)
+{
+    for (const int maxLines : {0, 3}) {
+        widgets::WrapLabel label(u"Profilen "_s + name().left(400) + u" startas.\nKlicka!"_s);
+        label.setMaximumLineCount(maxLines);
+        label.resize(230, label.heightForWidth(230));
+        widgets::WrapLabel empty;
+        empty.resize(label.size());
+        QImage expected = empty.grab().toImage();
+        QPainter painter(&expected);
+        painter.setFont(label.font());
+        painter.setPen(label.palette().color(QPalette::Active, label.foregroundRole()));
+        const QFontMetrics fm = label.fontMetrics();
+        int top = 0;
+        for (const QString& line : label.shownLines()) {
+            painter.drawText(0, top + fm.ascent(), line);
+            top += fm.lineSpacing();
+        }
+        painter.end();
+        EXPECT_EQ(label.grab().toImage(), expected) << maxLines;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Widgets, ShownNames, ::testing::ValuesIn(kHardNames),
