@@ -36,6 +36,7 @@ Lines wrapped(const QString& text, const QWidget* widget, int textWidth)
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout->setTextOption(option);
+    layout->setCacheEnabled(true); // the shaped text stays for the drawing
     QStringList lines;
     layout->beginLayout();
     for (QTextLine line = layout->createLine(); line.isValid(); line = layout->createLine()) {
