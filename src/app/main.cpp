@@ -73,12 +73,13 @@ int main(int argc, char* argv[])
         });
 
     // What needs no fonts is done while the font configuration may still be
-    // read: the start-up window's pictures, and the icon, which the windows
-    // are given once the first is on the screen.
+    // read: the start-up window's pictures, the icon, which the windows are
+    // given once the first is on the screen, and the window itself, which
+    // measures no text until it is shown.
     shell::frmMain::readPicturesAhead();
     const QIcon icon = widgets::programIcon();
-    fonts.wait();
     forms = std::make_unique<shell::Forms>(platform);
+    fonts.wait();
     if (!claim.takenAtOnce()) {
         // Questions and messages come first, with no window behind them
         // whose timers could run meanwhile; the window is made anew after.

@@ -5,9 +5,20 @@
 #include <QStyle>
 #include <QStyleOptionGroupBox>
 
+#include <utility>
+
 namespace tuvano::widgets {
 
-ClickFrame::ClickFrame(const QString& title, QWidget* parent) : QGroupBox(title, parent) {}
+ClickFrame::ClickFrame(const QString& title, QWidget* parent) : QGroupBox(parent), m_title(title)
+{
+}
+
+bool ClickFrame::event(QEvent* event)
+{
+    if (event->type() == QEvent::Polish && !m_title.isEmpty())
+        setTitle(std::exchange(m_title, {}));
+    return QGroupBox::event(event);
+}
 
 void ClickFrame::paintOnInside(QWidget* control)
 {

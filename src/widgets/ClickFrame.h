@@ -10,6 +10,10 @@ namespace tuvano::widgets {
 class ClickFrame : public QGroupBox {
     Q_OBJECT
 public:
+    // The title takes its place when the frame is polished, before it is
+    // first measured or shown: finding the room for it asks for the type's
+    // measures, which a window made while the font configuration is still
+    // being read must not ask for yet.
     explicit ClickFrame(const QString& title, QWidget* parent = nullptr);
 
     static QColor insideColor() { return QColor(0xf6, 0xf8, 0xfb); }
@@ -20,9 +24,13 @@ Q_SIGNALS:
     void clicked();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QString m_title;
 };
 
 } // namespace tuvano::widgets
