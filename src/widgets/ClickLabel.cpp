@@ -10,9 +10,8 @@ using namespace Qt::StringLiterals;
 
 namespace tuvano::widgets {
 
-ClickLabel::ClickLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
+ClickLabel::ClickLabel(const QString& text, QWidget* parent) : TextLabel(text, parent)
 {
-    setTextFormat(Qt::PlainText);
     setAttribute(Qt::WA_NoMousePropagation);
 }
 
@@ -46,13 +45,13 @@ void ClickLabel::keyPressEvent(QKeyEvent* event)
         Q_EMIT clicked();
         break;
     default:
-        QLabel::keyPressEvent(event);
+        TextLabel::keyPressEvent(event);
     }
 }
 
 void ClickLabel::paintEvent(QPaintEvent* event)
 {
-    QLabel::paintEvent(event);
+    TextLabel::paintEvent(event);
     if (hasFocus()) {
         QPainter painter(this);
         drawFocus(painter);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QLabel>
+#include "TextLabel.h"
 
 namespace tuvano::widgets {
 
@@ -8,7 +8,7 @@ namespace tuvano::widgets {
 // never reach the window behind it, whether or not anyone listens. Given a
 // focus policy it can also be pressed with Space or Enter. Its text is always
 // plain: a name that looks like markup is shown as it was typed.
-class ClickLabel : public QLabel {
+class ClickLabel : public TextLabel {
     Q_OBJECT
 public:
     explicit ClickLabel(const QString& text = {}, QWidget* parent = nullptr);

@@ -1,5 +1,6 @@
 #include "CommandLink.h"
 
+#include <QEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
@@ -21,8 +22,19 @@ CommandLink::CommandLink(const QString& text, QWidget* parent) : QPushButton(tex
 
 QSize CommandLink::sizeHint() const
 {
-    const QFontMetrics fm(font());
-    return QSize(fm.horizontalAdvance(text()) + 2 * kPadding, fm.height() + 2 * kPadding);
+    if (m_measured.isEmpty() || m_measuredText != text()) {
+        const QFontMetrics fm(font());
+        m_measuredText = text();
+        m_measured = QSize(fm.horizontalAdvance(text()) + 2 * kPadding, fm.height() + 2 * kPadding);
+    }
+    return m_measured;
+}
+
+void CommandLink::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::FontChange)
+        m_measured = {};
+    QPushButton::changeEvent(event);
 }
 
 void CommandLink::paintEvent(QPaintEvent*)

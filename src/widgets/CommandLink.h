@@ -18,9 +18,14 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     bool m_hover = false;
+    // The layouts ask for the size again and again; measuring the text
+    // means shaping it each time.
+    mutable QString m_measuredText;
+    mutable QSize m_measured;
 };
 
 } // namespace tuvano::widgets

@@ -1,6 +1,7 @@
 #include "DialogFrame.h"
 
 #include "Decoration.h"
+#include "TextLabel.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,9 +23,8 @@ QVBoxLayout* dialogLayout(QWidget* window, const QString& name, const QString& t
 
 QLabel* namedLabel(const QString& name, const QString& text, QWidget* parent, bool wordWrap)
 {
-    auto* label = new QLabel(text, parent);
+    auto* label = new TextLabel(text, parent);
     label->setObjectName(name);
-    label->setTextFormat(Qt::PlainText);
     label->setWordWrap(wordWrap);
     label->setAttribute(Qt::WA_NoMousePropagation);
     return label;

@@ -1,6 +1,7 @@
 #include "Header.h"
 
 #include "Decoration.h"
+#include "TextLabel.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
@@ -14,16 +15,14 @@ Header::Header(const Names& names, const QString& headingText, const QString& in
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
-    heading = new QLabel(headingText, this);
+    heading = new TextLabel(headingText, this);
     heading->setObjectName(names.heading);
-    heading->setTextFormat(Qt::PlainText);
     QFont bold = heading->font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.15);
     heading->setFont(bold);
-    info = new QLabel(infoText, this);
+    info = new TextLabel(infoText, this);
     info->setObjectName(names.info);
-    info->setTextFormat(Qt::PlainText);
     info->setWordWrap(true);
     layout->addWidget(heading);
     layout->addWidget(info);

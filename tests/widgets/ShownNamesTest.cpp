@@ -3,6 +3,7 @@
 #include "platform/DesktopPlatform.h"
 #include "session/SessionFixture.h"
 #include "settings/frmSettings.h"
+#include "widgets/TextLabel.h"
 #include "widgets/WrapLabel.h"
 
 #include <QAbstractButton>
@@ -250,6 +251,34 @@ TEST_P(ShownNames, ALabelDrawsItsLinesWhereTheirTextsAloneWouldBe)
         }
         painter.end();
         EXPECT_EQ(label.grab().toImage(), expected) << maxLines;
+    }
+}
+
+// A label that measures its text once takes the size a QLabel takes, in
+// each of the ways a QLabel can be set up.
+TEST_P(ShownNames, ALabelTakesTheSizeAQLabelTakes)
+{
+    QLabel buddy;
+    const auto setUp = [&](QLabel& label, int way) {
+        label.setTextFormat(Qt::PlainText);
+        label.setText(u"&Profilen "_s + name().left(400) + u" startas.\nKlicka!"_s);
+        label.setWordWrap(way % 2 == 0);
+        label.setMargin(way % 3);
+        label.setFrameStyle(way >= 4 ? QFrame::Box : QFrame::NoFrame);
+        label.setAlignment(way % 4 == 1 ? Qt::AlignRight | Qt::AlignBottom : Qt::AlignLeft);
+        label.setBuddy(way >= 2 ? &buddy : nullptr);
+        label.setMinimumWidth(way == 5 ? 120 : 0);
+        label.setFont(QFont(label.font().family(), way == 3 ? 13 : 9, QFont::Bold, way == 1));
+    };
+    for (int way = 0; way < 6; ++way) {
+        QLabel expected;
+        widgets::TextLabel label;
+        setUp(expected, way);
+        setUp(label, way);
+        EXPECT_EQ(label.sizeHint(), expected.sizeHint()) << way;
+        EXPECT_EQ(label.minimumSizeHint(), expected.minimumSizeHint()) << way;
+        for (const int width : {0, 90, 230, 2000, QWIDGETSIZE_MAX})
+            EXPECT_EQ(label.heightForWidth(width), expected.heightForWidth(width)) << way << width;
     }
 }
 
