@@ -6,31 +6,104 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <future>
+#include <iterator>
+#include <system_error>
 
 namespace tuvano::store {
+
+namespace {
+
+// A list this long is read in two halves at once, the second on another
+// core: at start-up the window waits for the list of a large installation.
+constexpr qsizetype kLongList = 64 * 1024;
+
+// The records of a run of whole lines, and the number of lines read.
+struct Part {
+    ProfileRecords list;
+    std::optional<StoreError> error;
+    int lines = 0;
+};
+
+// Room for a record on every line of text: a list of thousands grown step
+// by step is copied into ever new memory.
+std::size_t roomFor(QStringView text)
+{
+    return std::size_t(qMax(std::count(text.begin(), text.end(), u'\n'),
+                            std::count(text.begin(), text.end(), u'\r')));
+}
+
+Part readLines(QStringView text, const QString& path, std::size_t room)
+{
+    Part part;
+    part.list.reserve(room);
+    records::LineReader reader(text, path);
+    records::Line line;
+    const auto damaged = [&](Flaw flaw, QString detail = {}) {
+        part.error = records::damaged(path, line.number, flaw, std::move(detail));
+        return std::move(part);
+    };
+    while (reader.next(line)) {
+        if (line.fields.size() < 2)
+            return damaged(Flaw::MissingField);
+        if (line.fields.size() > 2)
+            return damaged(Flaw::ExtraText);
+        if (!codec::isWritable(line.fields[0]))
+            return damaged(Flaw::BadCharacter, line.fields[0]);
+        if (!isProfileIdentifier(line.fields[1]))
+            return damaged(Flaw::BadIdentifier, line.fields[1]);
+        part.list.push_back({std::move(line.fields[0]), std::move(line.fields[1])});
+    }
+    part.error = reader.error();
+    part.lines = reader.lineNumber();
+    return part;
+}
+
+// Where the second half of text begins: after the first line end past the middle.
+qsizetype middleLineStart(QStringView text)
+{
+    qsizetype at = text.size() / 2;
+    while (at < text.size() && text[at] != u'\r' && text[at] != u'\n')
+        ++at;
+    if (at < text.size() && text[at] == u'\r')
+        ++at;
+    if (at < text.size() && text[at] == u'\n')
+        ++at;
+    return at;
+}
+
+} // namespace
 
 Result<ProfileRecords> parseProfileList(QByteArrayView bytes, const QString& path)
 {
     const codec::Decoded decoded = codec::decode(bytes);
     if (decoded.badLine > 0)
         return records::damaged(path, decoded.badLine, Flaw::BadEncoding);
-    records::LineReader reader(decoded.text, path);
-    records::Line line;
-    ProfileRecords list;
-    while (reader.next(line)) {
-        if (line.fields.size() < 2)
-            return records::damaged(path, line.number, Flaw::MissingField);
-        if (line.fields.size() > 2)
-            return records::damaged(path, line.number, Flaw::ExtraText);
-        if (!codec::isWritable(line.fields[0]))
-            return records::damaged(path, line.number, Flaw::BadCharacter, line.fields[0]);
-        if (!isProfileIdentifier(line.fields[1]))
-            return records::damaged(path, line.number, Flaw::BadIdentifier, line.fields[1]);
-        list.push_back({std::move(line.fields[0]), std::move(line.fields[1])});
+    const QStringView text = decoded.text;
+    const qsizetype middle = text.size() >= kLongList ? middleLineStart(text) : text.size();
+    const QStringView second = text.sliced(middle);
+    std::future<Part> later;
+    if (!second.isEmpty()) {
+        try {
+            later = std::async(std::launch::async,
+                               [&] { return readLines(second, path, roomFor(second)); });
+        } catch (const std::system_error&) {
+            // No thread to be had: the second half is read after the first.
+        }
     }
-    if (reader.error())
-        return *reader.error();
-    return list;
+    Part whole = readLines(text.first(middle), path, roomFor(text));
+    // The first damaged line in the file is the one reported.
+    if (whole.error)
+        return *whole.error;
+    if (second.isEmpty())
+        return std::move(whole.list);
+    Part rest = later.valid() ? later.get() : readLines(second, path, roomFor(second));
+    if (rest.error) {
+        rest.error->line += whole.lines;
+        return *rest.error;
+    }
+    std::move(rest.list.begin(), rest.list.end(), std::back_inserter(whole.list));
+    return std::move(whole.list);
 }
 
 Result<QByteArray> formatProfileList(const ProfileRecords& list)

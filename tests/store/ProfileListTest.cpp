@@ -21,6 +21,38 @@ const QByteArray kStandardLine = "\"Standardprofil\",\"1000000\"\r\n";
 
 // --- Reading -------------------------------------------------------------
 
+// A list long enough to be read in two halves at once, with every kind of
+// line end and now and then a blank line; the record numbered damagedAt, if
+// any, lacks its identifier.
+constexpr int kLongListSize = 3000;
+
+QByteArray longList(int damagedAt = 0, int alsoDamagedAt = 0)
+{
+    const char* const ends[] = {"\r\n", "\n", "\r"};
+    QByteArray bytes;
+    for (int i = 1; i <= kLongListSize; ++i) {
+        const QByteArray name = "\"Profil " + QByteArray::number(i) + '"';
+        bytes += (i == damagedAt || i == alsoDamagedAt)
+                     ? name
+                     : name + ",\"" + QByteArray::number(1000000 + i) + '"';
+        bytes += ends[i % 3];
+        if (i % 100 == 0)
+            bytes += "  \r\n";
+    }
+    return bytes;
+}
+
+ProfileRecords longListRecords()
+{
+    ProfileRecords records;
+    for (int i = 1; i <= kLongListSize; ++i)
+        records.push_back({u"Profil %1"_s.arg(i), QString::number(1000000 + i)});
+    return records;
+}
+
+// The line of the record numbered i in the long list.
+int longListLine(int i) { return i + (i - 1) / 100; }
+
 struct ReadCase {
     const char* label;
     QByteArray bytes;
@@ -65,6 +97,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"codePageNameThatReadsAsUtf8",
                  "\"\xc3\x85sa\",\"2\"\r\n\"\xc5\",\"3\"\r\n",
                  {{qs("Ã…sa"), u"2"_s}, {qs("Å"), u"3"_s}}},
+        ReadCase{"longList", longList(), longListRecords()},
         ReadCase{"caseKept",
                  "\"anna\",\"1\"\r\n\"Anna\",\"2\"\r\n",
                  {{u"anna"_s, u"1"_s}, {u"Anna"_s, u"2"_s}}}),
@@ -106,6 +139,9 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"emptyUnquotedId", "A,\r\n", 1, Flaw::BadIdentifier},
         DamagedCase{"quoteInsideUnquoted", "An\"na,1\r\n", 1, Flaw::BadCharacter},
         DamagedCase{"controlCharacterInName", "\"A\tB\",\"1\"\r\n", 1, Flaw::BadCharacter},
+        DamagedCase{"lateInALongList", longList(2900), longListLine(2900), Flaw::MissingField},
+        DamagedCase{"inBothHalvesOfALongList", longList(10, 2900), longListLine(10),
+                    Flaw::MissingField},
         DamagedCase{"byteOutsideCodePage", kStandardLine + "\r\n\"A\x81\",\"2\"\r\n", 3,
                     Flaw::BadEncoding},
         DamagedCase{"markThenCodePage", "\xef\xbb\xbf" + kStandardLine + "\"\xc5sa\",\"2\"\r\n", 2,
