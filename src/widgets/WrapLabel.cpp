@@ -19,6 +19,8 @@ constexpr int kPreferredChars = 40;
 constexpr int kLeastChars = 12;
 constexpr int kToolTipChars = 60;
 constexpr int kToolTipLines = 30;
+// The widths at which a label keeps its lines at once.
+constexpr qsizetype kKeptWidths = 8;
 
 struct Lines {
     QStringList texts;
@@ -103,7 +105,7 @@ WrapLabel::WrapLabel(const QString& text, QWidget* parent) : ClickLabel(text, pa
 void WrapLabel::setMaximumLineCount(int lines)
 {
     m_maxLines = lines;
-    m_keptWidth = -1;
+    forgetLines();
     updateGeometry();
     update();
 }
@@ -125,33 +127,52 @@ int WrapLabel::blockHeight(qsizetype lines) const
     return fm.height() + int(qMax<qsizetype>(lines - 1, 0)) * fm.lineSpacing();
 }
 
-const QStringList& WrapLabel::ownLines(int textWidth, bool* elided) const
+void WrapLabel::forgetLines() const
 {
-    if (textWidth != m_keptWidth || text() != m_keptText) {
-        Lines lines = linesFor(text(), this, textWidth, m_maxLines);
+    m_kept.clear();
+    m_longest = -1;
+}
+
+void WrapLabel::keepForText() const
+{
+    if (text() != m_keptText) {
         m_keptText = text();
-        m_keptWidth = textWidth;
-        m_keptLines = std::move(lines.texts);
-        m_keptElided = lines.elided;
-        m_keptLayout = std::move(lines.layout);
+        forgetLines();
     }
-    if (elided)
-        *elided = m_keptElided;
-    return m_keptLines;
 }
 
-QStringList WrapLabel::shownLines() const { return ownLines(textRect().width()); }
-
-bool WrapLabel::isElided() const
+const WrapLabel::Kept& WrapLabel::ownLines(int textWidth) const
 {
-    bool elided = false;
-    ownLines(textRect().width(), &elided);
-    return elided;
+    keepForText();
+    auto kept = m_kept.constFind(textWidth);
+    if (kept == m_kept.cend()) {
+        // A label being resized is asked at ever new widths.
+        if (m_kept.size() >= kKeptWidths)
+            m_kept.clear();
+        Lines lines = linesFor(text(), this, textWidth, m_maxLines);
+        kept = m_kept.insert(textWidth,
+                             {std::move(lines.texts), lines.elided, std::move(lines.layout)});
+    }
+    return *kept;
 }
+
+int WrapLabel::longestLine() const
+{
+    keepForText();
+    if (m_longest < 0)
+        m_longest = fontMetrics().boundingRect(QRect(), 0, text()).width() + 1;
+    return m_longest;
+}
+
+QStringList WrapLabel::shownLines() const { return ownLines(textRect().width()).lines; }
+
+bool WrapLabel::isElided() const { return ownLines(textRect().width()).elided; }
 
 int WrapLabel::heightFor(const QString& text, int width) const
 {
     const QSize extra = extraSize();
+    if (text == this->text())
+        return WrapLabel::heightForWidth(width);
     return blockHeight(linesFor(text, this, width - extra.width(), m_maxLines).texts.size()) +
            extra.height();
 }
@@ -159,23 +180,22 @@ int WrapLabel::heightFor(const QString& text, int width) const
 int WrapLabel::heightForWidth(int width) const
 {
     const QSize extra = extraSize();
-    return blockHeight(ownLines(width - extra.width()).size()) + extra.height();
+    return blockHeight(ownLines(width - extra.width()).lines.size()) + extra.height();
 }
 
 QSize WrapLabel::sizeHint() const
 {
     const QFontMetrics fm = fontMetrics();
-    const int longest = fm.boundingRect(QRect(), 0, text()).width() + 1;
-    const int width = qMin(longest, kPreferredChars * fm.averageCharWidth()) + extraSize().width();
+    const int width =
+        qMin(longestLine(), kPreferredChars * fm.averageCharWidth()) + extraSize().width();
     return {width, heightForWidth(width)};
 }
 
 QSize WrapLabel::minimumSizeHint() const
 {
     const QFontMetrics fm = fontMetrics();
-    const int longest = fm.boundingRect(QRect(), 0, text()).width() + 1;
     const QSize extra = extraSize();
-    return {qMin(longest, kLeastChars * fm.averageCharWidth()) + extra.width(),
+    return {qMin(longestLine(), kLeastChars * fm.averageCharWidth()) + extra.width(),
             blockHeight(1) + extra.height()};
 }
 
@@ -195,7 +215,7 @@ bool WrapLabel::event(QEvent* event)
 void WrapLabel::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::FontChange)
-        m_keptWidth = -1;
+        forgetLines();
     ClickLabel::changeEvent(event);
 }
 
@@ -204,7 +224,8 @@ void WrapLabel::paintEvent(QPaintEvent*)
     QPainter painter(this);
     drawFrame(&painter);
     const QRect area = textRect();
-    const QStringList& lines = ownLines(area.width());
+    const Kept& kept = ownLines(area.width());
+    const QStringList& lines = kept.lines;
     const int room = area.height() - blockHeight(lines.size());
     int top = area.top();
     if (room > 0 && (alignment() & Qt::AlignVCenter))
@@ -217,8 +238,8 @@ void WrapLabel::paintEvent(QPaintEvent*)
     for (qsizetype i = 0; i < lines.size(); ++i) {
         // The laid-out line, drawn on the same baseline as its text alone
         // would be; a text cut short is drawn line by line.
-        if (m_keptLayout && i < m_keptLayout->lineCount()) {
-            const QTextLine line = m_keptLayout->lineAt(int(i));
+        if (kept.layout && i < kept.layout->lineCount()) {
+            const QTextLine line = kept.layout->lineAt(int(i));
             line.draw(&painter, QPointF(area.left(), top + fm.ascent() - line.ascent()));
         } else {
             painter.drawText(area.left(), top + fm.ascent(), lines[i]);

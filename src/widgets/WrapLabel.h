@@ -2,6 +2,7 @@
 
 #include "ClickLabel.h"
 
+#include <QHash>
 #include <QStringList>
 
 #include <memory>
@@ -41,21 +42,32 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    // The lines of the label's own text at textWidth, kept until the text,
-    // the width or the type changes: drawing and sizing need them alike.
-    const QStringList& ownLines(int textWidth, bool* elided = nullptr) const;
-
+    struct Kept {
+        QStringList lines;
+        bool elided = false;
+        // The laid-out text the lines come from, when they are the whole
+        // text: drawing it needs no second shaping of the same text.
+        std::shared_ptr<QTextLayout> layout;
+    };
+    // The lines of the label's own text at textWidth, kept for each width
+    // until the text, the font or the line limit changes: the layouts ask
+    // at several widths, one after the other and again, and drawing and
+    // sizing need the same lines.
+    const Kept& ownLines(int textWidth) const;
+    // The width of the text on one line, kept likewise.
+    int longestLine() const;
     // The room for the text inside the frame and the margin.
     QRect textRect() const;
     QSize extraSize() const;
     int blockHeight(qsizetype lines) const;
+    void forgetLines() const;
+    // Forgets what was kept for an earlier text.
+    void keepForText() const;
 
     int m_maxLines = 0;
     mutable QString m_keptText;
-    mutable int m_keptWidth = -1;
-    mutable QStringList m_keptLines;
-    mutable bool m_keptElided = false;
-    mutable std::shared_ptr<QTextLayout> m_keptLayout;
+    mutable QHash<int, Kept> m_kept;
+    mutable int m_longest = -1;
 };
 
 // A tool tip showing text as plain text whatever it looks like, in lines that
