@@ -80,6 +80,8 @@ int main(int argc, char* argv[])
     const QIcon icon = widgets::programIcon();
     forms = std::make_unique<shell::Forms>(platform);
     fonts.wait();
+    // The list of a large installation may still be being read meanwhile.
+    widgets::loadTypefacesAhead(forms->main());
     if (!claim.takenAtOnce()) {
         // Questions and messages come first, with no window behind them
         // whose timers could run meanwhile; the window is made anew after.

@@ -134,6 +134,17 @@ void readPicturesAhead(const QStringList& resources)
         readPicture(pictureFile(resource, ratio));
 }
 
+void loadTypefacesAhead(const QWidget& window)
+{
+    QList<QFont> loaded;
+    for (const QWidget* control : window.findChildren<QWidget*>()) {
+        if (loaded.contains(control->font()))
+            continue;
+        loaded << control->font();
+        (void)control->fontMetrics().height();
+    }
+}
+
 QIcon programIcon()
 {
     // The sizes window frames and task bars ask for, at 100 % and 200 %.

@@ -48,6 +48,10 @@ public:
 // in Qt's pixmap cache: for a moment when the program waits anyway.
 void readPicturesAhead(const QStringList& resources);
 
+// Loads the typefaces of a window's controls, which laying it out asks for
+// first: for a moment when the program waits anyway.
+void loadTypefacesAhead(const QWidget& window);
+
 // The program's icon, drawn for every common size.
 QIcon programIcon();
 
