@@ -15,8 +15,12 @@ ClickFrame::ClickFrame(const QString& title, QWidget* parent) : QGroupBox(parent
 
 bool ClickFrame::event(QEvent* event)
 {
-    if (event->type() == QEvent::Polish && !m_title.isEmpty())
-        setTitle(std::exchange(m_title, {}));
+    // A title set meanwhile is the one kept.
+    if (event->type() == QEvent::Polish && !m_title.isEmpty()) {
+        const QString title = std::exchange(m_title, {});
+        if (this->title().isEmpty())
+            setTitle(title);
+    }
     return QGroupBox::event(event);
 }
 

@@ -11,9 +11,9 @@ class ClickFrame : public QGroupBox {
     Q_OBJECT
 public:
     // The title takes its place when the frame is polished, before it is
-    // first measured or shown: finding the room for it asks for the type's
-    // measures, which a window made while the font configuration is still
-    // being read must not ask for yet.
+    // first measured or shown (title() is empty until then): finding the
+    // room for it asks for the type's measures, which a window made while
+    // the font configuration is still being read must not ask for yet.
     explicit ClickFrame(const QString& title, QWidget* parent = nullptr);
 
     static QColor insideColor() { return QColor(0xf6, 0xf8, 0xfb); }
