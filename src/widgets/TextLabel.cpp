@@ -6,6 +6,13 @@
 
 namespace tuvano::widgets {
 
+namespace {
+
+// The widths at which a label keeps its measures at once.
+constexpr qsizetype kKeptWidths = 8;
+
+} // namespace
+
 TextLabel::TextLabel(const QString& text, QWidget* parent) : QLabel(text, parent)
 {
     setTextFormat(Qt::PlainText);
@@ -32,6 +39,9 @@ QRect TextLabel::textBounds(int width, int flags, const QFontMetrics& fm) const
     for (const Measure& kept : std::as_const(m_measures))
         if (kept.width == key && kept.flags == flags)
             return kept.bounds;
+    // A label being resized is asked at ever new widths.
+    if (m_measures.size() >= kKeptWidths)
+        m_measures.clear();
     const QRect bounds = fm.boundingRect(0, 0, width, 2000, flags, text());
     m_measures.append({key, flags, bounds});
     return bounds;

@@ -22,15 +22,7 @@ constexpr int kToolTipLines = 30;
 // The widths at which a label keeps its lines at once.
 constexpr qsizetype kKeptWidths = 8;
 
-struct Lines {
-    QStringList texts;
-    bool elided = false;
-    // The laid-out text the lines come from, when they are the whole text:
-    // drawing it needs no second shaping of the same text.
-    std::shared_ptr<QTextLayout> layout;
-};
-
-Lines wrapped(const QString& text, const QWidget* widget, int textWidth)
+WrappedLines wrapped(const QString& text, const QWidget* widget, int textWidth)
 {
     QString flow = text;
     flow.replace(u'\n', QChar::LineSeparator);
@@ -58,9 +50,9 @@ QStringList wrap(const QString& text, const QWidget* widget, int textWidth)
 }
 
 // The lines of text at textWidth, at most maxLines of them (0: any number).
-Lines linesFor(const QString& text, const QWidget* widget, int textWidth, int maxLines)
+WrappedLines linesFor(const QString& text, const QWidget* widget, int textWidth, int maxLines)
 {
-    Lines all = wrapped(text, widget, textWidth);
+    WrappedLines all = wrapped(text, widget, textWidth);
     if (maxLines <= 0 || all.texts.size() <= maxLines)
         return all;
     QStringList lines;
@@ -141,7 +133,7 @@ void WrapLabel::keepForText() const
     }
 }
 
-const WrapLabel::Kept& WrapLabel::ownLines(int textWidth) const
+const WrappedLines& WrapLabel::ownLines(int textWidth) const
 {
     keepForText();
     auto kept = m_kept.constFind(textWidth);
@@ -149,9 +141,7 @@ const WrapLabel::Kept& WrapLabel::ownLines(int textWidth) const
         // A label being resized is asked at ever new widths.
         if (m_kept.size() >= kKeptWidths)
             m_kept.clear();
-        Lines lines = linesFor(text(), this, textWidth, m_maxLines);
-        kept = m_kept.insert(textWidth,
-                             {std::move(lines.texts), lines.elided, std::move(lines.layout)});
+        kept = m_kept.insert(textWidth, linesFor(text(), this, textWidth, m_maxLines));
     }
     return *kept;
 }
@@ -164,7 +154,7 @@ int WrapLabel::longestLine() const
     return m_longest;
 }
 
-QStringList WrapLabel::shownLines() const { return ownLines(textRect().width()).lines; }
+QStringList WrapLabel::shownLines() const { return ownLines(textRect().width()).texts; }
 
 bool WrapLabel::isElided() const { return ownLines(textRect().width()).elided; }
 
@@ -180,7 +170,7 @@ int WrapLabel::heightFor(const QString& text, int width) const
 int WrapLabel::heightForWidth(int width) const
 {
     const QSize extra = extraSize();
-    return blockHeight(ownLines(width - extra.width()).lines.size()) + extra.height();
+    return blockHeight(ownLines(width - extra.width()).texts.size()) + extra.height();
 }
 
 QSize WrapLabel::sizeHint() const
@@ -224,8 +214,8 @@ void WrapLabel::paintEvent(QPaintEvent*)
     QPainter painter(this);
     drawFrame(&painter);
     const QRect area = textRect();
-    const Kept& kept = ownLines(area.width());
-    const QStringList& lines = kept.lines;
+    const WrappedLines& kept = ownLines(area.width());
+    const QStringList& lines = kept.texts;
     const int room = area.height() - blockHeight(lines.size());
     int top = area.top();
     if (room > 0 && (alignment() & Qt::AlignVCenter))

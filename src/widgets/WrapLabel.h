@@ -11,6 +11,15 @@ class QTextLayout;
 
 namespace tuvano::widgets {
 
+// A text broken into the lines a label shows.
+struct WrappedLines {
+    QStringList texts;
+    bool elided = false;
+    // The laid-out text the lines come from, when they are the whole text:
+    // drawing it needs no second shaping of the same text.
+    std::shared_ptr<QTextLayout> layout;
+};
+
 // A label for texts that carry names, which may be of any length. It breaks
 // its lines between words and, where a word is longer than a line, inside the
 // word. A text that needs more lines than the label may show loses the middle
@@ -42,18 +51,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    struct Kept {
-        QStringList lines;
-        bool elided = false;
-        // The laid-out text the lines come from, when they are the whole
-        // text: drawing it needs no second shaping of the same text.
-        std::shared_ptr<QTextLayout> layout;
-    };
     // The lines of the label's own text at textWidth, kept for each width
     // until the text, the font or the line limit changes: the layouts ask
     // at several widths, one after the other and again, and drawing and
     // sizing need the same lines.
-    const Kept& ownLines(int textWidth) const;
+    const WrappedLines& ownLines(int textWidth) const;
     // The width of the text on one line, kept likewise.
     int longestLine() const;
     // The room for the text inside the frame and the margin.
@@ -66,7 +68,7 @@ private:
 
     int m_maxLines = 0;
     mutable QString m_keptText;
-    mutable QHash<int, Kept> m_kept;
+    mutable QHash<int, WrappedLines> m_kept;
     mutable int m_longest = -1;
 };
 
