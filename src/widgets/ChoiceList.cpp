@@ -8,6 +8,9 @@
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QToolTip>
+#include <QtMath>
+
+#include <algorithm>
 
 namespace tuvano::widgets {
 
@@ -15,8 +18,10 @@ ChoiceList::ChoiceList(QWidget* parent) : QComboBox(parent)
 {
     // Plain strings: a list of thousands of names fills fast and stays small.
     setModel(new QStringListModel(this));
-    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    setMinimumContentsLength(18);
+    // The box is as wide as 18 letters and an icon, whatever the names: the
+    // size is measured here (sizeHint) rather than by choosing QComboBox's
+    // policy for it, which makes the popup and its list view at once.
+    setMinimumContentsLength(kLetters);
     // The user's choices: a pick in the popup, the arrow keys, the wheel.
     connect(this, &QComboBox::activated, this, &ChoiceList::choiceMade);
     connect(this, &QComboBox::currentIndexChanged, this, &ChoiceList::textMayHaveChanged);
@@ -60,6 +65,25 @@ void ChoiceList::walkTo(const QString& text)
     while (currentText() != text && currentIndex() < count() - 1)
         setListIndex(currentIndex() + 1);
 }
+
+QSize ChoiceList::sizeHint() const
+{
+    // As QComboBox measures itself when sized to a number of letters and
+    // an icon; the least size is the same.
+    const QFontMetrics metrics = fontMetrics();
+    const QSize icon = iconSize();
+    QSize contents(minimumContentsLength() * metrics.horizontalAdvance(u'X') + icon.width() + 4,
+                   std::max({qCeil(QFontMetricsF(metrics).height()), 14}) + 2);
+    contents.setHeight(std::max(contents.height(), icon.height() + 2));
+    if (!placeholderText().isEmpty())
+        contents.setWidth(
+            std::max(contents.width(), metrics.boundingRect(placeholderText()).width()));
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    return style()->sizeFromContents(QStyle::CT_ComboBox, &option, contents, this);
+}
+
+QSize ChoiceList::minimumSizeHint() const { return sizeHint(); }
 
 QString ChoiceList::shownText() const
 {

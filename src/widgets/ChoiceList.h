@@ -25,6 +25,11 @@ public:
     // step is a choice. An empty list is left as it is.
     void walkTo(const QString& text);
 
+    // Room for this many letters, however long the names are.
+    static constexpr int kLetters = 18;
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
 Q_SIGNALS:
     void choiceMade();
     // The list's text may be another now: any choice, refill or clearing.

@@ -3,6 +3,7 @@
 #include "platform/DesktopPlatform.h"
 #include "session/SessionFixture.h"
 #include "settings/frmSettings.h"
+#include "widgets/ChoiceList.h"
 #include "widgets/TextLabel.h"
 #include "widgets/WrapLabel.h"
 
@@ -279,6 +280,26 @@ TEST_P(ShownNames, ALabelTakesTheSizeAQLabelTakes)
         EXPECT_EQ(label.minimumSizeHint(), expected.minimumSizeHint()) << way;
         for (const int width : {0, 90, 230, 2000, QWIDGETSIZE_MAX})
             EXPECT_EQ(label.heightForWidth(width), expected.heightForWidth(width)) << way << width;
+    }
+}
+
+// The list measures itself as QComboBox does when sized to its letters and
+// an icon, whatever it holds and in whatever type it is set.
+TEST_P(ShownNames, AListTakesTheSizeAQComboBoxTakes)
+{
+    for (int way = 0; way < 3; ++way) {
+        QComboBox expected;
+        expected.setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        expected.setMinimumContentsLength(widgets::ChoiceList::kLetters);
+        widgets::ChoiceList list;
+        for (QComboBox* box : {&expected, static_cast<QComboBox*>(&list)}) {
+            box->addItems({name(), u"Bo"_s});
+            box->setFont(QFont(box->font().family(), way == 1 ? 15 : 9, QFont::Bold));
+            box->setIconSize(way == 2 ? QSize(40, 30) : box->iconSize());
+            box->setPlaceholderText(way == 2 ? name().left(60) : QString());
+        }
+        EXPECT_EQ(list.sizeHint(), expected.sizeHint()) << way;
+        EXPECT_EQ(list.minimumSizeHint(), expected.minimumSizeHint()) << way;
     }
 }
 
