@@ -30,7 +30,7 @@ frmOm::frmOm(shared::Context& context) : m_context(context)
     auto* bannerLayout = new QHBoxLayout(banner);
     bannerLayout->setContentsMargins(20, 18, 20, 18);
     bannerLayout->setSpacing(14);
-    auto* picture = new widgets::Picture(u":/pictures/tuvano-48.png"_s, banner);
+    auto* picture = new widgets::Picture(u":/pictures/tuvano-48.pixels"_s, banner);
     picture->setObjectName(u"Image1"_s);
     bannerLayout->addWidget(picture);
     bannerLayout->addLayout(widgets::bannerTitles(banner, 11, 20, 2), 1);

@@ -38,8 +38,8 @@ namespace {
 // After start-up, when the window is on the screen: see Form_Load.
 constexpr int kFolderWatchDelayMs = 250;
 
-const QString kBannerPicture = u":/pictures/profiles.png"_s;
-const QString kCommandPicture = u":/pictures/swap.png"_s;
+const QString kBannerPicture = u":/pictures/profiles.pixels"_s;
+const QString kCommandPicture = u":/pictures/swap.pixels"_s;
 
 QTimer* timer(const QString& name, int interval, QObject* parent)
 {

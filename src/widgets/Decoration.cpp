@@ -1,11 +1,13 @@
 #include "Decoration.h"
 
+#include "PictureBytes.h"
+
 #include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QImageReader>
 #include <QPixmap>
 #include <QPixmapCache>
+#include <QResource>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -13,17 +15,13 @@ namespace tuvano::widgets {
 
 namespace {
 
-// The program's pictures are PNG files and are read as such. Left to find
-// the format, Qt first asks every image format plug-in installed whether it
-// reads the file, which loads each of them and the libraries they need.
 QPixmap readPicture(const QString& file)
 {
     QPixmap pixmap;
     if (QPixmapCache::find(file, &pixmap))
         return pixmap;
-    QImageReader reader(file, "png");
-    reader.setAutoDetectImageFormat(false);
-    pixmap = QPixmap::fromImage(reader.read());
+    // Stored uncompressed, so the resource's bytes are read where they are.
+    pixmap = QPixmap::fromImage(pictureFromBytes(QResource(file).uncompressedData()));
     QPixmapCache::insert(file, pixmap);
     return pixmap;
 }
@@ -150,7 +148,7 @@ QIcon programIcon()
     // The sizes window frames and task bars ask for, at 100 % and 200 %.
     QIcon icon;
     for (int size : {16, 24, 32, 48, 64})
-        icon.addPixmap(readPicture(QStringLiteral(":/pictures/tuvano-%1.png").arg(size)));
+        icon.addPixmap(readPicture(QStringLiteral(":/pictures/tuvano-%1.pixels").arg(size)));
     return icon;
 }
 

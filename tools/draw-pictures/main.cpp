@@ -1,12 +1,18 @@
-// Draws the program's pictures into PNG files at 1x and 2x, so that they stay
-// crisp on high-density screens. Run it after changing a drawing:
+// Draws the program's pictures at 1x and 2x, so that they stay crisp on
+// high-density screens, into the files of pixels the program reads. Run it
+// after changing a drawing:
 //   draw-pictures <folder>
+#include "widgets/PictureBytes.h"
+
+#include <QFile>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 using namespace Qt::StringLiterals;
@@ -25,7 +31,11 @@ void save(const QString& file, int pixels, qreal units, const Drawing& draw)
     p.scale(pixels / units, pixels / units);
     draw(p);
     p.end();
-    image.save(file);
+    QFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(tuvano::widgets::pictureBytes(image)) < 0) {
+        std::fprintf(stderr, "draw-pictures: cannot write %s\n", qPrintable(file));
+        std::exit(1);
+    }
 }
 
 void person(QPainter& p, QPointF head, qreal size, const QColor& color)
@@ -100,12 +110,12 @@ int main(int argc, char* argv[])
 {
     QGuiApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : u"."_s;
-    save(folder + u"/profiles.png"_s, 64, 64, profiles);
-    save(folder + u"/profiles@2x.png"_s, 128, 64, profiles);
-    save(folder + u"/swap.png"_s, 48, 64, swapFiles);
-    save(folder + u"/swap@2x.png"_s, 96, 64, swapFiles);
+    save(folder + u"/profiles.pixels"_s, 64, 64, profiles);
+    save(folder + u"/profiles@2x.pixels"_s, 128, 64, profiles);
+    save(folder + u"/swap.pixels"_s, 48, 64, swapFiles);
+    save(folder + u"/swap@2x.pixels"_s, 96, 64, swapFiles);
     for (int size : {16, 24, 32, 48, 64})
-        save(folder + u"/tuvano-"_s + QString::number(size) + u".png"_s, size, 64, icon);
-    save(folder + u"/tuvano-48@2x.png"_s, 96, 64, icon);
+        save(folder + u"/tuvano-"_s + QString::number(size) + u".pixels"_s, size, 64, icon);
+    save(folder + u"/tuvano-48@2x.pixels"_s, 96, 64, icon);
     return 0;
 }
