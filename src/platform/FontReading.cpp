@@ -17,11 +17,11 @@ namespace tuvano::platform {
 #ifdef TUVANO_FONTCONFIG
 namespace {
 
-// Linux starts a new thread on the core of the thread that made it, where
-// it waits until the scheduler moves it: measured, up to two milliseconds
-// while start-up keeps that core busy, and the reading then ends that much
-// later. It is sent to another core at once. Where that cannot be done it
-// stays, and only starts later.
+// Linux often starts a new thread on the core of the thread that made it,
+// where it waits until the scheduler moves it: up to two milliseconds here
+// while start-up keeps that core busy, and the reading ends that much later.
+// It is sent to another core at once; where that cannot be done, it only
+// starts later.
 void sendToAnotherCore([[maybe_unused]] std::thread& thread)
 {
 #ifdef __linux__
