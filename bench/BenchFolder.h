@@ -4,6 +4,7 @@
 // it, and the program's windows loaded over it with a profile ready to be
 // swapped in and written back: what the session figures are taken from.
 #include "platform/DesktopPlatform.h"
+#include "platform/HostProcesses.h"
 #include "shell/Forms.h"
 
 #include <QString>
@@ -47,6 +48,13 @@ public:
 
     platform::Launch launch(const QString& path) override { return m_desktop.launch(path); }
     bool processRunning(qint64 pid) override { return m_desktop.processRunning(pid); }
+    std::vector<qint64> runningHosts() override
+    {
+        QStringList programs;
+        for (QStringView executable : store::kHostExecutables)
+            programs << m_folder + u'/' + executable;
+        return platform::processesRunning(programs);
+    }
     bool canOpen(const QString& path) override { return m_desktop.canOpen(path); }
     void reseedRandom() override { m_desktop.reseedRandom(); }
     float randomFraction() override { return m_desktop.randomFraction(); }

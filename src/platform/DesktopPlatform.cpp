@@ -1,5 +1,6 @@
 #include "DesktopPlatform.h"
 
+#include "HostProcesses.h"
 #include "store/HostContract.h"
 
 #include <QApplication>
@@ -318,6 +319,14 @@ bool DesktopPlatform::processRunning(qint64 pid)
     const char state = line.at(nameEnd + 2);
     return state != 'Z' && state != 'X';
 #endif
+}
+
+std::vector<qint64> DesktopPlatform::runningHosts()
+{
+    QStringList programs;
+    for (QStringView executable : store::kHostExecutables)
+        programs << programFolder() + u'/' + executable;
+    return processesRunning(programs);
 }
 
 bool DesktopPlatform::canOpen(const QString& path)

@@ -22,6 +22,7 @@ public:
 
     Launch launch(const QString& path) override;
     bool processRunning(qint64 pid) override;
+    std::vector<qint64> runningHosts() override;
     std::optional<QString> failureOf(qint64 pid) override;
     bool canOpen(const QString& path) override;
 

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <optional>
 #include <utility>
+#include <vector>
 
 class QWidget;
 
@@ -82,6 +83,11 @@ public:
     virtual Launch launch(const QString& path) = 0;
     // Whether a process this program started is still running.
     virtual bool processRunning(qint64 pid) = 0;
+    // The host's processes running now, whoever started them (this program,
+    // a launcher, the user, an earlier run of this program): those whose
+    // program is the program folder's lx2000.exe or lexaro.exe, run directly
+    // or through Wine.
+    virtual std::vector<qint64> runningHosts() = 0;
     // Why a process this program started has failed: it ended with an error
     // (an exit code other than 0) or was stopped. None while it runs, when it
     // ended well, or when that is not known.

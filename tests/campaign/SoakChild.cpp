@@ -64,6 +64,7 @@ public:
     platform::Launch launch(const QString&) override { return platform::Launch::of(1); }
     // The host is soak_host, which the soak starts itself.
     bool processRunning(qint64) override { return false; }
+    std::vector<qint64> runningHosts() override { return {}; }
     bool canOpen(const QString& path) override
     {
         QFile file(path);

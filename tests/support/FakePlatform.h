@@ -50,6 +50,7 @@ public:
 
     QStringList launched;     // every program started, in order
     std::set<qint64> running; // the started processes that have not ended
+    std::set<qint64> others;  // host processes this program did not start
     qint64 lastPid = 1000;
     bool hostRunning = false;
     std::deque<float> randoms;
@@ -58,11 +59,12 @@ public:
 
     std::map<qint64, QString> failures; // of ended processes: how each failed
 
-    // The host ends: its marker goes, and so do the processes started.
+    // The host ends: its marker goes, and so do its processes.
     void endHost()
     {
         hostRunning = false;
         running.clear();
+        others.clear();
     }
 
     bool ended = false;
@@ -111,6 +113,12 @@ public:
         return platform::Launch::of(lastPid);
     }
     bool processRunning(qint64 pid) override { return running.contains(pid); }
+    std::vector<qint64> runningHosts() override
+    {
+        std::set<qint64> all = others;
+        all.insert(running.begin(), running.end());
+        return {all.begin(), all.end()};
+    }
     std::optional<QString> failureOf(qint64 pid) override
     {
         const auto failure = failures.find(pid);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/DesktopPlatform.h"
+#include "platform/HostProcesses.h"
 #include "store/HostContract.h"
 #include "support/FakePlatform.h"
 
@@ -17,6 +18,13 @@ public:
         return m_real.launch(path);
     }
     bool processRunning(qint64 pid) override { return m_real.processRunning(pid); }
+    std::vector<qint64> runningHosts() override
+    {
+        QStringList programs;
+        for (QStringView executable : store::kHostExecutables)
+            programs << folder + u'/' + executable;
+        return platform::processesRunning(programs);
+    }
     std::optional<QString> failureOf(qint64 pid) override { return m_real.failureOf(pid); }
     bool canOpen(const QString& path) override { return m_real.canOpen(path); }
     void stayOnTop(QWidget* window, bool onTop) override

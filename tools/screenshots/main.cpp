@@ -46,6 +46,7 @@ public:
     QString inputBox(const QString&, const QString&, const QString&) override { return {}; }
     platform::Launch launch(const QString&) override { return platform::Launch::failed(u"-"_s); }
     bool processRunning(qint64) override { return false; }
+    std::vector<qint64> runningHosts() override { return {}; }
     bool canOpen(const QString&) override { return false; }
     void reseedRandom() override {}
     float randomFraction() override { return 0.42f; }

@@ -1,0 +1,175 @@
+#include "HostProcesses.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <iterator>
+#include <optional>
+#include <set>
+#include <utility>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+
+#include <tlhelp32.h>
+#else
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#endif
+
+namespace tuvano::platform {
+
+namespace {
+
+#ifdef Q_OS_WIN
+
+// A file as Windows knows it whatever path leads to it: its volume and its
+// index on the volume.
+using FileId = std::pair<DWORD, quint64>;
+
+std::optional<FileId> fileId(const QString& path)
+{
+    const HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()),
+                                      FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = ::GetFileInformationByHandle(file, &info);
+    ::CloseHandle(file);
+    if (!known)
+        return std::nullopt;
+    return FileId{info.dwVolumeSerialNumber,
+                  quint64(info.nFileIndexHigh) << 32 | quint64(info.nFileIndexLow)};
+}
+
+QString imageOf(DWORD pid)
+{
+    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+    if (!process)
+        return {};
+    wchar_t path[32768];
+    DWORD size = DWORD(std::size(path));
+    QString image;
+    if (::QueryFullProcessImageNameW(process, 0, path, &size))
+        image = QString::fromWCharArray(path, int(size));
+    ::CloseHandle(process);
+    return image;
+}
+
+#else
+
+// A file as the system knows it whatever path leads to it.
+using FileId = std::pair<dev_t, ino_t>;
+
+std::optional<FileId> fileId(const QString& path)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return std::nullopt;
+    return FileId{info.st_dev, info.st_ino};
+}
+
+// Wine runs a Windows program in a process of its own loader, into which
+// the program's file is mapped: /proc/<pid>/maps names it with its device
+// ("major:minor" in hex) and inode.
+bool mapsOneOf(const QByteArray& maps, const std::set<FileId>& files)
+{
+    for (const QByteArray& line : maps.split('\n')) {
+        // "start-end perms offset dev inode path"
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() < 6)
+            continue;
+        const QList<QByteArray> dev = fields[3].split(':');
+        bool ok = dev.size() == 2;
+        const ino_t inode = ok ? ino_t(fields[4].toULongLong(&ok)) : 0;
+        if (!ok || inode == 0)
+            continue;
+        const dev_t device = ::makedev(dev[0].toUInt(nullptr, 16), dev[1].toUInt(nullptr, 16));
+        if (files.contains({device, inode}))
+            return true;
+    }
+    return false;
+}
+
+// Whether a process may be one that Wine runs: its name (which Wine sets to
+// the Windows program's) ends in ".exe", or its program is one of Wine's.
+bool mayRunUnderWine(const QString& proc)
+{
+    QFile comm(proc + QStringLiteral("/comm"));
+    if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed().toLower().endsWith(".exe"))
+        return true;
+    return QFileInfo(QFile::symLinkTarget(proc + QStringLiteral("/exe")))
+        .fileName()
+        .startsWith(QStringLiteral("wine"));
+}
+
+#endif
+
+} // namespace
+
+std::vector<qint64> processesRunning(const QStringList& programs)
+{
+    std::set<FileId> files;
+    for (const QString& program : programs) {
+        if (const auto id = fileId(program))
+            files.insert(*id);
+    }
+    std::vector<qint64> found;
+    if (files.empty())
+        return found;
+#ifdef Q_OS_WIN
+    QStringList names;
+    for (const QString& program : programs)
+        names << QFileInfo(program).fileName();
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return found;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (bool more = ::Process32FirstW(snapshot, &entry); more;
+         more = ::Process32NextW(snapshot, &entry)) {
+        // Only a program of one of the names can be one of the files: the
+        // others are not opened.
+        const QString name = QString::fromWCharArray(entry.szExeFile);
+        if (!names.contains(name, Qt::CaseInsensitive))
+            continue;
+        const QString image = imageOf(entry.th32ProcessID);
+        if (image.isEmpty())
+            continue;
+        if (const auto id = fileId(image); id && files.contains(*id))
+            found.push_back(qint64(entry.th32ProcessID));
+    }
+    ::CloseHandle(snapshot);
+#else
+    DIR* proc = ::opendir("/proc");
+    if (!proc)
+        return found;
+    while (const dirent* entry = ::readdir(proc)) {
+        bool isPid = false;
+        const qint64 pid = QByteArray(entry->d_name).toLongLong(&isPid);
+        if (!isPid || pid <= 0)
+            continue;
+        const QString folder = QStringLiteral("/proc/") + QString::number(pid);
+        // A program started directly; an ended one (a zombie) has none.
+        if (const auto id = fileId(folder + QStringLiteral("/exe")); id && files.contains(*id)) {
+            found.push_back(pid);
+            continue;
+        }
+        if (!mayRunUnderWine(folder))
+            continue;
+        QFile maps(folder + QStringLiteral("/maps"));
+        if (maps.open(QIODevice::ReadOnly) && mapsOneOf(maps.readAll(), files))
+            found.push_back(pid);
+    }
+    ::closedir(proc);
+#endif
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+} // namespace tuvano::platform
