@@ -159,6 +159,14 @@ void frmProfiles::cmdDel_Click()
                          kError, Icon::Exclamation);
         return;
     }
+    // The live files were the removed profile's: they are nobody's now, and
+    // a host run on them later saves nothing into a profile.
+    if (const auto& owner = m_context.session.record;
+        owner && owner->phase == store::SessionPhase::Idle &&
+        (owner->profile.name == name || owner->profile.id == removal->id)) {
+        m_context.session.record.reset();
+        (void)store::SessionFile(m_context.folder).remove();
+    }
     // Reloading destroys this window once the handler returns.
     if (!m_context.windows.reloadProfiles())
         return; // the list could not be read again: the program has ended
@@ -177,7 +185,9 @@ bool frmProfiles::isInSession(const QString& name) const
             return false;
         session = *recorded;
     }
-    if (!session)
+    // A profile whose files are merely still in place, with no session
+    // under way, may go.
+    if (!session || session->phase == store::SessionPhase::Idle)
         return false;
     const auto list = store::ProfileList(m_context.folder).read();
     const std::optional<QString> id = list ? store::lastIdOf(*list, name) : std::nullopt;

@@ -48,8 +48,10 @@ StartOutcome stop(shared::Context& context, OnFailure onFailure, const QString& 
 }
 
 // The start goes on without the files that could not be loaded; the user
-// hears which, and that the profile keeps its own copies of them.
+// hears which: those the profile lacks, whose place the host's own take, and
+// those it could not give, which it keeps.
 void tellNotLoaded(shared::Context& context, const QString& name, const QString& profileFolder,
+                   const std::vector<store::DataFile>& lacking,
                    const std::vector<store::FileFailure>& failures)
 {
     QString text;
@@ -59,10 +61,20 @@ void tellNotLoaded(shared::Context& context, const QString& name, const QString&
                u"\n\nLexaro startas utan profilens filer. Ingenting från sessionen sparas i "
                u"profilen när den är slut.";
     } else {
-        text = u"Följande filer kunde inte läsas in från profilen " + name + u":\n\n" +
-               describeFailures(failures) +
-               u"\n\nLexaro startas ändå. Dessa filer sparas inte i profilen när sessionen är "
-               u"slut, så profilens egna exemplar av dem lämnas orörda.";
+        if (!lacking.empty()) {
+            QStringList names;
+            for (store::DataFile file : lacking)
+                names << u"    " + store::fileName(file);
+            text = u"Profilen " + name + u" saknar följande filer:\n\n" + names.join(u'\n') +
+                   u"\n\nLexaro startas utan dem. De filer som Lexaro skapar i deras ställe "
+                   u"sparas i profilen när sessionen är slut.";
+        }
+        if (!failures.empty())
+            text += (text.isEmpty() ? QString() : u"\n\n"_s) +
+                    u"Följande filer kunde inte läsas in från profilen " + name + u":\n\n" +
+                    describeFailures(failures) +
+                    u"\n\nLexaro startas ändå. Dessa filer sparas inte i profilen när sessionen "
+                    u"är slut, så profilens egna exemplar av dem lämnas orörda.";
     }
     context.platform.message(text, u"Alla filer kunde inte läsas in"_s, Icon::Exclamation);
 }
@@ -129,11 +141,21 @@ StartOutcome putInPlace(shared::Context& context, const QString& name, OnFailure
     }
     if (const store::Status finished = store::finishPendingSave(folder); !finished)
         return stop(context, onFailure, name, finished.error());
+    if (auto& owner = context.session.record; owner && owner->phase == store::SessionPhase::Saving)
+        owner = owner->over();
+    // A host that ran on the owner's files unseen (between two looks, or
+    // while no program watched) left them the owner's session: it is saved
+    // before another start replaces them.
+    if (auto& owner = context.session.record; owner &&
+                                              owner->phase == store::SessionPhase::Idle &&
+                                              owner->liveFilesChanged(folder))
+        saveSession(context, *owner);
 
     shared::ProgramState& state = context.state;
     state.sProfileFolder = folder.profileFolder(*id);
     context.session.stage = shared::LiveSession::Stage::Starting;
-    store::SessionRecord record{store::SessionPhase::CopyingIn, {name, *id}, {}};
+    store::SessionRecord record;
+    record.profile = {name, *id};
     const store::SessionFile sessionFile(folder);
     // Before the first live file is touched, the record says whose they are
     // about to be.
@@ -155,6 +177,8 @@ StartOutcome putInPlace(shared::Context& context, const QString& name, OnFailure
             return endWith(context, deleted.error());
     }
     std::vector<store::FileFailure> failures;
+    std::vector<store::DataFile> lacking;
+    const bool ownFolder = QFileInfo(state.sProfileFolder).isDir();
     for (store::DataFile file : store::ProfileFileSet::start) {
         const QString source = store::dataFilePath(state.sProfileFolder, file);
         // A file that leads into another profile's folder is not this
@@ -165,21 +189,30 @@ StartOutcome putInPlace(shared::Context& context, const QString& name, OnFailure
         if (copied)
             copied =
                 store::replaceByCopy(ops, source, folder.liveFile(file), store::Durability::Cached);
-        if (copied)
+        const QFileInfo live(folder.liveFile(file));
+        if (copied) {
             record.files.push_back(file);
-        else if (onFailure == OnFailure::EndProgram)
+        } else if (onFailure == OnFailure::EndProgram) {
             return endWith(context, copied.error());
-        else
+        } else if (ownFolder && copied.error().kind == store::ErrorKind::Missing &&
+                   copied.error().path == source && !live.exists() && !live.isSymLink()) {
+            // The profile has no such file and none is in its place: what
+            // the host makes there is the profile's own.
+            record.files.push_back(file);
+            lacking.push_back(file);
+        } else {
             failures.push_back({file, copied.error()});
+        }
     }
     record.phase = store::SessionPhase::Live;
+    record.seen = store::liveFilesNow(folder);
     if (const store::Status noted = sessionFile.write(record); !noted) {
         context.session.record.reset();
         return stop(context, onFailure, name, noted.error());
     }
     context.session.record = record;
-    if (!failures.empty())
-        tellNotLoaded(context, name, state.sProfileFolder, failures);
+    if (!failures.empty() || !lacking.empty())
+        tellNotLoaded(context, name, state.sProfileFolder, lacking, failures);
     return StartOutcome::Started;
 }
 

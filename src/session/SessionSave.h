@@ -24,6 +24,10 @@ void saveSession(shared::Context& context, store::SessionRecord record);
 // Gives the session up: nothing of it goes into the profile.
 void dropSession(shared::Context& context, const store::SessionRecord& record);
 
+// A host has changed the owner's live files while no program watched it:
+// asks whether to save them into the owner's profile, with Ja as the default.
+void askToSaveUnseen(shared::Context& context, const store::SessionRecord& record);
+
 // What start-up does with a session that a crash, a kill or a power cut
 // ended before its write-back: a save that was under way is finished; a
 // session whose host has ended is saved or given up as the user answers;

@@ -5,42 +5,62 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 // Where a session stands and what moves it on. Every decision that rests on
-// evidence from outside (the host's marker, the processes this program
-// started, the user's word) is made here, so that it can be checked against
-// the rules it keeps:
-//   - no start swaps a profile's files in while a host may be running: its
-//     marker can be opened, or a process this program started is alive;
+// evidence from outside (the host's marker, the host's processes, the user's
+// word) is made here, so that it can be checked against the rules it keeps:
+//   - the live files have one owner, the profile the session's record names
+//     (nobody without a record); only a start changes it, by putting another
+//     profile's files in place, and whenever a host has run on the live
+//     files and has ended, they are saved to their owner;
+//   - the host is known by what runs: its marker, the processes whose
+//     program is the folder's lx2000.exe or lexaro.exe (whoever started
+//     them) and those the last start launched;
+//   - no start swaps a profile's files in while a host may be running: it
+//     is refused while a host process runs, and asked about, with Nej as
+//     the answer a hurried Return gives, while only its marker is there;
 //   - a session ends only when the host has ended: its marker, once seen,
-//     can no longer be opened, or the user says so;
-//   - a launched process that ends before any marker was seen is no such
-//     sign (a launcher's real host may still come), unless it failed: then
+//     is gone and no host process runs, or the user says so while no host
+//     process runs;
+//   - a launched process that ends before any marker was seen is no sign
+//     (a launcher's real host may still come), unless it failed: then
 //     nothing started, and the user is told why;
 //   - a marker older than the computer's last start is no sign of a host,
-//     except while a process this program started runs (a clock may have
-//     jumped), and once a host has been seen its marker's age never counts.
+//     except while a host process runs (a clock may have jumped), and once a
+//     host has been seen its marker's age never counts;
+//   - whenever no host process runs but a marker stays, the way out of the
+//     wait is on the screen;
+//   - the record is written before each stage begins, and a program started
+//     again goes on from the stage it names.
 //
 //   Idle ─start─▶ Starting ─files in place, host launched─▶ WaitingForHost
-//   Idle ─a marker while the start-up watch looks─▶ HostRunning (no profile)
-//   WaitingForHost ─marker seen─▶ HostRunning
+//   Idle, WaitingForHost ─marker seen─▶ HostRunning
 //   WaitingForHost ─every launch failed─▶ WaitingForHost, start open again
-//   WaitingForHost, HostRunning ─marker gone, or the user says so─▶ Saving
-//   Saving ─saved or given up─▶ Idle, or the program ends
+//   WaitingForHost ─the user ends the wait─▶ Saving
+//   HostRunning ─marker gone and no host process, or the user says so─▶ Saving
+//   Saving ─saved or given up─▶ Idle (the watch goes on), or the program ends
 namespace tuvano::session {
 
 // What is known of the host at this moment.
 struct HostEvidence {
-    QStringList openMarkers;    // the marker files that can be opened now
-    bool markersStale = false;  // each of them older than the computer's last start
-    bool launchedAlive = false; // a process the last start launched still runs
-    bool launchedEnded = false; // processes were launched, and all have ended
-    QStringList failures;       // of those, each that failed, and why
-    bool seenHostAlive = false; // a process that ran when the host was seen still runs
-    bool seenHostEnded = false; // processes ran when the host was seen; all have ended
+    QStringList openMarkers;        // the marker files that can be opened now
+    bool markersStale = false;      // each of them older than the computer's last start
+    bool markerPassed = false;      // each of them one the user said no host keeps, still there
+    bool launchedAlive = false;     // a process the last start launched still runs
+    bool launchedEnded = false;     // processes were launched, and all have ended
+    QStringList failures;           // of those, each that failed, and why
+    std::vector<qint64> processes;  // the host's processes running now, whoever started them
 
-    bool hostMayRun() const { return !openMarkers.isEmpty() || launchedAlive; }
-    // Whether a marker is a sign of a running host before one has been seen.
-    bool hostSeen() const { return !openMarkers.isEmpty() && (!markersStale || launchedAlive); }
+    bool processRuns() const { return launchedAlive || !processes.empty(); }
+    bool hostMayRun() const { return !openMarkers.isEmpty() || processRuns(); }
+    // Whether a marker is a sign of a running host before one has been seen:
+    // one the user passed, or one from before the computer's last start, is
+    // none unless a host process runs.
+    bool hostSeen() const
+    {
+        return !openMarkers.isEmpty() && (processRuns() || (!markerPassed && !markersStale));
+    }
 };
 
 HostEvidence lookAtHost(shared::Context& context);
@@ -50,23 +70,31 @@ HostEvidence lookAtHost(shared::Context& context);
 // is asked whether the host has ended.
 void lookAgain(shared::Context& context);
 
-// The start's files are in place and the host was launched (launched: how
-// many processes started); from here the watch waits for the host.
+// The start's files are in place and the host was launched (launched:
+// whether any process started); from here the watch waits for the host.
 void awaitHost(shared::Context& context, bool launched);
 
-// Whether a start may put a profile's files in place now. While a process
-// this program started runs, it is refused with a message; while only the
-// host's marker is there, the user may go on, but only by saying so.
+// Whether a start may put a profile's files in place now. While a host
+// process runs, it is refused with a message; while only the host's marker
+// is there, the user may go on, but only by saying so.
 bool mayStartNow(shared::Context& context, const QString& name);
 
-// The user says the host has ended (the monitor closed, the way out of a
-// wait, a later copy of the program started): asks, telling what is known,
-// with going on waiting as the default; Ja ends the session as the host's
-// end would.
+// The user asks to end the wait (the monitor closed, the way out of a wait,
+// a later copy of the program started). While a host process runs, the user
+// is told to end Lexaro first; otherwise asked, telling what is known, with
+// going on waiting as the default. Ja ends the session as the host's end
+// would; a host that comes later is still taken over.
 void askWhetherHostEnded(shared::Context& context);
 
-// The host has ended: the session is saved or given up, then the program
-// ends or the start-up window returns.
-void hostEnded(shared::Context& context);
+// The host has ended (hostRan), or the user ended the wait for its start:
+// the session is saved or given up, then the program ends or the start-up
+// window returns.
+void hostEnded(shared::Context& context, bool hostRan = true);
+
+// A session that an earlier run of the program left under way: its host
+// was launched and not yet seen (waitingForStart), or was running. The
+// watch goes on from there once start-up has finished.
+void resumeSession(shared::Context& context, const store::SessionRecord& record,
+                   bool waitingForStart);
 
 } // namespace tuvano::session

@@ -24,41 +24,41 @@ using platform::Icon;
 
 constexpr int kQuietMs = 100;
 
-void tellNoProfile(shared::Context& context)
+// beforeStart: the host ran already when this program started.
+void tellNoProfile(shared::Context& context, bool beforeStart)
 {
     context.platform.message(
-        u"Lexaro var redan igång när Lexaro Tuvano! startade, så ingen profil startades för "
-        u"den här sessionen.\n\nÄndringarna har därför inte sparats i någon profil. De finns "
-        u"kvar i Lexaros programmapp tills nästa profil startas."_s,
+        (beforeStart ? u"Lexaro var redan igång när Lexaro Tuvano! startade, så ingen profil "
+                       u"startades för den här sessionen."_s
+                     : u"Lexaro startades utan Lexaro Tuvano!, och Lexaros filer hörde inte till "
+                       u"någon profil."_s) +
+            u"\n\nÄndringarna har därför inte sparats i någon profil. De finns kvar i Lexaros "
+            u"programmapp tills nästa profil startas.",
         u"Ingen profil att spara i"_s, Icon::Information);
 }
 
 } // namespace
 
-void WriteBackProfile(shared::Context& context)
+void WriteBackProfile(shared::Context& context, bool hostRan)
 {
     shared::LiveSession& live = context.session;
-    std::optional<store::SessionRecord>& session = live.record;
     const frmMonitor* window = monitor(context);
-    const bool keep = session ? session->keepChanges
-                              : !(window && window->chkSparaEj->checkState() == Qt::Checked);
-    if (!session) {
-        if (keep)
-            tellNoProfile(context);
-    } else if (!keep) {
-        dropSession(context, *session);
+    if (!live.record) {
+        if (!(window && window->chkSparaEj->checkState() == Qt::Checked))
+            tellNoProfile(context, live.hostBeforeStart);
+    } else if (!live.record->keepChanges) {
+        dropSession(context, *live.record);
     } else {
-        saveSession(context, *session);
+        saveSession(context, *live.record);
     }
-    session.reset();
     // The processes the start launched stay known: while one still runs
-    // (the user said the host had ended), no start may swap files in.
-    live.hostSeenRunning.clear();
+    // (the user ended the wait), no start may swap files in.
     live.launchFailed = false;
-    live.hostFromBefore = false;
+    live.fromEarlierRun = false;
+    live.hostBeforeStart = false;
     live.stage = shared::LiveSession::Stage::Idle;
     shared::ProgramState& state = context.state;
-    if (state.fShutdown == shared::kTrue) {
+    if (hostRan && state.fShutdown == shared::kTrue) {
         context.platform.endProgram();
         return;
     }
@@ -67,6 +67,9 @@ void WriteBackProfile(shared::Context& context)
     startWindow.showWindow();
     startWindow.bringForward();
     unloadMonitor(context);
+    // A host that comes later, by hand or after the wait was ended, runs on
+    // the owner's files: it is taken over like any other.
+    startWindow.watchForHost(true);
 }
 
 void tmrRun_Timer(shared::Context& context) { lookAgain(context); }

@@ -11,8 +11,10 @@ namespace tuvano::session {
 
 // After the host has ended: the host folder's five files back into the
 // profile (unless the user chose not to), then the program ends or the
-// start-up window returns for the next session.
-void WriteBackProfile(shared::Context& context);
+// start-up window returns for the next session. hostRan: whether the host
+// was seen (else the user ended the wait for it, and the program goes on
+// whatever the settings say of the host's end).
+void WriteBackProfile(shared::Context& context, bool hostRan = true);
 
 // The start-up window's look whether the host has started.
 void tmrRun_Timer(shared::Context& context);

@@ -46,10 +46,7 @@ frmMonitor::frmMonitor(shared::Context& context) : m_context(context)
     chkSparaEj = new QCheckBox(u"&Spara inte ändringar i profil efter denna session."_s, this);
     chkSparaEj->setObjectName(u"chkSparaEj"_s);
     layout->addWidget(chkSparaEj);
-    auto* note = new widgets::WrapLabel(
-        u"Lexaro har avslutats, men dess markeringsfil finns kvar, så Lexaro Tuvano! kan inte "
-        u"se att sessionen är slut."_s,
-        this);
+    auto* note = new widgets::WrapLabel({}, this);
     wayOutNote = note;
     wayOutNote->setObjectName(u"wayOutNote"_s);
     wayOutNote->hide();
@@ -67,7 +64,8 @@ frmMonitor::frmMonitor(shared::Context& context) : m_context(context)
                      chkSparaEj->sizeHint().height() - boxRoom;
     const int height = std::max(kClientArea.height(), text + 2 * 4);
     const int above = (height - text) / 2;
-    layout->setContentsMargins(8, above, 8, std::max(0, height - text - above - boxRoom));
+    m_bottomMargin = std::max(0, height - text - above - boxRoom);
+    layout->setContentsMargins(8, above, 8, m_bottomMargin);
     fitToContents();
 
     tmrCheck = new QTimer(this);
@@ -113,16 +111,26 @@ void frmMonitor::keepChangesChosen()
             windowTitle(), platform::Icon::Exclamation);
 }
 
-void frmMonitor::offerWayOut()
+void frmMonitor::showNote(Note note)
 {
-    if (!wayOut->isHidden())
+    if (note == m_note)
         return;
-    wayOutNote->show();
-    wayOut->show();
-    // The margin under the two lines was measured for a check box, not a button.
+    m_note = note;
+    wayOutNote->setText(note == Note::MarkerWithoutHost
+                            ? u"Lexaro Tuvano! ser inget Lexaro som körs, men Lexaros markeringsfil "
+                              u"finns kvar, så Lexaro Tuvano! kan inte se att sessionen är slut."_s
+                            : u"Lexaros markeringsfil är borta, men Lexaro körs fortfarande. "
+                              u"Sessionen sparas när Lexaro har avslutats."_s);
+    wayOutNote->setVisible(note != Note::None);
+    wayOut->setVisible(note == Note::MarkerWithoutHost);
+    // The margin under the two lines was measured for a check box, not for
+    // what stands under it now.
     const QMargins margins = layout()->contentsMargins();
-    layout()->setContentsMargins(margins.left(), margins.top(), margins.right(), margins.left());
+    layout()->setContentsMargins(margins.left(), margins.top(), margins.right(),
+                                 note == Note::None ? m_bottomMargin : margins.left());
     fitToContents();
+    if (note == Note::None)
+        return;
     placeInCorner(); // taller now: still clear of the screen's edge
     if (!isVisible()) {
         show();

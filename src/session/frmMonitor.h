@@ -26,15 +26,19 @@ public:
     // behind): asks whether the host has really ended; Ja ends the wait as
     // the marker's going would.
     void askWhetherHostEnded();
-    // The host's process has ended but its marker stays: the window shows
-    // itself, even when it is not meant to be seen, and says so, with the
-    // way out of the wait.
-    void offerWayOut();
+
+    // What the window tells of the host beyond the profile's name: nothing
+    // while its marker and its process are there; that no host runs while
+    // its marker stays, with the way out of the wait; that the host still
+    // runs after its marker has gone. A note shows the window, even when it
+    // is not meant to be seen.
+    enum class Note { None, MarkerWithoutHost, HostWithoutMarker };
+    void showNote(Note note);
 
     QLabel* lblProfilnamn = nullptr;
     QCheckBox* chkSparaEj = nullptr;
     QTimer* tmrCheck = nullptr;
-    // Shown only by offerWayOut().
+    // Shown only with a note.
     QLabel* wayOutNote = nullptr;
     QPushButton* wayOut = nullptr;
 
@@ -49,6 +53,8 @@ private:
     void keepChangesChosen();
 
     shared::Context& m_context;
+    Note m_note = Note::None;
+    int m_bottomMargin = 0;
 };
 
 // The monitor of the running session: loaded (not shown) on first use.

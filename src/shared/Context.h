@@ -6,6 +6,7 @@
 #include "store/ProgramFolder.h"
 #include "store/SessionRecord.h"
 
+#include <QDateTime>
 #include <QPointer>
 #include <QWidget>
 
@@ -73,35 +74,41 @@ protected:
     ~Windows() = default;
 };
 
-// The profile session under way, from its start until its write-back has
-// ended; also one that a crash cut short while the host still runs.
+// The live files' owner and their session, from a start until the next:
+// also one that an earlier run of the program left under way.
 struct LiveSession {
     // Where the session stands; the evidence that moves it on is weighed in
     // one place only (session/SessionStage.h).
     enum class Stage {
-        Idle,           // no session; the start button is open
+        Idle,           // no session; the start button is open, the watch looks for a host
         Starting,       // the profile's files are being put in place
         WaitingForHost, // the host was launched (or is to be started by hand), not yet seen
         HostRunning,    // its marker has been seen; its end is awaited
         Saving,         // the host has ended; the session is being saved or given up
     };
     Stage stage = Stage::Idle;
+    // The record of the live files' owner, as it is on the disk; empty while
+    // the live files are nobody's.
     std::optional<store::SessionRecord> record;
     // The host processes the last start launched.
     std::vector<qint64> hostProcesses;
-    // Those of them that were running when the host was seen: the host's
-    // own processes, as far as this program knows them. A launcher that
-    // had ended by then is not among them.
-    std::vector<qint64> hostSeenRunning;
     // Every launch failed (told to the user): a host started by hand is
     // still taken over, and the start button is open meanwhile.
     bool launchFailed = false;
-    // Whether the session's host was running already when the program
-    // started (after a crash or a kill), so none of its processes is known.
-    bool hostFromBefore = false;
+    // The session was under way already when the program started (the
+    // record of an earlier run said so): none of its processes is known.
+    bool fromEarlierRun = false;
+    // The host now watched was running before this program's first look.
+    bool hostBeforeStart = false;
+    // Whether the watch has looked since start-up.
+    bool looked = false;
     // The user is being asked whether the host has ended: the wait stands
     // still until the answer.
     bool askingWhetherEnded = false;
+    // A marker the user has said no host keeps (the way out of a wait for
+    // a host that was killed): no sign of a host while it stays as it was.
+    QString passedMarker;
+    QDateTime passedMarkerTime;
     // The session's monitor window while the session feature has it loaded.
     QPointer<QWidget> monitor;
 };

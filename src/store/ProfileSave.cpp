@@ -87,7 +87,7 @@ Status finishSave(const ProgramFolder& folder, const SessionRecord& record)
 {
     if (Status put = commitStaged(folder, record.profile.id, record.files); !put)
         return put;
-    return SessionFile(folder).remove();
+    return SessionFile(folder).write(record.over());
 }
 
 Status finishPendingSave(const ProgramFolder& folder)

@@ -33,8 +33,8 @@ Status commitStaged(const ProgramFolder& folder, QStringView id,
 // Deletes whatever the profile has staged.
 void discardStaged(const ProgramFolder& folder, QStringView id);
 
-// Puts a save that was staged and recorded in place in full, and ends its
-// record.
+// Puts a save that was staged and recorded in place in full; the record then
+// says the session is over.
 Status finishSave(const ProgramFolder& folder, const SessionRecord& record);
 
 // Finishes a save left pending by an earlier failure, if the record on the

@@ -3,6 +3,7 @@
 #include "RecordFormat.h"
 #include "TextCodec.h"
 
+#include <QDateTime>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -12,10 +13,11 @@ namespace tuvano::store {
 
 namespace {
 
-constexpr std::array<std::pair<SessionPhase, QStringView>, 3> kPhases{{
+constexpr std::array<std::pair<SessionPhase, QStringView>, 4> kPhases{{
     {SessionPhase::CopyingIn, u"copying in"},
     {SessionPhase::Live, u"live"},
     {SessionPhase::Saving, u"saving"},
+    {SessionPhase::Idle, u"idle"},
 }};
 
 constexpr std::array<std::pair<HostWait, QStringView>, 2> kWaits{{
@@ -28,6 +30,7 @@ constexpr QStringView kProfileKey = u"profile";
 constexpr QStringView kFilesKey = u"files";
 constexpr QStringView kWaitKey = u"waiting for";
 constexpr QStringView kChangesKey = u"changes";
+constexpr QStringView kSeenKey = u"seen";
 constexpr QStringView kKeep = u"keep";
 constexpr QStringView kDiscard = u"discard";
 
@@ -53,6 +56,33 @@ QString line(QStringView key, const QStringList& values)
 bool SessionRecord::concerns(DataFile file) const
 {
     return std::find(files.begin(), files.end(), file) != files.end();
+}
+
+std::vector<LiveFileState> liveFilesNow(const ProgramFolder& folder)
+{
+    std::vector<LiveFileState> now;
+    for (DataFile file : ProfileFileSet::listing) {
+        const QFileInfo info(folder.liveFile(file));
+        if (info.exists())
+            now.push_back({file, info.size(), info.lastModified().toMSecsSinceEpoch()});
+        else
+            now.push_back({file, -1, 0});
+    }
+    return now;
+}
+
+bool SessionRecord::liveFilesChanged(const ProgramFolder& folder) const
+{
+    return !seen.empty() && seen != liveFilesNow(folder);
+}
+
+SessionRecord SessionRecord::over() const
+{
+    SessionRecord record = *this;
+    record.phase = SessionPhase::Idle;
+    record.waiting = HostWait::Start;
+    record.keepChanges = true;
+    return record;
 }
 
 Result<SessionRecord> parseSessionRecord(QByteArrayView bytes, const QString& path)
@@ -100,10 +130,23 @@ Result<SessionRecord> parseSessionRecord(QByteArrayView bytes, const QString& pa
         record.files.push_back(*file);
     }
 
-    // Later lines, which a record of an earlier version does not have.
+    // Later lines, which a record of an earlier version does not have. One
+    // that does not say what it waits for may have seen its host run.
+    record.waiting = HostWait::End;
     records::Line more;
     while (reader.next(more)) {
         const QString& key = more.fields.front();
+        if (key == kSeenKey) {
+            bool sized = false, timed = false;
+            const std::optional<DataFile> file =
+                more.fields.size() == 4 ? dataFileNamed(more.fields[1]) : std::nullopt;
+            const qint64 size = file ? more.fields[2].toLongLong(&sized) : 0;
+            const qint64 modified = file ? more.fields[3].toLongLong(&timed) : 0;
+            if (!file || !sized || !timed || size < -1)
+                return records::damaged(path, more.number, Flaw::WrongType, key);
+            record.seen.push_back({*file, size, modified});
+            continue;
+        }
         if (more.fields.size() != 2)
             return records::damaged(path, more.number, Flaw::MissingField);
         const QString& value = more.fields[1];
@@ -137,10 +180,13 @@ Result<QByteArray> formatSessionRecord(const SessionRecord& record)
         names << fileName(file).toString();
     const auto wait = std::find_if(kWaits.begin(), kWaits.end(),
                                    [&](const auto& w) { return w.first == record.waiting; });
-    const QString text = line(kPhaseKey, {phase->second.toString()}) +
+    QString text = line(kPhaseKey, {phase->second.toString()}) +
                          line(kProfileKey, {record.profile.name, record.profile.id}) +
                          line(kFilesKey, names) + line(kWaitKey, {wait->second.toString()}) +
                          line(kChangesKey, {(record.keepChanges ? kKeep : kDiscard).toString()});
+    for (const LiveFileState& state : record.seen)
+        text += line(kSeenKey, {fileName(state.file).toString(), QString::number(state.size),
+                                QString::number(state.modified)});
     auto bytes = codec::encodeFile(text);
     if (!bytes)
         return StoreError{ErrorKind::NotStorable, {}, 0, Flaw::BadCharacter, record.profile.name};

@@ -10,6 +10,7 @@
 #include "settings/frmSettings.h"
 #include "shell/frmMain.h"
 #include "support/FaultyFileOps.h"
+#include "store/SessionRecord.h"
 #include "support/TempFolder.h"
 #include "widgets/ChoiceList.h"
 
@@ -183,12 +184,20 @@ struct OperationRun {
 };
 
 // Nothing to tell: a rename whose folder cannot be flushed has happened all
-// the same, and a record of a finished save that stays is finished again.
-bool passedOverAlways(const FaultyFileOps::Injection& at)
+// the same, and a record that could not say the session was over leaves
+// one of the save just made (which the next start finishes again) or none.
+bool passedOverAlways(const FaultyFileOps::Injection& at, const QString& folder)
 {
     const QLatin1StringView op(at.operation);
-    return op == QLatin1StringView("flushFolder") ||
-           (op == QLatin1StringView("remove") && at.path.endsWith(u"/tuvano.session"));
+    if (op == QLatin1StringView("flushFolder"))
+        return true;
+    if (!at.path.endsWith(u"/.tuvano.session.tuvano-new") && !at.path.endsWith(u"/tuvano.session"))
+        return false;
+    const store::SessionFile file{store::ProgramFolder(folder)};
+    if (!file.exists())
+        return true;
+    const auto record = file.read();
+    return record && record->phase == store::SessionPhase::Saving;
 }
 
 // An operation to walk: how to bring a program folder (and the program) to
@@ -203,7 +212,8 @@ struct Walk {
     QList<store::Settings> settings;
     bool startsUp = false; // a start-up, whose first steps clean up leftovers
     // A failure the operation passes over by design, so nothing is told.
-    std::function<bool(const FaultyFileOps::Injection&)> passedOver = passedOverAlways;
+    std::function<bool(const FaultyFileOps::Injection&, const QString& folder)> passedOver =
+        passedOverAlways;
     QStringList writes;         // the profiles whose folders it may change
     QStringList savedOnYes;     // profiles whose session a next start's Ja must save
     bool wholeBefore = true;    // the store must be whole before the next start
@@ -270,8 +280,8 @@ std::vector<Walk> walks()
     Walk button = session(
         "start: start button", kSession, [](OperationRun& r) { r.choose(u"Anna"_s); },
         [](OperationRun& r) { r.main().cmdGo_Click(); });
-    button.passedOver = [](const FaultyFileOps::Injection& at) {
-        return passedOverAlways(at) ||
+    button.passedOver = [](const FaultyFileOps::Injection& at, const QString& folder) {
+        return passedOverAlways(at, folder) ||
                (QLatin1StringView(at.operation) == QLatin1StringView("remove") &&
                 dataFileNames().contains(QFileInfo(at.path).fileName()));
     };
@@ -554,7 +564,7 @@ Point runPoint(const Walk& walk, Mode mode, int n, Fault fault)
     check.outside = run.dir.root() + u"/outside"_s;
     check.outsideBefore = outsideBefore;
     check.untouchedBefore = untouchedBefore;
-    const bool passedOver = point.reached && walk.passedOver(*run.ops.injected);
+    const bool passedOver = point.reached && walk.passedOver(*run.ops.injected, run.dir.path());
     if (mode == Mode::Fail && point.reached && !inCleanup && !passedOver)
         check.telling =
             test::campaign::Telling{&run.platform.boxes, boxesAtFault, walk.routineTitles};

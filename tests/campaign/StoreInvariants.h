@@ -4,6 +4,7 @@
 #include "store/HostContract.h"
 #include "store/ProfileList.h"
 #include "store/ProgramFolder.h"
+#include "store/SessionRecord.h"
 #include "store/SettingsFile.h"
 #include "support/FakePlatform.h"
 
@@ -181,7 +182,23 @@ inline bool isLeftover(const QString& relativePath)
            (relativePath.startsWith(u"profiles/") && name.endsWith(u".new"));
 }
 
-// Copies a folder's tree (links as links).
+// Whether the record of the live files tells of a session that a next start
+// settles: all but one whose host is over, or has not been seen yet (that
+// wait goes on).
+inline bool sessionUnderWay(const QString& folder)
+{
+    const store::SessionFile file{store::ProgramFolder(folder)};
+    if (!file.exists())
+        return false;
+    const auto record = file.read();
+    return !record ||
+           (record->phase != store::SessionPhase::Idle &&
+            !(record->phase == store::SessionPhase::Live &&
+              record->waiting == store::HostWait::Start));
+}
+
+// Copies a folder's tree (links as links, files with their times, as the
+// record of the live files remembers them).
 inline void copyTree(const QString& from, const QString& to)
 {
     QDirIterator it(from, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
@@ -193,8 +210,11 @@ inline void copyTree(const QString& from, const QString& to)
             QFile::link(it.fileInfo().symLinkTarget(), target);
         else if (it.fileInfo().isDir())
             QDir().mkpath(target);
-        else
-            QFile::copy(path, target);
+        else if (QFile::copy(path, target)) {
+            QFile copy(target);
+            if (copy.open(QIODevice::ReadWrite))
+                copy.setFileTime(it.fileInfo().lastModified(), QFileDevice::FileModificationTime);
+        }
     }
 }
 
@@ -297,8 +317,8 @@ inline void nextStartViolations(const Check& check, const NextStart& started, co
     }
     if (!temporaries.isEmpty())
         out << when + u": temporary files left: " + temporaries.join(u", ");
-    if (QFileInfo::exists(check.folder + u"/tuvano.session"))
-        out << when + u": the record of the session is still there";
+    if (sessionUnderWay(check.folder))
+        out << when + u": the record still tells of a session to be settled";
 }
 
 // The invariants, each violation as one line: before the next start (when
@@ -314,7 +334,7 @@ inline QStringList violations(const Check& check, NextStart* next = nullptr)
 
     // A session cut short makes the next start ask: both answers are tried,
     // Nej on a copy.
-    const bool asks = QFileInfo::exists(check.folder + u"/tuvano.session");
+    const bool asks = sessionUnderWay(check.folder);
     if (asks) {
         QTemporaryDir scratch;
         copyTree(check.folder, scratch.path());

@@ -28,6 +28,7 @@ record(const char* phase, const char* name, const char* id,
 
 enum class Profile { Old, Session };
 
+
 struct RecoveryCase {
     const char* label;
     QByteArray record;
@@ -37,7 +38,11 @@ struct RecoveryCase {
     bool hostRunning = false;
     // Anything else to lay out: a save half done, say.
     std::function<void(const test::TempFolder&)> layOut = {};
+    const char* phaseAfter = "idle"; // of the record afterwards; "" none
+    bool waits = false;              // for the host's start, which comes later
 };
+
+void PrintTo(const RecoveryCase& c, std::ostream* os) { *os << c.label; }
 
 class Recovery : public test::SessionFixture, public ::testing::WithParamInterface<RecoveryCase> {
 protected:
@@ -72,7 +77,15 @@ TEST_P(Recovery, SettlesTheSessionAsItsRecordSays)
         EXPECT_FALSE(forms && main().tmrDefault->isActive());
     };
     ASSERT_TRUE(start());
-    if (c.hostRunning) {
+    EXPECT_EQ(main().waitPanel->isVisibleTo(&main()), c.waits);
+    EXPECT_EQ(main().cmdWait->isVisibleTo(&main()), c.waits);
+    if (c.waits) {
+        EXPECT_FALSE(main().cmdGo->isEnabled());
+        main().tmrRun_Timer();
+        EXPECT_EQ(loadedMonitor(), nullptr);
+        platform.hostRunning = true;
+    }
+    if (c.hostRunning || c.waits) {
         EXPECT_EQ(hostStarts().lblProfilnamn->text(), u"Profilnamn: Anna"_s);
         platform.endHost();
         loadedMonitor()->tmrCheck_Timer();
@@ -85,7 +98,11 @@ TEST_P(Recovery, SettlesTheSessionAsItsRecordSays)
         EXPECT_EQ(inProfile(u"3000000"_s, f), profileContent(u"3000000"_s, f));
         EXPECT_EQ(live(f), liveBefore.value(store::fileName(f).toString()));
     }
-    EXPECT_FALSE(dir.exists(u"tuvano.session"_s));
+    if (*c.phaseAfter)
+        EXPECT_TRUE(dir.read(u"tuvano.session"_s)
+                        .startsWith(QByteArray("\"phase\",\"").append(c.phaseAfter)));
+    else
+        EXPECT_FALSE(dir.exists(u"tuvano.session"_s));
     QStringList staged = dir.entries().filter(u".tuvano-save"_s);
     EXPECT_EQ(staged, QStringList());
     if (*c.told) {
@@ -94,7 +111,7 @@ TEST_P(Recovery, SettlesTheSessionAsItsRecordSays)
             shown = shown || box.text.contains(qs(c.told));
         EXPECT_TRUE(shown) << platform.titles().join(u", "_s).toStdString();
     }
-    EXPECT_TRUE(main().tmrDefault->isActive() || c.hostRunning);
+    EXPECT_TRUE(main().tmrDefault->isActive() || c.hostRunning || c.waits);
 }
 
 void stageHalf(const test::TempFolder& dir, const char* renamedAlready)
@@ -117,18 +134,36 @@ INSTANTIATE_TEST_SUITE_P(
         RecoveryCase{"liveWithTheHostStillRunning", record("live", "Anna", "2000000"), std::nullopt,
                      Profile::Session, "", true},
         RecoveryCase{"copyingIn", record("copying in", "Anna", "2000000", "\"lx98.vwi\""),
-                     std::nullopt, Profile::Old},
+                     std::nullopt, Profile::Old, "", false, {}, ""},
+        // Ended or killed while the host was still starting: the wait goes
+        // on, and the host is taken over with its profile.
+        RecoveryCase{"waitingForTheHostsStart",
+                     record("live", "Anna", "2000000") + "\"waiting for\",\"host start\"\r\n",
+                     std::nullopt, Profile::Session, "", false, {}, "idle", true},
+        // ... unless it came and went meanwhile: its files have changed.
+        RecoveryCase{"waitingButTheHostCameAndWent",
+                     record("live", "Anna", "2000000") +
+                         "\"waiting for\",\"host start\"\r\n\"seen\",\"ro.vwi\",\"1\",\"0\"\r\n",
+                     Answer::Yes, Profile::Session},
+        RecoveryCase{"idle", record("idle", "Anna", "2000000"), std::nullopt, Profile::Old},
+        // A host ran on the owner's files while no program watched.
+        RecoveryCase{"idleButChangedUnseen",
+                     record("idle", "Anna", "2000000") + "\"seen\",\"ro.vwi\",\"1\",\"0\"\r\n",
+                     Answer::Yes, Profile::Session, "Lexaro har körts med profilen Anna"},
+        RecoveryCase{"idleButChangedUnseenNej",
+                     record("idle", "Anna", "2000000") + "\"seen\",\"ro.vwi\",\"1\",\"0\"\r\n",
+                     Answer::No, Profile::Old},
         RecoveryCase{"savingHalfDone", record("saving", "Anna", "2000000"), std::nullopt,
                      Profile::Session, "", false,
                      [](const test::TempFolder& dir) {
                          stageHalf(dir, "r");
                      }},
         RecoveryCase{"profileGone", record("live", "Cecilia", "4000000"), std::nullopt,
-                     Profile::Old, "finns inte längre i profillistan"},
+                     Profile::Old, "finns inte längre i profillistan", false, {}, ""},
         RecoveryCase{"identifierNowAnothers", record("live", "Anna", "3000000"), std::nullopt,
-                     Profile::Old, "heter nu Bo"},
+                     Profile::Old, "heter nu Bo", false, {}, ""},
         RecoveryCase{"unreadable", "\"phase\",\"halfway\"\r\n", std::nullopt, Profile::Old,
-                     "tuvano.session.bak"},
+                     "tuvano.session.bak", false, {}, ""},
         // The user ticked not to keep the changes, then the program was
         // killed: that choice stands, and no question asks it again.
         RecoveryCase{"liveNotToBeKept",
@@ -154,7 +189,7 @@ TEST_F(RecoveredHost, EndingBeforeTheTakeoverStillSavesTheSession)
     for (DataFile f : ProfileFileSet::listing)
         EXPECT_EQ(inProfile(u"2000000"_s, f), "session " + store::fileName(f).toLatin1());
     EXPECT_TRUE(main().cmdGo->isEnabled());
-    EXPECT_FALSE(dir.exists(u"tuvano.session"_s));
+    EXPECT_TRUE(dir.read(u"tuvano.session"_s).startsWith("\"phase\",\"idle\""));
 }
 
 TEST(RecoveryRecord, AnUnreadableRecordIsKeptAsideByteForByte)

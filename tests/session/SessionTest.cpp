@@ -80,9 +80,9 @@ TEST_F(StartButton, WithoutAHostTheUserIsToldWhyAndTheButtonReturns)
 }
 
 // A file the profile lacks is passed over, as the start button's path wants,
-// but the user hears of it at the start, and at the end it is not saved into
-// the profile (that would put another profile's or the host's file there).
-TEST_F(StartButton, AFileThatCannotBeLoadedIsToldAndNeverSavedIntoTheProfile)
+// and the user hears of it; the host's own file in its place is the
+// profile's, and is saved into it with the others.
+TEST_F(StartButton, AFileTheProfileLacksIsToldAndTheHostsOwnIsSavedIntoIt)
 {
     QFile::remove(dir.file(u"profiles/2000000/recent.vwi"_s));
     main().cmdGo_Click();
@@ -90,16 +90,16 @@ TEST_F(StartButton, AFileThatCannotBeLoadedIsToldAndNeverSavedIntoTheProfile)
     EXPECT_EQ(live(DataFile::Ro), profileContent(u"2000000"_s, DataFile::Ro));
     EXPECT_FALSE(platform.launched.isEmpty());
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_TRUE(platform.boxes[0].text.contains(u"recent.vwi (filen saknas)"_s));
+    EXPECT_TRUE(platform.boxes[0].text.contains(qs("saknar följande filer:\n\n    recent.vwi")));
+    EXPECT_FALSE(platform.boxes[0].text.contains(qs("egna exemplar")));
 
     hostStarts();
-    hostEnds("!"); // the host makes a fresh recent.vwi of its own
-    EXPECT_FALSE(dir.exists(u"profiles/2000000/recent.vwi"_s));
+    dir.write(u"recent.vwi"_s, "the host's own");
+    hostEnds("!");
+    EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Recent), "the host's own!");
     EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro),
               profileContent(u"2000000"_s, DataFile::Ro) + "!");
-    ASSERT_EQ(platform.boxes.size(), 2u);
-    EXPECT_TRUE(platform.boxes[1].text.contains(u"    recent.vwi"_s));
-    EXPECT_FALSE(platform.boxes[1].text.contains(u"ro.vwi\n"_s));
+    EXPECT_EQ(platform.boxes.size(), 1u);
 }
 
 TEST_F(StartButton, AProfileWithoutItsFolderSaysSoAtTheStartAndSavesNothingAtTheEnd)
@@ -378,90 +378,106 @@ TEST_F(Takeover, TheMonitorStandsOnTopNamingTheProfile)
     test::expectAccessibleNames(&monitor);
 }
 
-TEST_F(Takeover, AHiddenMonitorStillTakesOverTheWatch)
-{
-    startWith(settings("#FALSE#", 0, "Anna", "#TRUE#", "#FALSE#"));
-    main().cmdGo_Click();
-    session::frmMonitor& monitor = hostStarts();
-    EXPECT_FALSE(monitor.isVisible());
-    EXPECT_FALSE(main().isVisible());
-    EXPECT_TRUE(platform.pinned.empty());
-    EXPECT_FALSE(main().tmrRun->isActive());
-    EXPECT_TRUE(monitor.tmrCheck->isActive());
-    // Killed, its marker left: the wait shows its way out after all.
-    platform.running.clear();
-    monitor.tmrCheck_Timer();
-    EXPECT_TRUE(monitor.isVisible());
-    EXPECT_TRUE(monitor.wayOut->isVisible());
-}
-
-// Closing the monitor asks whether the host has ended, with going on waiting
-// as the default, saying what is known; only Ja ends the wait, and only once.
-// A start after Ja swaps nothing in while the host may still run.
-struct Closing {
+// What the monitor tells of the host, whoever started it, and what closing
+// it does. A host process that runs keeps the session going, even after its
+// marker has gone; a marker left without one shows the way out, even on a
+// monitor not meant to be seen; closing the monitor while a host runs only
+// says so, and otherwise asks, with going on waiting as the default.
+struct Watching {
     const char* name;
-    bool hostAlive;      // the host this program started still runs
-    bool endsWhileAsked; // it ends while the question is open
-    platform::Answer answer;
-    const char* known;        // in the question
-    const char* startAfterJa; // the title of what a start then says; empty: it starts
+    bool launcher; // the launched process ended at once; the real host runs
+    bool killed;   // the host's process is gone, its marker stays
+    bool markerGone;
+    platform::Answer answer;  // to the question, when closing the monitor asks one
+    const char* note;         // what the monitor then says; "" nothing
+    const char* told;         // what closing it tells or asks
+    const char* startAfterJa; // what a start after Ja says; "" it starts
 };
-void PrintTo(const Closing& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const Watching& w, std::ostream* os) { *os << w.name; }
 
-class ClosingTheMonitor : public test::SessionFixture,
-                          public ::testing::WithParamInterface<Closing> {};
+class WatchingTheHost : public test::SessionFixture,
+                        public ::testing::WithParamInterface<Watching> {};
 
-TEST_P(ClosingTheMonitor, AsksAndEndsTheWaitOnlyOnJa)
+TEST_P(WatchingTheHost, TellsWhatIsSeenAndEndsOnlyWhenTheHostHasEnded)
 {
-    const Closing& c = GetParam();
+    const Watching& w = GetParam();
     installHost();
-    startWith(settings("#FALSE#", 0, "Anna", "#FALSE#"));
+    startWith(settings("#FALSE#", 0, "Anna", "#FALSE#", "#FALSE#"));
     main().cmdGo_Click();
+    if (w.launcher) {
+        platform.running.clear();
+        platform.others.insert(++platform.lastPid);
+    }
     session::frmMonitor& monitor = hostStarts();
     EXPECT_FALSE(monitor.windowFlags() & Qt::WindowCloseButtonHint);
-    if (!c.hostAlive)
-        platform.running.clear(); // killed: its marker stays
+    if (w.killed) {
+        platform.running.clear();
+        platform.others.clear();
+    }
+    platform.hostRunning = !w.markerGone;
     dir.write(u"ro.vwi"_s, "the host's last word");
+    monitor.tmrCheck_Timer();
+    ASSERT_NE(loadedMonitor(), nullptr) << "the session ended while a host runs";
+    EXPECT_EQ(monitor.wayOutNote->isVisibleTo(&monitor), *w.note != 0);
+    EXPECT_TRUE(monitor.wayOutNote->text().contains(qs(w.note)));
+    EXPECT_EQ(monitor.wayOut->isVisibleTo(&monitor), w.killed);
+    EXPECT_EQ(monitor.isVisible(), *w.note != 0); // the monitor is not meant to be seen
+
+    const bool asks = w.killed;
+    // While the question is open the marker goes and the watch looks: only
+    // the user's answer may end the wait.
     platform.onMessage = [&](const test::Box&) {
-        if (c.endsWhileAsked) {
-            platform.endHost();
-            monitor.tmrCheck_Timer();
-        }
+        platform.hostRunning = false;
+        monitor.tmrCheck_Timer();
+        EXPECT_NE(loadedMonitor(), nullptr);
     };
-    platform.answers = {c.answer};
+    if (asks)
+        platform.answers = {w.answer};
     monitor.close();
     platform.onMessage = {};
     ASSERT_EQ(platform.boxes.size(), 1u) << platform.titles().join(u", "_s).toStdString();
-    EXPECT_EQ(platform.boxes[0].buttons, platform::Buttons::YesNoDefaultNo);
-    EXPECT_TRUE(platform.boxes[0].text.contains(qs(c.known)));
-    const bool ja = c.answer == platform::Answer::Yes;
+    EXPECT_EQ(platform.boxes[0].buttons,
+              asks ? platform::Buttons::YesNoDefaultNo : platform::Buttons::Ok);
+    EXPECT_TRUE(platform.boxes[0].text.contains(qs(w.told))) << w.told;
+    EXPECT_FALSE(platform.boxes[0].text.contains(qs("kraschat")));
+    const bool ja = asks && w.answer == platform::Answer::Yes;
     EXPECT_EQ(inProfile(u"2000000"_s, DataFile::Ro),
               ja ? QByteArray("the host's last word") : profileContent(u"2000000"_s, DataFile::Ro));
     EXPECT_EQ(loadedMonitor() == nullptr, ja);
-    if (!ja) {
-        EXPECT_TRUE(monitor.tmrCheck->isActive());
+    if (!ja)
         return;
-    }
     EXPECT_TRUE(main().cmdGo->isEnabled());
+    EXPECT_TRUE(main().tmrRun->isActive()); // the wait has ended, not the watch
     platform.boxes.clear();
+    platform.hostRunning = !w.markerGone;
     platform.answers = {platform::Answer::No};
     choose(u"Bo"_s);
     main().cmdGo_Click();
-    EXPECT_EQ(platform.titles().join(QString()), qs(c.startAfterJa));
-    EXPECT_EQ(live(DataFile::Ro) == "the host's last word", *c.startAfterJa != 0);
+    EXPECT_EQ(platform.titles().join(QString()), qs(w.startAfterJa));
+    if (*w.startAfterJa) {
+        EXPECT_EQ(platform.boxes[0].buttons, platform::Buttons::YesNoDefaultNo);
+    }
+    EXPECT_EQ(live(DataFile::Ro) == "the host's last word", *w.startAfterJa != 0);
 }
 
+using platform::Answer;
 INSTANTIATE_TEST_SUITE_P(
-    Takeover, ClosingTheMonitor,
+    Takeover, WatchingTheHost,
     ::testing::Values(
-        Closing{"HostAliveNej", true, false, platform::Answer::No, "Lexaro körs fortfarande", ""},
-        Closing{"HostAliveJa", true, false, platform::Answer::Yes, "Lexaro körs fortfarande",
-                "Profilen kan inte startas"},
-        Closing{"KilledNej", false, false, platform::Answer::No, "markeringsfil finns kvar", ""},
-        Closing{"KilledJa", false, false, platform::Answer::Yes, "markeringsfil finns kvar",
-                "Lexaro verkar köra"},
-        Closing{"EndsWhileAskedJa", true, true, platform::Answer::Yes, "Lexaro körs fortfarande",
-                ""}),
+        Watching{"Running", false, false, false, Answer::No, "", "Lexaro körs fortfarande",
+                 ""},
+        Watching{"ThroughALauncher", true, false, false, Answer::No, "",
+                 "Lexaro körs fortfarande", ""},
+        Watching{"MarkerGoneWhileItRuns", false, false, true, Answer::No,
+                 "markeringsfil är borta, men Lexaro körs fortfarande",
+                 "markeringsfil är borta, men Lexaro körs fortfarande", ""},
+        Watching{"KilledNej", false, true, false, Answer::No, "ser inget Lexaro som körs",
+                 "ser inget Lexaro som körs", ""},
+        Watching{"KilledJa", false, true, false, Answer::Yes, "ser inget Lexaro som körs",
+                 "ser inget Lexaro som körs", "Lexaro verkar köra"},
+        // The real host of a launcher, which this program did not start.
+        Watching{"ThroughALauncherKilledJa", true, true, false, Answer::Yes,
+                 "ser inget Lexaro som körs", "ser inget Lexaro som körs", "Lexaro verkar köra"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Start-up's own messages let the watch tick: a running host is taken over
