@@ -1,8 +1,10 @@
+#include "platform/HostProcesses.h"
 #include "session/frmMonitor.h"
 #include "store/HostContract.h"
 #include "store/TextCodec.h"
 #include "support/HostPlatform.h"
 #include "support/WindowFixture.h"
+#include "widgets/CommandLink.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -131,7 +133,16 @@ TEST_P(Hosts, TheSessionEndsOnlyWhenTheHostHasEnded)
         QTest::qWaitFor([&] { return session::monitor(forms->context()) != nullptr; }, 15000));
     expectOnTop(*platform, session::monitor(forms->context()));
     EXPECT_FALSE(forms->main().isVisible());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return forms->main().cmdGo->isEnabled(); }, 15000));
+    // While the host's process runs the monitor claims no end of it.
+    bool claimedAnEnd = false;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            if (const session::frmMonitor* monitor = session::monitor(forms->context()))
+                claimedAnEnd = claimedAnEnd || monitor->wayOut->isVisibleTo(monitor);
+            return forms->main().cmdGo->isEnabled();
+        },
+        15000));
+    EXPECT_FALSE(claimedAnEnd);
     EXPECT_TRUE(forms->main().isVisible());
     expectTheHostsChangeInAnnasProfile();
     EXPECT_FALSE(platform->ended);
@@ -143,15 +154,26 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(HostKind{"Plain", {}, {}, false, true},
                       // A launcher starts the real host and ends at once.
                       HostKind{"Launcher", "hand-over-ms=3500\n", {}, false, true},
+                      // The process runs a while before its marker says so.
+                      HostKind{"SlowStart", "start-ms=3500\n", {}, false, true},
+                      // Its marker goes first, its lines come later.
+                      HostKind{"WritesAfterItsMarkerHasGone", "linger-ms=3500\n", {}, false, true},
                       HostKind{"MarkerOlderThanTheLastStart", {}, {}, true, true},
                       HostKind{"WineThatFailsAtOnce", {}, "/bin/false", false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The program is killed while the host runs; the host goes on and ends
-// normally. The next start asks about the session cut short, and told Ja
-// saves exactly the host's changes into the profile.
-TEST_F(EndToEnd, ASessionWhoseProgramWasKilledIsSavedAtTheNextStart)
+// The program is killed while the host runs, or while it is still starting;
+// the host goes on and ends normally. The next start settles the session as
+// it stood: a host that has ended is asked about, and told Ja saves exactly
+// the host's changes into the profile; one that was still starting is
+// waited for and taken over with the profile, without a question.
+class KilledProgram : public EndToEnd, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(KilledProgram, TheNextStartGoesOnFromWhereTheSessionStood)
 {
+    const bool starting = GetParam();
+    if (starting)
+        dir.write(u"standin-host.ini"_s, dir.read(u"standin-host.ini"_s) + "start-ms=5000\n");
     dir.write(u"tuvano.ini"_s, "#FALSE#\r\n1\r\n\"Anna\"\r\n#FALSE#\r\n#TRUE#\r\n");
     dir.write(u"profiles.map"_s, "\"Standardprofil\",\"1000000\"\r\n\"Anna\",\"2000000\"\r\n");
     for (DataFile f : store::ProfileFileSet::listing)
@@ -167,19 +189,72 @@ TEST_F(EndToEnd, ASessionWhoseProgramWasKilledIsSavedAtTheNextStart)
     QProcess program;
     program.start(copied, {});
     ASSERT_TRUE(program.waitForStarted(10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(store::HostRunMarker()); }, 20000));
+    const auto hostRuns = [&] { return !platform->runningHosts().empty(); };
+    ASSERT_TRUE(QTest::qWaitFor(hostRuns, 20000));
+    if (!starting) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(store::HostRunMarker()); }, 20000));
+    }
+    EXPECT_EQ(QFile::exists(store::HostRunMarker()), !starting);
     EXPECT_TRUE(dir.read(u"tuvano.session"_s).contains("\"live\""));
     program.kill();
     ASSERT_TRUE(program.waitForFinished(10000));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !QFile::exists(store::HostRunMarker()); }, 20000));
+    if (!starting) {
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !hostRuns(); }, 20000));
+    }
 
     platform->answers = {platform::Answer::Yes};
     forms = std::make_unique<shell::Forms>(*platform);
     ASSERT_TRUE(forms->loadMain());
-    EXPECT_TRUE(platform->answers.empty());
-    ASSERT_EQ(platform->titles(), QStringList{u"Avbruten session"_s});
+    forms->main().show();
+    if (starting) {
+        EXPECT_TRUE(platform->boxes.empty());
+        EXPECT_TRUE(forms->main().cmdWait->isVisibleTo(&forms->main()));
+        EXPECT_FALSE(forms->main().cmdGo->isEnabled());
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return session::monitor(forms->context()) != nullptr; }, 20000));
+        EXPECT_EQ(session::monitor(forms->context())->lblProfilnamn->text(), u"Profilnamn: Anna"_s);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return forms->main().cmdGo->isEnabled(); }, 20000));
+        EXPECT_TRUE(platform->boxes.empty()) << platform->titles().join(u", "_s).toStdString();
+    } else {
+        EXPECT_TRUE(platform->answers.empty());
+        ASSERT_EQ(platform->titles(), QStringList{u"Avbruten session"_s});
+    }
     expectTheHostsChangeInAnnasProfile();
     EXPECT_TRUE(dir.read(u"tuvano.session"_s).startsWith("\"phase\",\"idle\""));
+}
+
+INSTANTIATE_TEST_SUITE_P(EndToEnd, KilledProgram, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "WhileItsHostStarts" : "WhileItsHostRuns"; });
+
+// The host is known by what runs, whoever started it: a stand-in started
+// from outside is found by its folder's file, by another path to the same
+// file too, and another folder's copy is not.
+TEST_F(EndToEnd, TheHostsProcessesAreFoundWhoeverStartedThem)
+{
+    dir.write(u"standin-host.ini"_s, "run-ms=20000\n");
+    test::TempFolder other;
+    ASSERT_TRUE(QFile::copy(dir.file(u"lexaro.exe"_s), other.file(u"lexaro.exe"_s)));
+    QStringList paths{dir.file(u"lx2000.exe"_s), dir.file(u"lexaro.exe"_s)};
+    QProcess host;
+    host.setProgram(dir.file(u"lexaro.exe"_s));
+    host.setWorkingDirectory(dir.path());
+    host.start();
+    ASSERT_TRUE(host.waitForStarted(10000));
+    const auto found = [&](const QStringList& programs) {
+        const std::vector<qint64> pids = platform::processesRunning(programs);
+        return std::find(pids.begin(), pids.end(), host.processId()) != pids.end();
+    };
+    EXPECT_TRUE(QTest::qWaitFor([&] { return found(paths); }, 10000));
+    EXPECT_FALSE(found({other.file(u"lexaro.exe"_s)}));
+#ifdef Q_OS_WIN
+    EXPECT_TRUE(found({dir.file(u"LEXARO.EXE"_s)}));
+#else
+    ASSERT_TRUE(QFile::link(dir.path(), other.file(u"link"_s)));
+    EXPECT_TRUE(found({other.file(u"link/lexaro.exe"_s)}));
+#endif
+    host.kill();
+    ASSERT_TRUE(host.waitForFinished(10000));
+    EXPECT_FALSE(found(paths));
 }
 
 TEST_F(EndToEnd, WithShutdownTheProgramEndsAfterTheWriteBack)

@@ -21,6 +21,7 @@ stop)
     [ -d "$WINEPREFIX" ] || exit 0
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
-    rm -rf "$WINEPREFIX"
+    # A Wine process that was still ending may write its last file meanwhile.
+    rm -rf "$WINEPREFIX" 2>/dev/null || { sleep 1 && rm -rf "$WINEPREFIX"; }
     ;;
 esac

@@ -37,10 +37,13 @@ TEST_P(RunConfigLineEnds, ReadsTheRunLengthAndTheLinesInOrder)
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     const QByteArray& end = GetParam().end;
     file.write("\xEF\xBB\xBFrun-ms=300" + end + "append=recent.vwi:Smörgås" + end +
-               "append=RO.VWI: tid: 12:30 " + end + end + "append=recent.vwi:" + end);
+               "append=RO.VWI: tid: 12:30 " + end + end + "append=recent.vwi:" + end +
+               "Start-MS=20" + end + "linger-ms=40" + end);
     file.close();
     const RunConfig config = readRunConfig(path);
     EXPECT_EQ(config.runMs, 300);
+    EXPECT_EQ(config.startMs, 20);
+    EXPECT_EQ(config.lingerMs, 40);
     EXPECT_EQ(describe(config.appends),
               (QStringList{u"recent.vwi|Smörgås"_s, u"ro.vwi| tid: 12:30 "_s, u"recent.vwi|"_s}));
 }

@@ -2,6 +2,8 @@
 
 #include "store/TextCodec.h"
 
+#include <QThread>
+
 #include <algorithm>
 
 namespace tuvano::standin {
@@ -36,9 +38,21 @@ int HostRun::pendingCount(DataFile file) const
                              [file](const LineToAdd& line) { return line.file == file; }));
 }
 
-std::vector<StoreError> HostRun::finish()
+std::vector<StoreError> HostRun::finish(int lingerMs)
 {
     std::vector<StoreError> errors;
+    const auto removeMarker = [&] {
+        if (!m_started)
+            return;
+        m_started = false;
+        Status status = m_folder.ops().remove(m_marker);
+        if (!status && status.error().kind != ErrorKind::Missing)
+            errors.push_back(status.error());
+    };
+    if (lingerMs > 0) {
+        removeMarker();
+        QThread::msleep(ulong(lingerMs));
+    }
     for (DataFile file : store::ProfileFileSet::listing) {
         if (pendingCount(file) == 0)
             continue;
@@ -51,13 +65,7 @@ std::vector<StoreError> HostRun::finish()
             errors.push_back(status.error());
     }
     m_pending.clear();
-
-    if (m_started) {
-        m_started = false;
-        Status status = m_folder.ops().remove(m_marker);
-        if (!status && status.error().kind != ErrorKind::Missing)
-            errors.push_back(status.error());
-    }
+    removeMarker();
     return errors;
 }
 

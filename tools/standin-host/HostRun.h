@@ -37,8 +37,9 @@ public:
     // Appends the kept lines to their files, each ending in CR LF, then
     // removes the marker. A file that cannot be written stops neither the
     // others nor the marker's removal: the host is ending either way.
-    // Returns every failure.
-    std::vector<store::StoreError> finish();
+    // Returns every failure. With lingerMs the marker goes first, and the
+    // lines are written that much later.
+    std::vector<store::StoreError> finish(int lingerMs = 0);
 
 private:
     store::Status appendTo(store::DataFile file, const QByteArray& lines);

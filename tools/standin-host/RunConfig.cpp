@@ -53,6 +53,10 @@ RunConfig parseRunConfig(QByteArrayView utf8)
             readMs(value, config.runMs);
         else if (isKey(key, u"hand-over-ms"))
             readMs(value, config.handOverMs);
+        else if (isKey(key, u"start-ms"))
+            readMs(value, config.startMs);
+        else if (isKey(key, u"linger-ms"))
+            readMs(value, config.lingerMs);
         else if (isKey(key, u"append"))
             readAppend(value, config);
     }

@@ -27,12 +27,18 @@ struct LineToAdd {
 //   hand-over-ms=<milliseconds>  the host starts as a launcher does: it
 //                                starts a copy of itself and ends at once;
 //                                the copy makes the marker that much later
+//   start-ms=<milliseconds>      the host's process runs that long before it
+//                                makes its marker (a slow start)
+//   linger-ms=<milliseconds>     as it ends, the host removes its marker
+//                                first and writes its lines that much later
 // Unknown keys and malformed lines are skipped, so a slip in a test's file
 // still gives a host that starts and ends.
 struct RunConfig {
     std::optional<int> runMs;
     std::vector<LineToAdd> appends;
     std::optional<int> handOverMs;
+    std::optional<int> startMs;
+    std::optional<int> lingerMs;
 };
 
 RunConfig parseRunConfig(QByteArrayView utf8);

@@ -42,6 +42,9 @@ int main(int argc, char* argv[])
     }
     if (qEnvironmentVariableIsSet(kHandedOver))
         QThread::msleep(qEnvironmentVariableIntValue(kHandedOver));
+    // A slow start: the process runs before the marker says so.
+    if (config.startMs)
+        QThread::msleep(ulong(*config.startMs));
 
     standin::HostRun run{store::ProgramFolder(folder), store::HostRunMarker()};
     for (const standin::LineToAdd& line : config.appends) {
@@ -62,7 +65,7 @@ int main(int argc, char* argv[])
     window.show();
     app.exec();
 
-    const std::vector<store::StoreError> errors = run.finish();
+    const std::vector<store::StoreError> errors = run.finish(config.lingerMs.value_or(0));
     for (const store::StoreError& error : errors)
         complain(store::errorText(error));
     return errors.empty() ? 0 : 1;
