@@ -144,10 +144,12 @@ void SessionRig::prepareWriteBack()
     state.sProfileFolder = benchProfileFolder(m_platform.programFolder());
     state.fShutdown = shared::kFalse;
     // The session a start leaves: the profile's five files loaded.
-    m_forms.context().session.record = store::SessionRecord{
-        store::SessionPhase::Live,
-        {benchProfileName(), store::kStandardProfileId.toString()},
-        {store::ProfileFileSet::start.begin(), store::ProfileFileSet::start.end()}};
+    store::SessionRecord record;
+    record.phase = store::SessionPhase::Live;
+    record.profile = {benchProfileName(), store::kStandardProfileId.toString()};
+    record.files = {store::ProfileFileSet::start.begin(), store::ProfileFileSet::start.end()};
+    record.waiting = store::HostWait::End;
+    m_forms.context().session.record = record;
     // As the monitor has it: the host was seen running and has ended.
     m_forms.context().session.stage = shared::LiveSession::Stage::HostRunning;
     m_forms.main().hide();

@@ -134,15 +134,9 @@ TEST_P(Hosts, TheSessionEndsOnlyWhenTheHostHasEnded)
     expectOnTop(*platform, session::monitor(forms->context()));
     EXPECT_FALSE(forms->main().isVisible());
     // While the host's process runs the monitor claims no end of it.
-    bool claimedAnEnd = false;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            if (const session::frmMonitor* monitor = session::monitor(forms->context()))
-                claimedAnEnd = claimedAnEnd || monitor->wayOut->isVisibleTo(monitor);
-            return forms->main().cmdGo->isEnabled();
-        },
-        15000));
-    EXPECT_FALSE(claimedAnEnd);
+    const test::SessionEnd end = test::waitForTheSessionsEnd(*forms, 15000);
+    ASSERT_TRUE(end.ended);
+    EXPECT_FALSE(end.claimedAnEnd);
     EXPECT_TRUE(forms->main().isVisible());
     expectTheHostsChangeInAnnasProfile();
     EXPECT_FALSE(platform->ended);

@@ -114,15 +114,9 @@ TEST_P(WineHosts, TheWindowsHostsLineLandsInTheProfileAndTheWindowReturns)
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return session::monitor(forms->context()) != nullptr; }, 30000));
     EXPECT_FALSE(forms->main().isVisible());
-    bool claimedAnEnd = false;
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] {
-            if (const session::frmMonitor* monitor = session::monitor(forms->context()))
-                claimedAnEnd = claimedAnEnd || monitor->wayOut->isVisibleTo(monitor);
-            return forms->main().cmdGo->isEnabled();
-        },
-        30000));
-    EXPECT_FALSE(claimedAnEnd);
+    const test::SessionEnd end = test::waitForTheSessionsEnd(*forms, 30000);
+    ASSERT_TRUE(end.ended);
+    EXPECT_FALSE(end.claimedAnEnd);
     EXPECT_TRUE(forms->main().isVisible());
 
     const QByteArray line = *store::codec::encode(u"Hej från Wine\r\n"_s);

@@ -2,8 +2,14 @@
 
 #include "platform/DesktopPlatform.h"
 #include "platform/HostProcesses.h"
+#include "session/frmMonitor.h"
+#include "shell/Forms.h"
+#include "shell/frmMain.h"
 #include "store/HostContract.h"
 #include "support/FakePlatform.h"
+
+#include <QPushButton>
+#include <QTest>
 
 namespace tuvano::test {
 
@@ -36,5 +42,26 @@ public:
 private:
     platform::DesktopPlatform m_real;
 };
+
+// How a session that real hosts run ends: whether the start-up window came
+// back, and whether the monitor offered the way out of the wait meanwhile,
+// claiming that no host ran.
+struct SessionEnd {
+    bool ended = false;
+    bool claimedAnEnd = false;
+};
+
+inline SessionEnd waitForTheSessionsEnd(shell::Forms& forms, int timeoutMs)
+{
+    SessionEnd end;
+    end.ended = QTest::qWaitFor(
+        [&] {
+            if (const session::frmMonitor* monitor = session::monitor(forms.context()))
+                end.claimedAnEnd = end.claimedAnEnd || monitor->wayOut->isVisibleTo(monitor);
+            return forms.main().cmdGo->isEnabled();
+        },
+        timeoutMs);
+    return end;
+}
 
 } // namespace tuvano::test
