@@ -6,6 +6,7 @@
 #include "shared/StatusTexts.h"
 #include "shell/Forms.h"
 #include "shell/frmMain.h"
+#include "startup/FolderCheck.h"
 #include "widgets/Decoration.h"
 
 #include <QApplication>
@@ -56,6 +57,12 @@ int main(int argc, char* argv[])
     QApplication::setQuitOnLastWindowClosed(false);
 
     platform::DesktopPlatform platform;
+    // A folder this user may not write in is told of before anything there
+    // is touched, the lock included.
+    if (const QString denied = startup::writeDeniedText(platform); !denied.isEmpty()) {
+        fonts.wait();
+        platform.fatalError(denied);
+    }
     std::unique_ptr<shell::Forms> forms;
     bool started = false;
     // A second copy in the same folder touches nothing: it only says so.

@@ -1,5 +1,6 @@
 #include "DesktopPlatform.h"
 
+#include "FolderAccess.h"
 #include "HostProcesses.h"
 #include "store/HostContract.h"
 
@@ -151,6 +152,16 @@ QDateTime DesktopPlatform::bootTime() const
     }
     return {};
 #endif
+}
+
+bool DesktopPlatform::writeDenied(const QString& folder) const
+{
+    return platform::writeDenied(folder);
+}
+
+QString DesktopPlatform::virtualStore(const QString& folder) const
+{
+    return virtualStoreFolder(folder);
 }
 
 Answer DesktopPlatform::message(const QString& text, const QString& title, Icon icon,

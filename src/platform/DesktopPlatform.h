@@ -15,6 +15,8 @@ public:
     QString programFolder() const override;
     QStringList markerPaths() const override;
     QDateTime bootTime() const override;
+    bool writeDenied(const QString& folder) const override;
+    QString virtualStore(const QString& folder) const override;
 
     Answer message(const QString& text, const QString& title, Icon icon, Buttons buttons) override;
     QString inputBox(const QString& prompt, const QString& title,

@@ -68,6 +68,20 @@ public:
     virtual QStringList markerPaths() const = 0;
     // The operations through which the store changes files.
     virtual store::FileOps& fileOps() { return store::FileOps::real(); }
+    // Whether this user may not make files in the folder (FolderAccess.h).
+    virtual bool writeDenied(const QString& folder) const
+    {
+        Q_UNUSED(folder);
+        return false;
+    }
+    // Where the system keeps the copies of the folder's files that it
+    // redirected an old program's writes to, and which that program reads
+    // instead; empty where it keeps none (FolderAccess.h).
+    virtual QString virtualStore(const QString& folder) const
+    {
+        Q_UNUSED(folder);
+        return {};
+    }
 
     // A modal message box; returns the button pressed.
     virtual Answer message(const QString& text, const QString& title, Icon icon,

@@ -6,6 +6,7 @@
 #include "session/SessionStage.h"
 #include "session/SessionWatch.h"
 #include "shared/StatusTexts.h"
+#include "startup/FolderCheck.h"
 #include "startup/StartUp.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/ClickFrame.h"
@@ -255,6 +256,10 @@ void frmMain::setUpKeyboard()
 bool frmMain::Form_Load(startup::StartFiles readAhead)
 {
     shared::Context& ctx = context();
+    // Before the first run too, which would copy files the host no longer
+    // reads.
+    if (!startup::settleRedirectedCopies(ctx.platform, ctx.folder))
+        return false;
     const auto settings =
         startup::obtainSettings(ctx.platform, ctx.folder, std::move(readAhead.settings));
     if (!settings)

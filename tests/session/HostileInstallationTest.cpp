@@ -177,6 +177,40 @@ protected:
     {
         return profileContent(u"2000000"_s, f) + "changed by the host";
     }
+
+    // A copy of a live file that Windows keeps in this user's VirtualStore,
+    // laid out as it does, with LOCALAPPDATA in the other folder: under the
+    // program folder's path without its drive.
+    QString redirected(const QString& name) const
+    {
+        QString rest = QDir(dir.path()).absolutePath();
+        if (rest.size() > 1 && rest[1] == u':')
+            rest = rest.mid(2);
+        return elsewhere.path() + u"/VirtualStore"_s + rest + u'/' + name;
+    }
+    void redirect(bool annaOwnsTheLiveFiles)
+    {
+        platform.localAppData = elsewhere.path();
+        for (const char* name : {"ro.vwi", "recent.vwi"}) {
+            QDir().mkpath(QFileInfo(redirected(qs(name))).absolutePath());
+            QFile copy(redirected(qs(name)));
+            ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
+            copy.write(QByteArray("redirected ") + name);
+        }
+        if (annaOwnsTheLiveFiles)
+            dir.write(
+                u"tuvano.session"_s,
+                "\"phase\",\"live\"\r\n\"profile\",\"Anna\",\"2000000\"\r\n\"files\","
+                "\"lx98.vwi\",\"recent.vwi\",\"glblstat.vwi\",\"plug-in.vwi\",\"ro.vwi\"\r\n");
+    }
+    void expectRedirectedKept()
+    {
+        for (const char* name : {"ro.vwi", "recent.vwi"}) {
+            QFile copy(redirected(qs(name)));
+            ASSERT_TRUE(copy.open(QIODevice::ReadOnly)) << name;
+            EXPECT_EQ(copy.readAll(), QByteArray("redirected ") + name);
+        }
+    }
 };
 
 TEST_P(HostileInstallation, IsTreatedSafely)
@@ -202,7 +236,9 @@ TEST_P(HostileInstallation, IsTreatedSafely)
     }
     // The fragments write paths the Linux way; messages in the system's way.
     for (const char* fragment : row.told)
-        EXPECT_TRUE(QDir::fromNativeSeparators(told).contains(qs(fragment))) << fragment << " not in:\n" << told.toStdString();
+        EXPECT_TRUE(QDir::fromNativeSeparators(told).contains(qs(fragment)))
+            << fragment << " not in:\n"
+            << told.toStdString();
     for (std::size_t i = 0; i < row.kept.size(); ++i)
         EXPECT_EQ(standing(QString::fromUtf8(row.kept[i])), before[i]);
     if (row.check)
@@ -219,7 +255,76 @@ std::vector<Row> HostileInstallation::rows()
         QDir(h.dir.file(u"profiles/3000000"_s)).removeRecursively();
         link(h.dir.file(u"profiles/3000000"_s), h.dir.file(u"profiles/2000000"_s));
     };
+    // What the folder holds, for the rows that must change nothing.
+    const std::vector<const char*> everything{"profiles.map", "tuvano.ini", "profiles",
+                                              "ro.vwi",       "recent.vwi", "lx98.vwi"};
     return {
+        // As under "Program Files" for an ordinary user: told before
+        // anything is read or written.
+        {"ProgramFolderThisUserMayNotWrite",
+         [](H& h) { h.platform.folderWriteDenied = true; },
+         nullptr,
+         {"kan inte starta eftersom Du inte har behörighet att skriva i programmappen",
+          "\"Program Files\"", "behörigheten Ändra", "Ingenting har ändrats."},
+         everything,
+         [](H& h) {
+             EXPECT_TRUE(h.boxTexts().contains(QDir::toNativeSeparators(h.dir.path())));
+             EXPECT_FALSE(h.forms);
+         },
+         false},
+        // Lexaro reads Windows' copies instead of the files swapped in: no
+        // profile starts until they are gone.
+        {"RedirectedCopiesWithoutAnOwner",
+         [](H& h) { h.redirect(false); },
+         nullptr,
+         {"Windows har sparat egna exemplar av Lexaros filer", "ro.vwi, recent.vwi",
+          "/VirtualStore/", "Flytta filerna ur mappen", "avslutas utan att något har ändrats"},
+         everything,
+         [](H& h) { h.expectRedirectedKept(); },
+         false},
+        {"RedirectedCopiesWhileTheHostRuns",
+         [](H& h) {
+             h.redirect(true);
+             h.platform.hostRunning = true;
+         },
+         nullptr,
+         {"Lexaro körs just nu", "avslutas utan att något har ändrats"},
+         {"profiles", "ro.vwi", "recent.vwi", "tuvano.session"},
+         [](H& h) { h.expectRedirectedKept(); },
+         false},
+        {"RedirectedCopiesKeptWhenTheUserSaysNo",
+         [](H& h) {
+             h.redirect(true);
+             h.platform.answers = {platform::Answer::No};
+         },
+         nullptr,
+         {"Vill Du flytta dem till profilen Anna"},
+         {"profiles", "ro.vwi", "recent.vwi", "tuvano.session"},
+         [](H& h) {
+             h.expectRedirectedKept();
+             EXPECT_EQ(h.platform.boxes.at(0).buttons, platform::Buttons::YesNoDefaultNo);
+         },
+         false},
+        // Moved into the profile that owns the live files, and over those;
+        // then the session cut short is saved as usual.
+        {"RedirectedCopiesMovedIntoTheLiveFilesOwner",
+         [](H& h) {
+             h.redirect(true);
+             h.platform.answers = {platform::Answer::Yes, platform::Answer::Yes};
+         },
+         nullptr,
+         {"Vill Du flytta dem till profilen Anna", "sparades aldrig i profilen"},
+         {"profiles/1000000", "profiles/3000000"},
+         [](H& h) {
+             for (const char* name : {"ro.vwi", "recent.vwi"}) {
+                 const QByteArray copy = QByteArray("redirected ") + name;
+                 EXPECT_EQ(h.dir.read(u"profiles/2000000/"_s + qs(name)), copy);
+                 EXPECT_EQ(h.dir.read(qs(name)), copy);
+                 EXPECT_FALSE(QFileInfo::exists(h.redirected(qs(name))));
+             }
+             EXPECT_TRUE(h.platform.answers.empty());
+             EXPECT_TRUE(h.main().cmdGo->isEnabled());
+         }},
         {"WriteProtectedListOnDelete",
          protectList,
          [](H& h) { h.deleteProfile(u"Bo"_s); },

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/FolderAccess.h"
 #include "platform/Platform.h"
 
 #include <QDateTime>
@@ -67,6 +68,9 @@ public:
         others.clear();
     }
 
+    bool folderWriteDenied = false; // this user may not make files in the program folder
+    QString localAppData;           // the user's LOCALAPPDATA; empty: no VirtualStore
+
     bool ended = false;
     QString fatal;  // the text of the error the program ended with
     QDateTime boot; // the computer's last start; invalid: unknown
@@ -75,6 +79,14 @@ public:
     QStringList markerPaths() const override { return {marker}; }
     QDateTime bootTime() const override { return boot; }
     store::FileOps& fileOps() override { return *ops; }
+    bool writeDenied(const QString& path) const override
+    {
+        return folderWriteDenied && path == folder;
+    }
+    QString virtualStore(const QString& path) const override
+    {
+        return platform::virtualStoreFolder(path, localAppData);
+    }
 
     platform::Answer message(const QString& text, const QString& title, platform::Icon icon,
                              platform::Buttons buttons) override

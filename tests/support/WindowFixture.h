@@ -3,6 +3,7 @@
 #include "session/frmMonitor.h"
 #include "shell/Forms.h"
 #include "shell/frmMain.h"
+#include "startup/FolderCheck.h"
 #include "store/HostContract.h"
 #include "support/FakePlatform.h"
 #include "support/TempFolder.h"
@@ -70,6 +71,10 @@ protected:
     // shown, as main() does.
     bool start()
     {
+        if (const QString denied = startup::writeDeniedText(platform); !denied.isEmpty()) {
+            platform.fatalError(denied);
+            return false;
+        }
         forms = std::make_unique<shell::Forms>(platform);
         if (!forms->loadMain())
             return false;
