@@ -1,7 +1,8 @@
 # What a user unzips into Lexaro's folder: the program, the DLLs and the
 # plugins it needs (found by CMake from the program itself, not listed by
-# hand), a text on installing, and the licences of what is shipped with it.
-# scripts/package-windows makes the ZIP with CPack.
+# hand), a text on installing, and the licences of what is shipped with it,
+# its own included. scripts/package-windows makes the ZIP with CPack; the
+# build makes the installer of the same files with NSIS.
 if(NOT (WIN32 AND CMAKE_CROSSCOMPILING))
     return()
 endif()
@@ -73,6 +74,7 @@ set(VERSION ${PROJECT_VERSION})
 configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/Installera.txt.in
     ${CMAKE_BINARY_DIR}/Installera.txt @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/Installera.txt DESTINATION .)
+install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION licenser RENAME Lexaro-Tuvano-LICENSE.txt)
 install(FILES
     ${PROJECT_SOURCE_DIR}/packaging/windows/Licenser.txt
     ${_licences}/LGPL-3.0-only.txt
@@ -95,3 +97,23 @@ set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
 include(CPack)
+
+# The installer, Tuvano-<version>-setup.exe, made whenever the program
+# changes: its test runs it under Wine.
+find_program(TUVANO_MAKENSIS makensis)
+if(TUVANO_MAKENSIS)
+    set(TUVANO_SETUP ${CMAKE_BINARY_DIR}/Tuvano-${PROJECT_VERSION}-setup.exe)
+    set(_nsis ${PROJECT_SOURCE_DIR}/packaging/windows/Tuvano.nsi)
+    add_custom_command(OUTPUT ${TUVANO_SETUP}
+        COMMAND ${CMAKE_COMMAND} -DBUILD=${CMAKE_BINARY_DIR} -DSTAGE=${CMAKE_BINARY_DIR}/setup
+                -DMAKENSIS=${TUVANO_MAKENSIS} -DSCRIPT=${_nsis} -DVERSION=${PROJECT_VERSION}
+                -DOUTPUT=${TUVANO_SETUP} -P ${PROJECT_SOURCE_DIR}/cmake/WindowsInstaller.cmake
+        DEPENDS tuvano ${_nsis} ${PROJECT_SOURCE_DIR}/cmake/WindowsInstaller.cmake
+                ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/packaging/windows/Licenser.txt
+                ${PROJECT_SOURCE_DIR}/packaging/windows/Installera.txt.in
+        COMMENT "Making the installer"
+        VERBATIM)
+    add_custom_target(setup ALL DEPENDS ${TUVANO_SETUP})
+else()
+    message(STATUS "makensis not found (Debian: nsis): no installer")
+endif()
