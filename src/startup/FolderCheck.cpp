@@ -1,6 +1,5 @@
 #include "FolderCheck.h"
 
-#include "shared/StatusTexts.h"
 #include "store/ErrorText.h"
 #include "store/FileOps.h"
 #include "store/SessionRecord.h"
@@ -45,6 +44,7 @@ std::optional<store::ProfileRecord> ownerOfLiveFiles(const store::ProgramFolder&
 
 // Each copy into the profile's folder and over the live file, and only then
 // away from the VirtualStore: a move cut short is taken up at the next start.
+// A write-protected live file stays as it is, as a profile's start leaves it.
 store::Status moveInto(const store::ProgramFolder& folder, const QString& store,
                        const store::ProfileRecord& owner, const std::vector<store::DataFile>& files)
 {
@@ -59,7 +59,7 @@ store::Status moveInto(const store::ProgramFolder& folder, const QString& store,
             moved = store::replaceByCopy(ops, copy, own);
         if (moved)
             moved = folder.checkPlace(live);
-        if (moved)
+        if (moved && ops.writeTarget(live))
             moved = store::replaceByCopy(ops, copy, live);
         if (moved)
             moved = ops.remove(copy);
