@@ -7,8 +7,11 @@
 #include <gtest/gtest.h>
 
 #ifdef Q_OS_WIN
-#include <sddl.h>
+// sddl.h needs what windows.h declares.
+// clang-format off
 #include <windows.h>
+#include <sddl.h>
+// clang-format on
 #else
 #include <unistd.h>
 #endif
