@@ -43,13 +43,17 @@ bool writeDenied(const QString& folder)
         QDir::toNativeSeparators(QFileInfo(folder).absoluteFilePath()).toStdWString();
     constexpr SECURITY_INFORMATION kParts =
         OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    // One call where the rights fit the usual room (each call asks the disk).
+    std::vector<char> descriptor(4096);
     DWORD size = 0;
-    ::GetFileSecurityW(path.c_str(), kParts, nullptr, 0, &size);
-    if (size == 0)
-        return false;
-    std::vector<char> descriptor(size);
-    if (!::GetFileSecurityW(path.c_str(), kParts, descriptor.data(), size, &size))
-        return false;
+    if (!::GetFileSecurityW(path.c_str(), kParts, descriptor.data(), DWORD(descriptor.size()),
+                            &size)) {
+        if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            return false;
+        descriptor.resize(size);
+        if (!::GetFileSecurityW(path.c_str(), kParts, descriptor.data(), size, &size))
+            return false;
+    }
     HANDLE process = nullptr;
     if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, &process))
         return false;
