@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <array>
 #include <vector>
 
 #ifndef Q_OS_WIN
@@ -178,38 +179,29 @@ protected:
         return profileContent(u"2000000"_s, f) + "changed by the host";
     }
 
-    // A copy of a live file that Windows keeps in this user's VirtualStore,
-    // laid out as it does, with LOCALAPPDATA in the other folder: under the
-    // program folder's path without its drive.
-    QString redirected(const QString& name) const
+    // Where Windows keeps this user's copy of a live file (LOCALAPPDATA in
+    // the other folder): under the program folder's path without its drive.
+    static constexpr std::array kRedirected{"ro.vwi", "recent.vwi"};
+    QString redirected(const char* name) const
     {
-        QString rest = QDir(dir.path()).absolutePath();
-        if (rest.size() > 1 && rest[1] == u':')
-            rest = rest.mid(2);
-        return elsewhere.path() + u"/VirtualStore"_s + rest + u'/' + name;
+        const QString folder = QDir(dir.path()).absolutePath();
+        return u"VirtualStore"_s + folder.mid(folder.indexOf(u'/')) + u'/' + qs(name);
     }
     void redirect(bool annaOwnsTheLiveFiles)
     {
         platform.localAppData = elsewhere.path();
-        for (const char* name : {"ro.vwi", "recent.vwi"}) {
-            QDir().mkpath(QFileInfo(redirected(qs(name))).absolutePath());
-            QFile copy(redirected(qs(name)));
-            ASSERT_TRUE(copy.open(QIODevice::WriteOnly));
-            copy.write(QByteArray("redirected ") + name);
-        }
+        for (const char* name : kRedirected)
+            elsewhere.write(redirected(name), QByteArray("redirected ") + name);
         if (annaOwnsTheLiveFiles)
             dir.write(
                 u"tuvano.session"_s,
                 "\"phase\",\"live\"\r\n\"profile\",\"Anna\",\"2000000\"\r\n\"files\","
                 "\"lx98.vwi\",\"recent.vwi\",\"glblstat.vwi\",\"plug-in.vwi\",\"ro.vwi\"\r\n");
     }
-    void expectRedirectedKept()
+    void expectRedirectedKept() const
     {
-        for (const char* name : {"ro.vwi", "recent.vwi"}) {
-            QFile copy(redirected(qs(name)));
-            ASSERT_TRUE(copy.open(QIODevice::ReadOnly)) << name;
-            EXPECT_EQ(copy.readAll(), QByteArray("redirected ") + name);
-        }
+        for (const char* name : kRedirected)
+            EXPECT_EQ(elsewhere.read(redirected(name)), QByteArray("redirected ") + name);
     }
 };
 
@@ -316,11 +308,11 @@ std::vector<Row> HostileInstallation::rows()
          {"Vill Du flytta dem till profilen Anna", "sparades aldrig i profilen"},
          {"profiles/1000000", "profiles/3000000"},
          [](H& h) {
-             for (const char* name : {"ro.vwi", "recent.vwi"}) {
+             for (const char* name : kRedirected) {
                  const QByteArray copy = QByteArray("redirected ") + name;
                  EXPECT_EQ(h.dir.read(u"profiles/2000000/"_s + qs(name)), copy);
                  EXPECT_EQ(h.dir.read(qs(name)), copy);
-                 EXPECT_FALSE(QFileInfo::exists(h.redirected(qs(name))));
+                 EXPECT_FALSE(h.elsewhere.exists(h.redirected(name)));
              }
              EXPECT_TRUE(h.platform.answers.empty());
              EXPECT_TRUE(h.main().cmdGo->isEnabled());
