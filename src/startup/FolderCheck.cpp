@@ -25,21 +25,23 @@ QString native(const QString& path) { return QDir::toNativeSeparators(path); }
 
 const QString kRedirectedTitle = u"Lexaros filer finns på två ställen"_s;
 
-// The profile whose files the live ones are, as the session record names
-// it; none without a record, or when its folder is not the profile's own.
-std::optional<store::ProfileRecord> ownerOfLiveFiles(const store::ProgramFolder& folder)
+// The record of whose the live files are, when they are one profile's: not
+// while a start is putting them in place or a save is being put in place,
+// and not when its folder is not the profile's own.
+std::optional<store::SessionRecord> liveFilesOwner(const store::ProgramFolder& folder)
 {
-    const store::SessionFile record(folder);
-    if (!record.exists())
+    const store::SessionFile file(folder);
+    if (!file.exists())
         return std::nullopt;
-    const auto read = record.read();
-    if (!read)
+    const auto record = file.read();
+    if (!record ||
+        (record->phase != store::SessionPhase::Idle && record->phase != store::SessionPhase::Live))
         return std::nullopt;
-    const store::ProfileRecord& owner = read->profile;
-    if (!store::isProfileIdentifier(owner.id) || !folder.checkOwnFolder(owner.id) ||
-        !QFileInfo(folder.profileFolder(owner.id)).isDir())
+    const QString& id = record->profile.id;
+    if (!store::isProfileIdentifier(id) || !folder.checkOwnFolder(id) ||
+        !QFileInfo(folder.profileFolder(id)).isDir())
         return std::nullopt;
-    return owner;
+    return *record;
 }
 
 // Each copy into the profile's folder and over the live file, and only then
@@ -109,10 +111,10 @@ bool settleRedirectedCopies(platform::Platform& platform, const store::ProgramFo
         u"\n\nSådana exemplar skapas när Lexaro inte får skriva i programmappen, och sedan "
         u"läser Lexaro dem i stället för filerna i programmappen. Varje profil skulle då "
         u"köras med samma filer, så ingen profil kan startas så länge exemplaren finns kvar."_s;
-    const std::optional<store::ProfileRecord> owner = ownerOfLiveFiles(folder);
+    const std::optional<store::SessionRecord> record = liveFilesOwner(folder);
     // Nothing is moved under a host that may be reading the copies.
     const bool hostRuns = platform.markerPresent();
-    if (hostRuns || !owner) {
+    if (hostRuns || !record) {
         const QString what =
             hostRuns
                 ? u"Lexaro körs just nu. Avsluta Lexaro och starta sedan Lexaro Tuvano! igen, så "
@@ -127,7 +129,8 @@ bool settleRedirectedCopies(platform::Platform& platform, const store::ProgramFo
         return false;
     }
     // The copies take the place of the profile's own: only a deliberate Ja.
-    if (platform.message(told + u"\n\nVill Du flytta dem till profilen "_s + owner->name +
+    const store::ProfileRecord& owner = record->profile;
+    if (platform.message(told + u"\n\nVill Du flytta dem till profilen "_s + owner.name +
                              u", som Lexaros filer i programmappen tillhör? De ersätter då "
                              u"profilens exemplar av samma filer.\n\nSvarar Du Nej avslutas "
                              u"Lexaro Tuvano! utan att något ändras. Du kan också flytta eller "
@@ -137,8 +140,18 @@ bool settleRedirectedCopies(platform::Platform& platform, const store::ProgramFo
         platform.endProgram();
         return false;
     }
-    if (const store::Status moved = moveInto(folder, store, *owner, files); !moved) {
-        platform.fatalError(u"Lexaros filer kunde inte flyttas till profilen "_s + owner->name +
+    // The program writes over the live files itself: the record is told, so
+    // that its copies are not taken for a host's run that no one watched
+    // (unless the host did run so before, which is still to be asked about).
+    const bool unchanged = !record->liveFilesChanged(folder);
+    const store::Status moved = moveInto(folder, store, owner, files);
+    if (unchanged) {
+        store::SessionRecord known = *record;
+        known.seen = store::liveFilesNow(folder);
+        (void)store::SessionFile(folder).write(known);
+    }
+    if (!moved) {
+        platform.fatalError(u"Lexaros filer kunde inte flyttas till profilen "_s + owner.name +
                             u".\n\n"_s + store::errorText(moved.error()) +
                             u"\n\nDet som inte kunde flyttas ligger kvar i mappen, och Lexaro "
                             u"Tuvano! frågar om det igen nästa gång det startar."_s);

@@ -7,6 +7,7 @@
 #include "admin/frmAdd.h"
 #include "admin/frmProfiles.h"
 #include "settings/frmSettings.h"
+#include "store/SessionRecord.h"
 #include "widgets/ChoiceList.h"
 
 #include <QDir>
@@ -192,11 +193,15 @@ protected:
         platform.localAppData = elsewhere.path();
         for (const char* name : kRedirected)
             elsewhere.write(redirected(name), QByteArray("redirected ") + name);
-        if (annaOwnsTheLiveFiles)
-            dir.write(
-                u"tuvano.session"_s,
-                "\"phase\",\"live\"\r\n\"profile\",\"Anna\",\"2000000\"\r\n\"files\","
-                "\"lx98.vwi\",\"recent.vwi\",\"glblstat.vwi\",\"plug-in.vwi\",\"ro.vwi\"\r\n");
+        if (!annaOwnsTheLiveFiles)
+            return;
+        const store::ProgramFolder folder(dir.path());
+        store::SessionRecord record;
+        record.phase = store::SessionPhase::Idle;
+        record.profile = {u"Anna"_s, u"2000000"_s};
+        record.files.assign(ProfileFileSet::listing.begin(), ProfileFileSet::listing.end());
+        record.seen = store::liveFilesNow(folder);
+        ASSERT_TRUE(store::SessionFile(folder).write(record).ok());
     }
     void expectRedirectedKept() const
     {
@@ -297,15 +302,15 @@ std::vector<Row> HostileInstallation::rows()
              EXPECT_EQ(h.platform.boxes.at(0).buttons, platform::Buttons::YesNoDefaultNo);
          },
          false},
-        // Moved into the profile that owns the live files, and over those;
-        // then the session cut short is saved as usual.
+        // Moved into the profile that owns the live files, and over those,
+        // which are not then taken for a host's run that no one watched.
         {"RedirectedCopiesMovedIntoTheLiveFilesOwner",
          [](H& h) {
              h.redirect(true);
-             h.platform.answers = {platform::Answer::Yes, platform::Answer::Yes};
+             h.platform.answers = {platform::Answer::Yes};
          },
          nullptr,
-         {"Vill Du flytta dem till profilen Anna", "sparades aldrig i profilen"},
+         {"Vill Du flytta dem till profilen Anna"},
          {"profiles/1000000", "profiles/3000000"},
          [](H& h) {
              for (const char* name : kRedirected) {
@@ -314,7 +319,7 @@ std::vector<Row> HostileInstallation::rows()
                  EXPECT_EQ(h.dir.read(qs(name)), copy);
                  EXPECT_FALSE(h.elsewhere.exists(h.redirected(name)));
              }
-             EXPECT_TRUE(h.platform.answers.empty());
+             EXPECT_EQ(h.platform.boxes.size(), 1u);
              EXPECT_TRUE(h.main().cmdGo->isEnabled());
          }},
         {"WriteProtectedListOnDelete",
