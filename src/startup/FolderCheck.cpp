@@ -113,7 +113,7 @@ bool settleRedirectedCopies(platform::Platform& platform, const store::ProgramFo
         u"köras med samma filer, så ingen profil kan startas så länge exemplaren finns kvar."_s;
     const std::optional<store::SessionRecord> record = liveFilesOwner(folder);
     // Nothing is moved under a host that may be reading the copies.
-    const bool hostRuns = platform.markerPresent();
+    const bool hostRuns = platform.markerPresent() || !platform.runningHosts().empty();
     if (hostRuns || !record) {
         const QString what =
             hostRuns
