@@ -11,9 +11,8 @@
 #include <utility>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
-
 #include <tlhelp32.h>
+#include <windows.h>
 #else
 #include <dirent.h>
 #include <sys/stat.h>
@@ -32,10 +31,10 @@ using FileId = std::pair<DWORD, quint64>;
 
 std::optional<FileId> fileId(const QString& path)
 {
-    const HANDLE file = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()),
-                                      FILE_READ_ATTRIBUTES,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file =
+        ::CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), FILE_READ_ATTRIBUTES,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};

@@ -146,9 +146,8 @@ StartOutcome putInPlace(shared::Context& context, const QString& name, OnFailure
     // A host that ran on the owner's files unseen (between two looks, or
     // while no program watched) left them the owner's session: it is saved
     // before another start replaces them.
-    if (auto& owner = context.session.record; owner &&
-                                              owner->phase == store::SessionPhase::Idle &&
-                                              owner->liveFilesChanged(folder))
+    if (auto& owner = context.session.record;
+        owner && owner->phase == store::SessionPhase::Idle && owner->liveFilesChanged(folder))
         saveSession(context, *owner);
 
     shared::ProgramState& state = context.state;

@@ -167,8 +167,8 @@ QString whatJaDoes(shared::Context& context)
 {
     const auto& record = context.session.record;
     const bool waiting = context.session.stage == Stage::WaitingForHost;
-    const QString later = waiting ? u" Startar Lexaro senare tar Lexaro Tuvano! över som vanligt."_s
-                                  : QString();
+    const QString later =
+        waiting ? u" Startar Lexaro senare tar Lexaro Tuvano! över som vanligt."_s : QString();
     if (!record)
         return u"Svarar Du Ja avslutas väntan; ingenting sparas i någon profil." + later;
     if (!record->keepChanges)
@@ -185,12 +185,12 @@ void tellHostRuns(shared::Context& context, const HostEvidence& evidence)
     const QString seen = evidence.openMarkers.isEmpty()
                              ? u"Lexaros markeringsfil är borta, men Lexaro körs fortfarande."_s
                              : u"Lexaro körs fortfarande."_s;
-    const QString saved = name.isEmpty()
-                              ? u"Lexaro Tuvano! fortsätter att vänta tills Lexaro har avslutats."_s
-                              : u"Lexaro Tuvano! sparar sessionen i profilen " + name +
-                                    u" när Lexaro har avslutats.";
-    context.platform.message(seen + u"\n\nAvsluta Lexaro först. " + saved,
-                             u"Profilövervakare"_s, Icon::Information);
+    const QString saved =
+        name.isEmpty()
+            ? u"Lexaro Tuvano! fortsätter att vänta tills Lexaro har avslutats."_s
+            : u"Lexaro Tuvano! sparar sessionen i profilen " + name + u" när Lexaro har avslutats.";
+    context.platform.message(seen + u"\n\nAvsluta Lexaro först. " + saved, u"Profilövervakare"_s,
+                             Icon::Information);
 }
 
 } // namespace
@@ -361,10 +361,10 @@ void askWhetherHostEnded(shared::Context& context)
     }
     const auto record = session.record;
     const bool waiting = asked == Stage::WaitingForHost;
-    QString text = (waiting ? u"Vill Du avbryta väntan på Lexaro?\n\n"_s
-                            : u"Har Lexaro avslutats?\n\n"_s) +
-                   knownOfHost(context, evidence) + u"\n\n" + whatJaDoes(context) +
-                   u" Svarar Du Nej fortsätter Lexaro Tuvano! att vänta.";
+    QString text =
+        (waiting ? u"Vill Du avbryta väntan på Lexaro?\n\n"_s : u"Har Lexaro avslutats?\n\n"_s) +
+        knownOfHost(context, evidence) + u"\n\n" + whatJaDoes(context) +
+        u" Svarar Du Nej fortsätter Lexaro Tuvano! att vänta.";
     if (!evidence.openMarkers.isEmpty())
         text += u"\n\nSå länge Lexaros markeringsfil finns kvar startas ingen profil utan att Du "
                 u"tillfrågas."_s;

@@ -44,13 +44,13 @@ namespace tuvano::session {
 
 // What is known of the host at this moment.
 struct HostEvidence {
-    QStringList openMarkers;        // the marker files that can be opened now
-    bool markersStale = false;      // each of them older than the computer's last start
-    bool markerPassed = false;      // each of them one the user said no host keeps, still there
-    bool launchedAlive = false;     // a process the last start launched still runs
-    bool launchedEnded = false;     // processes were launched, and all have ended
-    QStringList failures;           // of those, each that failed, and why
-    std::vector<qint64> processes;  // the host's processes running now, whoever started them
+    QStringList openMarkers;       // the marker files that can be opened now
+    bool markersStale = false;     // each of them older than the computer's last start
+    bool markerPassed = false;     // each of them one the user said no host keeps, still there
+    bool launchedAlive = false;    // a process the last start launched still runs
+    bool launchedEnded = false;    // processes were launched, and all have ended
+    QStringList failures;          // of those, each that failed, and why
+    std::vector<qint64> processes; // the host's processes running now, whoever started them
 
     bool processRuns() const { return launchedAlive || !processes.empty(); }
     bool hostMayRun() const { return !openMarkers.isEmpty() || processRuns(); }

@@ -116,11 +116,12 @@ void frmMonitor::showNote(Note note)
     if (note == m_note)
         return;
     m_note = note;
-    wayOutNote->setText(note == Note::MarkerWithoutHost
-                            ? u"Lexaro Tuvano! ser inget Lexaro som körs, men Lexaros markeringsfil "
-                              u"finns kvar, så Lexaro Tuvano! kan inte se att sessionen är slut."_s
-                            : u"Lexaros markeringsfil är borta, men Lexaro körs fortfarande. "
-                              u"Sessionen sparas när Lexaro har avslutats."_s);
+    wayOutNote->setText(
+        note == Note::MarkerWithoutHost
+            ? u"Lexaro Tuvano! ser inget Lexaro som körs, men Lexaros markeringsfil "
+              u"finns kvar, så Lexaro Tuvano! kan inte se att sessionen är slut."_s
+            : u"Lexaros markeringsfil är borta, men Lexaro körs fortfarande. "
+              u"Sessionen sparas när Lexaro har avslutats."_s);
     wayOutNote->setVisible(note != Note::None);
     wayOut->setVisible(note == Note::MarkerWithoutHost);
     // The margin under the two lines was measured for a check box, not for

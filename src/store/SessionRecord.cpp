@@ -181,9 +181,9 @@ Result<QByteArray> formatSessionRecord(const SessionRecord& record)
     const auto wait = std::find_if(kWaits.begin(), kWaits.end(),
                                    [&](const auto& w) { return w.first == record.waiting; });
     QString text = line(kPhaseKey, {phase->second.toString()}) +
-                         line(kProfileKey, {record.profile.name, record.profile.id}) +
-                         line(kFilesKey, names) + line(kWaitKey, {wait->second.toString()}) +
-                         line(kChangesKey, {(record.keepChanges ? kKeep : kDiscard).toString()});
+                   line(kProfileKey, {record.profile.name, record.profile.id}) +
+                   line(kFilesKey, names) + line(kWaitKey, {wait->second.toString()}) +
+                   line(kChangesKey, {(record.keepChanges ? kKeep : kDiscard).toString()});
     for (const LiveFileState& state : record.seen)
         text += line(kSeenKey, {fileName(state.file).toString(), QString::number(state.size),
                                 QString::number(state.modified)});

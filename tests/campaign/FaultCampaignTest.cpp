@@ -9,8 +9,8 @@
 #include "session/frmMonitor.h"
 #include "settings/frmSettings.h"
 #include "shell/frmMain.h"
-#include "support/FaultyFileOps.h"
 #include "store/SessionRecord.h"
+#include "support/FaultyFileOps.h"
 #include "support/TempFolder.h"
 #include "widgets/ChoiceList.h"
 

@@ -191,10 +191,9 @@ inline bool sessionUnderWay(const QString& folder)
     if (!file.exists())
         return false;
     const auto record = file.read();
-    return !record ||
-           (record->phase != store::SessionPhase::Idle &&
-            !(record->phase == store::SessionPhase::Live &&
-              record->waiting == store::HostWait::Start));
+    return !record || (record->phase != store::SessionPhase::Idle &&
+                       !(record->phase == store::SessionPhase::Live &&
+                         record->waiting == store::HostWait::Start));
 }
 
 // Copies a folder's tree (links as links, files with their times, as the

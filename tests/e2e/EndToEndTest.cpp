@@ -183,7 +183,9 @@ TEST_P(KilledProgram, TheNextStartGoesOnFromWhereTheSessionStood)
     QProcess program;
     program.start(copied, {});
     ASSERT_TRUE(program.waitForStarted(10000));
-    const auto hostRuns = [&] { return !platform->runningHosts().empty(); };
+    const auto hostRuns = [&] {
+        return !platform->runningHosts().empty();
+    };
     ASSERT_TRUE(QTest::qWaitFor(hostRuns, 20000));
     if (!starting) {
         ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(store::HostRunMarker()); }, 20000));
@@ -217,8 +219,9 @@ TEST_P(KilledProgram, TheNextStartGoesOnFromWhereTheSessionStood)
     EXPECT_TRUE(dir.read(u"tuvano.session"_s).startsWith("\"phase\",\"idle\""));
 }
 
-INSTANTIATE_TEST_SUITE_P(EndToEnd, KilledProgram, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "WhileItsHostStarts" : "WhileItsHostRuns"; });
+INSTANTIATE_TEST_SUITE_P(EndToEnd, KilledProgram, ::testing::Bool(), [](const auto& info) {
+    return info.param ? "WhileItsHostStarts" : "WhileItsHostRuns";
+});
 
 // The host is known by what runs, whoever started it: a stand-in started
 // from outside is found by its folder's file, by another path to the same

@@ -128,11 +128,10 @@ TEST_P(WineHosts, TheWindowsHostsLineLandsInTheProfileAndTheWindowReturns)
     EXPECT_TRUE(platform->runningHosts().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Wine, WineHosts,
-                         ::testing::Values(WineHost{"Plain", {}},
-                                           WineHost{"Launcher", "hand-over-ms=3500\r\n"},
-                                           WineHost{"WritesAfterItsMarkerHasGone",
-                                                    "linger-ms=3500\r\n"}),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Wine, WineHosts,
+    ::testing::Values(WineHost{"Plain", {}}, WineHost{"Launcher", "hand-over-ms=3500\r\n"},
+                      WineHost{"WritesAfterItsMarkerHasGone", "linger-ms=3500\r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

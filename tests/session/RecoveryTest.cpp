@@ -28,7 +28,6 @@ record(const char* phase, const char* name, const char* id,
 
 enum class Profile { Old, Session };
 
-
 struct RecoveryCase {
     const char* label;
     QByteArray record;
@@ -133,13 +132,25 @@ INSTANTIATE_TEST_SUITE_P(
         RecoveryCase{"liveGivenUp", record("live", "Anna", "2000000"), Answer::No, Profile::Old},
         RecoveryCase{"liveWithTheHostStillRunning", record("live", "Anna", "2000000"), std::nullopt,
                      Profile::Session, "", true},
-        RecoveryCase{"copyingIn", record("copying in", "Anna", "2000000", "\"lx98.vwi\""),
-                     std::nullopt, Profile::Old, "", false, {}, ""},
+        RecoveryCase{"copyingIn",
+                     record("copying in", "Anna", "2000000", "\"lx98.vwi\""),
+                     std::nullopt,
+                     Profile::Old,
+                     "",
+                     false,
+                     {},
+                     ""},
         // Ended or killed while the host was still starting: the wait goes
         // on, and the host is taken over with its profile.
         RecoveryCase{"waitingForTheHostsStart",
                      record("live", "Anna", "2000000") + "\"waiting for\",\"host start\"\r\n",
-                     std::nullopt, Profile::Session, "", false, {}, "idle", true},
+                     std::nullopt,
+                     Profile::Session,
+                     "",
+                     false,
+                     {},
+                     "idle",
+                     true},
         // ... unless it came and went meanwhile: its files have changed.
         RecoveryCase{"waitingButTheHostCameAndWent",
                      record("live", "Anna", "2000000") +
@@ -158,12 +169,30 @@ INSTANTIATE_TEST_SUITE_P(
                      [](const test::TempFolder& dir) {
                          stageHalf(dir, "r");
                      }},
-        RecoveryCase{"profileGone", record("live", "Cecilia", "4000000"), std::nullopt,
-                     Profile::Old, "finns inte längre i profillistan", false, {}, ""},
-        RecoveryCase{"identifierNowAnothers", record("live", "Anna", "3000000"), std::nullopt,
-                     Profile::Old, "heter nu Bo", false, {}, ""},
-        RecoveryCase{"unreadable", "\"phase\",\"halfway\"\r\n", std::nullopt, Profile::Old,
-                     "tuvano.session.bak", false, {}, ""},
+        RecoveryCase{"profileGone",
+                     record("live", "Cecilia", "4000000"),
+                     std::nullopt,
+                     Profile::Old,
+                     "finns inte längre i profillistan",
+                     false,
+                     {},
+                     ""},
+        RecoveryCase{"identifierNowAnothers",
+                     record("live", "Anna", "3000000"),
+                     std::nullopt,
+                     Profile::Old,
+                     "heter nu Bo",
+                     false,
+                     {},
+                     ""},
+        RecoveryCase{"unreadable",
+                     "\"phase\",\"halfway\"\r\n",
+                     std::nullopt,
+                     Profile::Old,
+                     "tuvano.session.bak",
+                     false,
+                     {},
+                     ""},
         // The user ticked not to keep the changes, then the program was
         // killed: that choice stands, and no question asks it again.
         RecoveryCase{"liveNotToBeKept",

@@ -1,29 +1,21 @@
 // Random sequences of what users and hosts do — starts, hosts that come
 // slowly, by hand or through a launcher, markers that go while their process
 // lives, ends of the wait, the monitor closed, the program ended, killed and
-// started again, the countdown — against a small model of whose files the
-// host had. After every step no profile may hold a session written on
-// another profile's files, and no session may be lost that the user did not
-// give up.
+// started again, the countdown — against a small model of whose files each
+// host read. After every step no profile may hold a session written on
+// another profile's files, no session may be lost that the user did not give
+// up, and no wait may be without its way out.
 
 #include "session/SessionStage.h"
-#include "session/frmMonitor.h"
-#include "shell/Forms.h"
-#include "shell/frmMain.h"
-#include "support/FakePlatform.h"
-#include "support/TempFolder.h"
+#include "support/WindowFixture.h"
 #include "widgets/ChoiceList.h"
 #include "widgets/CommandLink.h"
 
-#include <QCoreApplication>
 #include <QPushButton>
 #include <QTimer>
 
-#include <rapidcheck/gtest.h>
-
-#include <functional>
-#include <memory>
 #include <ostream>
+#include <rapidcheck/gtest.h>
 #include <vector>
 
 using namespace tuvano;
@@ -36,40 +28,31 @@ namespace {
 const QStringList kNames{u"Standardprofil"_s, u"Anna"_s, u"Bo"_s};
 const QStringList kIds{u"1000000"_s, u"2000000"_s, u"3000000"_s};
 
-enum class Act {
-    Start,        // the user starts a profile with the start button
-    Countdown,    // a tick of the countdown
-    HostByHand,   // a host process starts that this program did not start
-    Host,         // a host takes the next step of its life
-    Look,         // the watch's timers tick
-    EndWait,      // "Avbryt väntan"
-    CloseMonitor, // the monitor's frame closed
-    Quit,         // "Avsluta", or the program killed
-    Restart,      // the program started again
-};
+// start: the start button; host: a host takes a step of its life; look: the
+// watch's timers tick; endWait: "Avbryt väntan"; quit: "Avsluta" or a kill.
+enum class Act { Start, Countdown, HostByHand, Host, Look, EndWait, CloseMonitor, Quit, Restart };
 
-// A step, told in full by what it did (World's log): which profile or host
-// it meant and which of its possible moves a host makes.
+// A step, told in full by what it did (the world's log): the profile or the
+// host it meant, which of its moves a host makes, how questions are answered
+// and whether, while one is open, the marker comes or goes and the watch
+// looks.
 struct Step {
     Act act = Act::Look;
     int which = 0;
     int move = 0;
-    bool otherButton = false; // questions answered with the button that is not the default
-    bool whileAsked = false;  // while a question is open, the marker comes or goes, the watch looks
+    bool otherButton = false;
+    bool whileAsked = false;
 };
 
 void showValue(const Step& step, std::ostream& os)
 {
-    static const char* const kActs[] = {"start", "countdown", "host by hand",
-                                        "host",  "look",      "Avbryt väntan",
-                                        "close", "quit",      "restart"};
-    os << kActs[int(step.act)] << ' ' << step.which << '/' << step.move
-       << (step.otherButton ? " other" : "") << (step.whileAsked ? " while asked" : "");
+    os << int(step.act) << ' ' << step.which << '/' << step.move << (step.otherButton ? " o" : "")
+       << (step.whileAsked ? " w" : "");
 }
 
-// The live file's or a profile file's owner, by what it says: "profile <id>
-// <file>" as laid out, "session <n> of <id> <file>" as a host wrote it on
-// that profile's files; "" for anything else (the first live files).
+// Whose files bytes are, by what they say: "profile <id> <file>" as laid
+// out, "session <n> of <id> <file>" as a host wrote them on that profile's
+// files; nobody's ("") for the first live files.
 QString ownerOf(const QByteArray& bytes)
 {
     const QList<QByteArray> words = bytes.split(' ');
@@ -80,97 +63,76 @@ QString ownerOf(const QByteArray& bytes)
     return {};
 }
 
-class World {
+QString named(const QString& id)
+{
+    const qsizetype i = kIds.indexOf(id);
+    return i < 0 ? u"nobody"_s : kNames[i];
+}
+
+class World : public test::WindowFixture {
 public:
     World(bool showMonitor, bool shutdown, bool countdown)
     {
-        const QByteArray on = "#TRUE#", off = "#FALSE#";
-        dir.write(u"tuvano.ini"_s, off + "\r\n" + (countdown ? "3" : "0") + "\r\n\"Anna\"\r\n" +
-                                       (shutdown ? on : off) + "\r\n" + (showMonitor ? on : off) +
-                                       "\r\n");
-        QByteArray list;
-        for (int i = 0; i < 3; ++i) {
-            list += "\"" + kNames[i].toLatin1() + "\",\"" + kIds[i].toLatin1() + "\"\r\n";
-            for (DataFile f : ProfileFileSet::listing)
-                dir.write(u"profiles/"_s + kIds[i] + u'/' + store::fileName(f),
-                          "profile " + kIds[i].toLatin1() + ' ' + store::fileName(f).toLatin1());
-        }
-        dir.write(u"profiles.map"_s, list);
-        for (DataFile f : ProfileFileSet::listing)
-            dir.write(store::fileName(f).toString(), "live " + store::fileName(f).toLatin1());
+        layOutStore(settings("#FALSE#", countdown ? 3 : 0, "Anna", shutdown ? "#TRUE#" : "#FALSE#",
+                             showMonitor ? "#TRUE#" : "#FALSE#"),
+                    {{kNames[0], kIds[0]}, {kNames[1], kIds[1]}, {kNames[2], kIds[2]}});
         dir.write(u"lexaro.exe"_s, "host");
         platform.onLaunch = [this](qint64 pid) {
-            hosts.push_back({pid, liveOwner(), false});
-            say(u"    host "_s + QString::number(pid) + u" launched on " + named(liveOwner()) +
-                u"'s files");
+            hostStarts(pid, u"launched"_s);
         };
-        platform.onMessage = [this](const test::Box& box) { answer(box); };
+        platform.onMessage = [this](const test::Box& box) {
+            answer(box);
+        };
         startProgram();
     }
-
-    ~World()
-    {
-        forms.reset();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void TestBody() override {}
 
     void apply(const Step& step)
     {
         m_step = step;
         const QString before = stageName();
+        const auto act = [&](bool can, const QString& what, const auto& action) {
+            if (!can)
+                return;
+            say(what);
+            action();
+        };
         switch (step.act) {
         case Act::Start:
-            if (running() && main().isVisible() && main().cmdGo->isEnabled()) {
-                say(u"start " + kNames[step.which % 3]);
-                main().cmbProfiler->setListIndex(step.which % 3);
-                main().cmdGo_Click();
-            }
+            act(running() && main().isVisible() && main().cmdGo->isEnabled(),
+                u"start " + kNames[step.which % 3], [&] {
+                    main().cmbProfiler->setListIndex(step.which % 3);
+                    main().cmdGo_Click();
+                });
             break;
         case Act::Countdown:
-            if (running() && main().tmrDefault->isActive()) {
-                say(u"countdown tick"_s);
-                main().tmrDefault_Timer();
-            }
+            act(running() && main().tmrDefault->isActive(), u"countdown tick"_s,
+                [&] { main().tmrDefault_Timer(); });
             break;
         case Act::HostByHand:
             platform.others.insert(++platform.lastPid);
-            hosts.push_back({platform.lastPid, liveOwner(), false});
-            say(u"host "_s + QString::number(platform.lastPid) + u" started by hand on " +
-                named(liveOwner()) + u"'s files");
+            hostStarts(platform.lastPid, u"started by hand"_s);
             break;
         case Act::Host:
             if (!hosts.empty())
                 moveHost(hosts[std::size_t(step.which) % hosts.size()], step.move);
             break;
         case Act::Look:
-            if (running()) {
-                say(u"the watch looks"_s);
-                look();
-            }
+            act(running(), u"the watch looks"_s, [&] { look(); });
             break;
         case Act::EndWait:
-            if (running() && main().isVisible() && main().cmdWait->isVisibleTo(&main())) {
-                say(u"Avbryt väntan"_s);
-                main().cmdWait_Click();
-            }
+            act(running() && main().isVisible() && main().cmdWait->isVisibleTo(&main()),
+                u"Avbryt väntan"_s, [&] { main().cmdWait_Click(); });
             break;
         case Act::CloseMonitor:
-            if (running() && monitor() && monitor()->isVisible()) {
-                say(u"the monitor is closed"_s);
-                monitor()->close();
-            }
+            act(running() && monitor() && monitor()->isVisible(), u"the monitor is closed"_s,
+                [&] { monitor()->close(); });
             break;
         case Act::Quit:
-            if (running()) {
-                say(u"the program is ended"_s);
-                main().onExitClicked();
-            }
+            act(running(), u"the program is ended"_s, [&] { main().onExitClicked(); });
             break;
         case Act::Restart:
-            if (!running()) {
-                say(u"the program is started again"_s);
-                startProgram();
-            }
+            act(!running(), u"the program is started again"_s, [&] { startProgram(); });
             break;
         }
         if (forms && platform.ended)
@@ -180,73 +142,51 @@ public:
             say(u"    program: "_s + after);
     }
 
-    // What does not hold after the step; empty when all does.
-    std::string violation() const
+    // What does not hold after the step, told after the steps that led
+    // there; empty when all does.
+    std::string violation()
     {
+        const std::string log = m_log.join(u'\n').toStdString() + '\n';
         if (!m_violation.empty())
-            return log() + '\n' + m_violation;
+            return log + m_violation;
         for (const QString& id : kIds) {
             for (DataFile f : ProfileFileSet::listing) {
                 const QByteArray bytes = dir.read(u"profiles/"_s + id + u'/' + store::fileName(f));
                 if (ownerOf(bytes) != id)
-                    return log() + "\nprofile " + id.toStdString() + " holds \"" +
-                           bytes.toStdString() + "\", a session on another profile's files";
+                    return log + "profile " + id.toStdString() + " holds \"" + bytes.toStdString() +
+                           "\", a session on another profile's files";
             }
         }
         for (auto p = pending.begin(); p != pending.end(); ++p) {
             if (dir.read(u"profiles/"_s + p.key() + u"/ro.vwi"_s) != p.value() &&
                 dir.read(u"ro.vwi"_s) != p.value())
-                return log() + "\n\"" + p.value().toStdString() +
-                       "\" was lost: it is neither in profile " + p.key().toStdString() +
-                       " nor in the live files";
+                return log + '"' + p.value().toStdString() + "\" was lost: neither profile " +
+                       p.key().toStdString() + " nor the live files hold it";
         }
         if (m_step.act != Act::Look || !running())
             return {};
-        // No wait is invisible: the way out of it is on the screen.
-        const auto stage = forms->context().session.stage;
         using Stage = shared::LiveSession::Stage;
+        const Stage stage = forms->context().session.stage;
         if (stage == Stage::WaitingForHost && !main().cmdWait->isVisibleTo(&main()))
-            return log() + "\nthe wait for the host's start shows no way out";
+            return log + "the wait for the host's start shows no way out";
         if (stage == Stage::HostRunning && platform.hostRunning && hosts.empty() &&
             !(monitor() && monitor()->isVisible() && monitor()->wayOut->isVisibleTo(monitor())))
-            return log() + "\nno host runs, its marker stays, and no way out is shown";
+            return log + "no host runs, its marker stays, and no way out is shown";
         return {};
     }
 
 private:
     struct Host {
         qint64 pid;
-        QString owner;    // whose files it read as it started
-        bool markerMade;  // whether it has shown that it runs
-    };
-
-    // The fake platform, told of each launch: the host reads its files as it
-    // starts.
-    class WorldPlatform : public test::FakePlatform {
-    public:
-        using FakePlatform::FakePlatform;
-        std::function<void(qint64)> onLaunch;
-        platform::Launch launch(const QString& path) override
-        {
-            platform::Launch started = FakePlatform::launch(path);
-            if (started.started() && onLaunch)
-                onLaunch(started.pid);
-            return started;
-        }
+        QString owner;   // whose files it read as it started
+        bool markerMade; // whether it has shown that it runs
     };
 
     bool running() const { return forms && !platform.ended; }
-    shell::frmMain& main() const { return forms->main(); }
-    session::frmMonitor* monitor() const { return session::monitor(forms->context()); }
+    session::frmMonitor* monitor() { return loadedMonitor(); }
     QString liveOwner() const { return ownerOf(dir.read(u"ro.vwi"_s)); }
-    static QString named(const QString& id)
-    {
-        const qsizetype i = kIds.indexOf(id);
-        return i < 0 ? u"nobody"_s : kNames[i];
-    }
-
     void say(const QString& what) { m_log << what; }
-    std::string log() const { return m_log.join(u'\n').toStdString(); }
+
     QString stageName() const
     {
         static const char* const kStages[] = {"idle", "starting", "waiting for the host",
@@ -256,6 +196,13 @@ private:
         const auto& session = forms->context().session;
         return QString::fromLatin1(kStages[int(session.stage)]) + u", files " +
                named(session.record ? session.record->profile.id : QString());
+    }
+
+    void hostStarts(qint64 pid, const QString& how)
+    {
+        hosts.push_back({pid, liveOwner(), false});
+        say(u"    host "_s + QString::number(pid) + u' ' + how + u" on " + named(liveOwner()) +
+            u"'s files");
     }
 
     // A host's life: it shows that it runs, writes its session (also after
@@ -291,12 +238,8 @@ private:
     void startProgram()
     {
         platform.ended = false;
-        forms = std::make_unique<shell::Forms>(platform);
-        if (!forms->loadMain()) {
+        if (!start())
             forms.reset();
-            return;
-        }
-        forms->main().show();
         // The look that start-up asks for as soon as the window is up.
         QCoreApplication::processEvents();
     }
@@ -318,59 +261,55 @@ private:
     }
 
     // Every question is answered, by Return (its default) or the other
-    // button; a session given up at the user's word may be lost.
+    // button; a session the user gives up at the restart may be lost.
     void answer(const test::Box& box)
     {
         using platform::Answer;
-        using platform::Buttons;
-        if (box.buttons == Buttons::Ok)
+        if (box.buttons == platform::Buttons::Ok)
             return;
-        const bool yes = (box.buttons == Buttons::YesNo) != m_step.otherButton;
+        const bool yes = (box.buttons == platform::Buttons::YesNo) != m_step.otherButton;
         // In front: a question asked while this one is open is answered first.
         platform.answers.push_front(yes ? Answer::Yes : Answer::No);
         say(u"    asked \""_s + box.title + u"\": " + (yes ? u"Ja"_s : u"Nej"_s));
-        // The timers tick while a question is open. Whether the wait is to
-        // end is the user's to say: until the answer, nothing ends it.
-        if (m_step.whileAsked && !m_asking && running()) {
-            m_asking = true;
-            const QString before = stageName();
-            if (platform.hostRunning) {
-                say(u"    meanwhile the marker goes"_s);
-                platform.hostRunning = false;
-            } else if (!hosts.empty()) {
-                say(u"    meanwhile host "_s + QString::number(hosts.front().pid) +
-                    u" makes its marker");
-                hosts.front().markerMade = true;
-                platform.hostRunning = true;
-            }
-            look();
-            const bool aboutTheWait = box.text.startsWith(u"Har Lexaro avslutats?"_s) ||
-                                      box.text.startsWith(u"Vill Du avbryta väntan"_s);
-            if (aboutTheWait) fprintf(stderr, "DEBUG wait question: %s -> %s\n", qPrintable(before), qPrintable(stageName()));
-            if (aboutTheWait && stageName() != before)
-                m_violation = "the session moved on to \"" + stageName().toStdString() +
-                              "\" while the user was asked about it";
-            m_asking = false;
-        }
-        if (yes || box.title != u"Avbruten session"_s)
-            return;
-        for (int i = 0; i < 3; ++i) {
-            if (box.text.contains(u"Vill Du spara dem i profilen "_s + kNames[i] + u" nu?"_s))
+        if (m_step.whileAsked && !m_asking && running())
+            changeWhileAsked(box);
+        for (int i = 0; i < 3 && !yes; ++i) {
+            if (box.text.contains(u"i profilen "_s + kNames[i] + u" nu?"_s))
                 pending.remove(kIds[i]);
         }
     }
 
-    test::TempFolder dir;
-    WorldPlatform platform{dir.path()};
-    std::unique_ptr<shell::Forms> forms;
+    // The timers tick while a question is open. Whether the wait is to end
+    // is the user's to say: until the answer, nothing ends it.
+    void changeWhileAsked(const test::Box& box)
+    {
+        m_asking = true;
+        const QString before = stageName();
+        if (platform.hostRunning) {
+            say(u"    meanwhile the marker goes"_s);
+            platform.hostRunning = false;
+        } else if (!hosts.empty()) {
+            say(u"    meanwhile host "_s + QString::number(hosts.front().pid) +
+                u" makes its marker");
+            hosts.front().markerMade = true;
+            platform.hostRunning = true;
+        }
+        look();
+        if ((box.text.startsWith(u"Har Lexaro avslutats?"_s) ||
+             box.text.startsWith(u"Vill Du avbryta väntan"_s)) &&
+            stageName() != before)
+            m_violation = "the session moved on to \"" + stageName().toStdString() +
+                          "\" while the user was asked about it";
+        m_asking = false;
+    }
+
     std::vector<Host> hosts;
     int m_sessions = 0;
     Step m_step;
     QStringList m_log;
     bool m_asking = false;
     std::string m_violation;
-    // The last session written on each profile's files, unless the user gave
-    // it up.
+    // The last session written on each profile's files, unless given up.
     QMap<QString, QByteArray> pending;
 };
 
@@ -403,8 +342,7 @@ RC_GTEST_PROP(SessionProperty, NoProfileHoldsAnothersSessionAndNoSessionIsLost,
     World world(showMonitor, shutdown, countdown);
     for (const Step& step : steps) {
         world.apply(step);
-        const std::string why = world.violation();
-        if (!why.empty())
+        if (const std::string why = world.violation(); !why.empty())
             RC_FAIL(why);
     }
 }

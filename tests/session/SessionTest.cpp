@@ -464,10 +464,9 @@ using platform::Answer;
 INSTANTIATE_TEST_SUITE_P(
     Takeover, WatchingTheHost,
     ::testing::Values(
-        Watching{"Running", false, false, false, Answer::No, "", "Lexaro körs fortfarande",
+        Watching{"Running", false, false, false, Answer::No, "", "Lexaro körs fortfarande", ""},
+        Watching{"ThroughALauncher", true, false, false, Answer::No, "", "Lexaro körs fortfarande",
                  ""},
-        Watching{"ThroughALauncher", true, false, false, Answer::No, "",
-                 "Lexaro körs fortfarande", ""},
         Watching{"MarkerGoneWhileItRuns", false, false, true, Answer::No,
                  "markeringsfil är borta, men Lexaro körs fortfarande",
                  "markeringsfil är borta, men Lexaro körs fortfarande", ""},

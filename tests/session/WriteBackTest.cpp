@@ -223,11 +223,10 @@ INSTANTIATE_TEST_SUITE_P(Session, WriteBackFailure, ::testing::Range(1, kWriteBa
 
 // A host this program did not start runs on the live files, whoever owns
 // them: it is saved into their profile, or, when they are nobody's, the user
-// hears truly why nothing was saved. The wait for a host ended by the user
-// is such a case too: the host that comes later is the owner's.
+// hears truly why nothing was saved.
 struct ByHand {
     const char* name;
-    const char* before; // "session": Anna's session first; "wait": Anna's wait ended
+    bool afterASession; // Anna's
     bool beforeTheFirstLook;
     const char* told; // "" nothing: saved into Anna's profile
 };
@@ -241,28 +240,23 @@ TEST_P(HostByHand, IsSavedIntoTheOwnersProfileOrToldWhyNot)
     startWith(settings("#FALSE#", 0, "Bo", "#FALSE#"));
     if (!b.beforeTheFirstLook)
         QCoreApplication::processEvents(); // start-up's first look finds no host
-    if (*b.before == 's') {
+    if (b.afterASession) {
         choose(u"Anna"_s);
         main().cmdGo_Click();
         hostStarts();
         hostEnds("first");
-    } else if (*b.before == 'w') {
-        choose(u"Anna"_s);
-        main().cmdGo_Click();
-        platform.running.clear(); // a launcher whose host has not come yet
-        platform.answers = {platform::Answer::Yes};
-        main().cmdWait_Click();
-        EXPECT_TRUE(main().cmdGo->isEnabled());
     }
     platform.boxes.clear();
     platform.others.insert(++platform.lastPid);
     const auto profiles = dir.snapshot();
-    EXPECT_EQ(hostStarts().lblProfilnamn->text(), *b.before ? u"Profilnamn: Anna"_s : u"Profilnamn: Bo"_s);
+    EXPECT_EQ(hostStarts().lblProfilnamn->text(),
+              b.afterASession ? u"Profilnamn: Anna"_s : u"Profilnamn: Bo"_s);
     hostEnds("by hand");
     if (!*b.told) {
         EXPECT_TRUE(platform.boxes.empty()) << platform.titles().join(u", "_s).toStdString();
         EXPECT_TRUE(inProfile(u"2000000"_s, DataFile::Ro).endsWith("by hand"));
-        EXPECT_EQ(inProfile(u"3000000"_s, DataFile::Ro), profileContent(u"3000000"_s, DataFile::Ro));
+        EXPECT_EQ(inProfile(u"3000000"_s, DataFile::Ro),
+                  profileContent(u"3000000"_s, DataFile::Ro));
         return;
     }
     auto after = dir.snapshot();
@@ -270,16 +264,16 @@ TEST_P(HostByHand, IsSavedIntoTheOwnersProfileOrToldWhyNot)
         after.insert(store::fileName(f).toString(), profiles.value(store::fileName(f).toString()));
     EXPECT_EQ(after, profiles);
     ASSERT_EQ(platform.boxes.size(), 1u);
-    EXPECT_TRUE(platform.boxes[0].text.startsWith(qs(b.told))) << platform.boxes[0].text.toStdString();
+    EXPECT_TRUE(platform.boxes[0].text.startsWith(qs(b.told)))
+        << platform.boxes[0].text.toStdString();
     EXPECT_TRUE(main().isVisible());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     WriteBack, HostByHand,
-    ::testing::Values(ByHand{"BeforeTheProgramStarted", "", true, "Lexaro var redan igång"},
-                      ByHand{"AfterTheProgramStarted", "", false, "Lexaro startades utan"},
-                      ByHand{"AfterASession", "session", false, ""},
-                      ByHand{"AfterTheWaitWasEnded", "wait", false, ""}),
+    ::testing::Values(ByHand{"BeforeTheProgramStarted", false, true, "Lexaro var redan igång"},
+                      ByHand{"AfterTheProgramStarted", false, false, "Lexaro startades utan"},
+                      ByHand{"AfterASession", true, false, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A crash (power cut, kill) at any file operation of the write-back: the

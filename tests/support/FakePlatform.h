@@ -116,12 +116,16 @@ public:
         return answer;
     }
 
+    std::function<void(qint64)> onLaunch; // runs as a started process begins
+
     platform::Launch launch(const QString& path) override
     {
         if (!QFileInfo(path).isFile())
             return platform::Launch::failed(platform::launchFailure::kMissing.toString());
         launched << path;
         running.insert(++lastPid);
+        if (onLaunch)
+            onLaunch(lastPid);
         return platform::Launch::of(lastPid);
     }
     bool processRunning(qint64 pid) override { return running.contains(pid); }

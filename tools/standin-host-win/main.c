@@ -10,10 +10,9 @@
  *                      started, which waits that long, and this one ends
  *   linger-ms=<ms>     the marker goes first, and the line is written that
  *                      much later, while the process still runs */
-#include <windows.h>
-
 #include <stdlib.h>
 #include <string.h>
+#include <windows.h>
 
 /* Longer than one poll of the watch that waits for the host to start. */
 #define RUN_MILLISECONDS 4000
