@@ -93,12 +93,16 @@ int main(int argc, char* argv[])
         const qint64 elapsed = clock.nsecsElapsed();
         const qint64 peak = peakMemoryKib();
         rig.checkWrittenBack();
+        // The next step's files are laid out by cp: no record may call
+        // them a host's run.
+        rig.forgetSession();
         report(elapsed, peak);
         return 0;
     }
     if (step == u"host-end") {
         std::printf("%lld\n", static_cast<long long>(rig.hostRunsAndEnds() / 1000));
         rig.checkWrittenBack();
+        rig.forgetSession();
         return 0;
     }
     parser.showHelp(1);

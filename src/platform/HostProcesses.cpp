@@ -15,8 +15,10 @@
 #include <windows.h>
 #else
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
 #endif
 
 namespace tuvano::platform {
@@ -65,46 +67,49 @@ QString imageOf(DWORD pid)
 // A file as the system knows it whatever path leads to it.
 using FileId = std::pair<dev_t, ino_t>;
 
-std::optional<FileId> fileId(const QString& path)
+std::optional<FileId> fileId(const QByteArray& path)
 {
     struct stat info {};
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(path.constData(), &info) != 0)
         return std::nullopt;
     return FileId{info.st_dev, info.st_ino};
 }
 
-// Wine runs a Windows program in a process of its own loader, into which
-// the program's file is mapped: /proc/<pid>/maps names it with its device
-// ("major:minor" in hex) and inode.
-bool mapsOneOf(const QByteArray& maps, const std::set<FileId>& files)
+std::optional<FileId> fileId(const QString& path) { return fileId(QFile::encodeName(path)); }
+
+// The whole of a small file of /proc, read with as few calls as can be: a
+// look at every process must stay cheap.
+QByteArray readProcFile(const QByteArray& path)
 {
-    for (const QByteArray& line : maps.split('\n')) {
-        // "start-end perms offset dev inode path"
-        const QList<QByteArray> fields = line.simplified().split(' ');
-        if (fields.size() < 6)
-            continue;
-        const QList<QByteArray> dev = fields[3].split(':');
-        bool ok = dev.size() == 2;
-        const ino_t inode = ok ? ino_t(fields[4].toULongLong(&ok)) : 0;
-        if (!ok || inode == 0)
-            continue;
-        const dev_t device = ::makedev(dev[0].toUInt(nullptr, 16), dev[1].toUInt(nullptr, 16));
-        if (files.contains({device, inode}))
-            return true;
-    }
-    return false;
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return {};
+    QByteArray bytes;
+    char buffer[16384];
+    for (ssize_t got; (got = ::read(fd, buffer, sizeof buffer)) > 0;)
+        bytes.append(buffer, got);
+    ::close(fd);
+    return bytes;
 }
 
-// Whether a process may be one that Wine runs: its name (which Wine sets to
-// the Windows program's) ends in ".exe", or its program is one of Wine's.
-bool mayRunUnderWine(const QString& proc)
+// Wine runs a Windows program in a process of its own loader, into which
+// the program's file is mapped: /proc/<pid>/maps names it with its device
+// ("major:minor" in hex) and inode: "start-end perms offset dev inode path".
+bool mapsOneOf(const QByteArray& maps, const std::set<FileId>& files)
 {
-    QFile comm(proc + QStringLiteral("/comm"));
-    if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed().toLower().endsWith(".exe"))
-        return true;
-    return QFileInfo(QFile::symLinkTarget(proc + QStringLiteral("/exe")))
-        .fileName()
-        .startsWith(QStringLiteral("wine"));
+    for (const FileId& file : files) {
+        const QByteArray inode = ' ' + QByteArray::number(quint64(file.second)) + ' ';
+        for (qsizetype at = maps.indexOf(inode); at >= 0; at = maps.indexOf(inode, at + 1)) {
+            const qsizetype lineStart = maps.lastIndexOf('\n', at) + 1;
+            const QList<QByteArray> fields = maps.mid(lineStart, at - lineStart).split(' ');
+            const QList<QByteArray> dev =
+                fields.size() >= 4 ? fields[3].split(':') : QList<QByteArray>();
+            if (dev.size() == 2 &&
+                ::makedev(dev[0].toUInt(nullptr, 16), dev[1].toUInt(nullptr, 16)) == file.first)
+                return true;
+        }
+    }
+    return false;
 }
 
 #endif
@@ -148,21 +153,27 @@ std::vector<qint64> processesRunning(const QStringList& programs)
     DIR* proc = ::opendir("/proc");
     if (!proc)
         return found;
+    // Only a process whose name may be one of the files' (the name is the
+    // program's file name, cut to 15 characters) or one that Wine runs (it
+    // names the process after the Windows program; its loader is "wine...")
+    // is looked at more closely.
+    QList<QByteArray> names;
+    for (const QString& program : programs)
+        names << QFile::encodeName(QFileInfo(program).fileName()).left(15);
     while (const dirent* entry = ::readdir(proc)) {
         bool isPid = false;
         const qint64 pid = QByteArray(entry->d_name).toLongLong(&isPid);
         if (!isPid || pid <= 0)
             continue;
-        const QString folder = QStringLiteral("/proc/") + QString::number(pid);
+        const QByteArray folder = "/proc/" + QByteArray::number(pid);
+        const QByteArray name = readProcFile(folder + "/comm").trimmed();
+        const bool underWine = name.toLower().endsWith(".exe") || name.startsWith("wine");
+        if (!underWine && !names.contains(name))
+            continue;
         // A program started directly; an ended one (a zombie) has none.
-        if (const auto id = fileId(folder + QStringLiteral("/exe")); id && files.contains(*id)) {
+        if (const auto id = fileId(folder + "/exe"); id && files.contains(*id))
             found.push_back(pid);
-            continue;
-        }
-        if (!mayRunUnderWine(folder))
-            continue;
-        QFile maps(folder + QStringLiteral("/maps"));
-        if (maps.open(QIODevice::ReadOnly) && mapsOneOf(maps.readAll(), files))
+        else if (underWine && mapsOneOf(readProcFile(folder + "/maps"), files))
             found.push_back(pid);
     }
     ::closedir(proc);

@@ -254,18 +254,12 @@ void lookAgain(shared::Context& context)
         const QStringList markers = platform.markerPaths();
         const bool marker = std::any_of(markers.begin(), markers.end(),
                                         [&](const QString& m) { return platform.canOpen(m); });
-        if (!marker)
+        if (!marker) {
             session.passedMarker.clear();
-        // A host started before this program that has not shown yet that it
-        // runs (or no longer does) may have the live files in use: it is
-        // waited for as a start's own host would be.
-        if (!marker && !firstLook)
             return;
-        const HostEvidence evidence = lookAtHost(context);
-        if (evidence.hostSeen())
+        }
+        if (const HostEvidence evidence = lookAtHost(context); evidence.hostSeen())
             takeOver(context, evidence, firstLook);
-        else if (firstLook && evidence.processRuns())
-            awaitHostFromBefore(context, evidence);
         return;
     }
     case Stage::WaitingForHost: {
@@ -299,6 +293,20 @@ void lookAgain(shared::Context& context)
         return;
     }
     }
+}
+
+void lookOnceStarted(shared::Context& context)
+{
+    lookAgain(context);
+    shared::LiveSession& session = context.session;
+    if (session.stage != Stage::Idle || session.askingWhetherEnded ||
+        !context.startWindow.startUpFinished())
+        return;
+    // A host started before this program that has not shown yet that it
+    // runs (or no longer does) may have the live files in use: it is waited
+    // for as a start's own host would be.
+    if (const HostEvidence evidence = lookAtHost(context); evidence.processRuns())
+        awaitHostFromBefore(context, evidence);
 }
 
 void awaitHost(shared::Context& context, bool launched)

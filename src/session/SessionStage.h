@@ -70,6 +70,12 @@ HostEvidence lookAtHost(shared::Context& context);
 // is asked whether the host has ended.
 void lookAgain(shared::Context& context);
 
+// The look once the start-up window is on the screen: besides the marker,
+// it looks for a host process that ran before this program started and has
+// not shown yet that it runs. (Looking at every process takes a while: it is
+// not done before the window is up, nor at every look while idle.)
+void lookOnceStarted(shared::Context& context);
+
 // The start's files are in place and the host was launched (launched:
 // whether any process started); from here the watch waits for the host.
 void awaitHost(shared::Context& context, bool launched);

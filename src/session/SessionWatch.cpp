@@ -97,6 +97,8 @@ void HostWatch::watchFolders()
 
 void HostWatch::probe() { lookAgain(m_context); }
 
+void HostWatch::probeOnceStarted() { lookOnceStarted(m_context); }
+
 // The first change is looked at at once; later ones within the quiet time
 // are looked at once together when it has passed.
 void HostWatch::folderChanged()

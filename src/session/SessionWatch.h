@@ -30,6 +30,8 @@ public:
 
     // Looks at once, as the timers do.
     void probe();
+    // The look once the start-up window is on the screen (lookOnceStarted).
+    void probeOnceStarted();
     // Starts watching the folders; until then only probe() and the timers
     // look.
     void watchFolders();

@@ -290,10 +290,11 @@ bool frmMain::Form_Load(startup::StartFiles readAhead)
     // The watch of the markers' folders only has the host's start and end
     // noticed sooner than at the timers' next tick, and nobody starts a host
     // in the window's first moments: it waits until the window is on the
-    // screen. One more look then catches a change in between.
+    // screen. One more look then catches a change in between, and a host
+    // process that runs without its marker.
     QTimer::singleShot(kFolderWatchDelayMs, hostWatch, [hostWatch] {
         hostWatch->watchFolders();
-        hostWatch->probe();
+        hostWatch->probeOnceStarted();
     });
     return true;
 }

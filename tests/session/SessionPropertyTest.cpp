@@ -240,8 +240,10 @@ private:
         platform.ended = false;
         if (!start())
             forms.reset();
-        // The look that start-up asks for as soon as the window is up.
+        // The looks that start-up asks for as soon as the window is up.
         QCoreApplication::processEvents();
+        if (running())
+            session::lookOnceStarted(forms->context());
     }
 
     // The marker's folder is watched: its coming and going is looked at.
