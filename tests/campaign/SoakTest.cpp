@@ -29,6 +29,9 @@
 #include <map>
 #include <string>
 
+// Where the build put the child (tests/campaign/CMakeLists.txt).
+extern const char kSoakChild[];
+
 using namespace tuvano;
 using namespace Qt::StringLiterals;
 
@@ -113,7 +116,7 @@ TEST(KillSoak, RandomKillsLeaveEveryListedProfileWhole)
     for (int kill = 1; kill <= kills; ++kill) {
         QProcess child;
         child.setProcessEnvironment(env);
-        child.start(QStringLiteral(SOAK_CHILD), {dir.path(), QString::number(random.generate())});
+        child.start(QString::fromUtf8(kSoakChild), {dir.path(), QString::number(random.generate())});
         ASSERT_TRUE(child.waitForStarted(10000)) << child.errorString().toStdString();
         QByteArray out;
         QElapsedTimer upTime;
