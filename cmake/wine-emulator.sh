@@ -62,12 +62,24 @@ mkdir -p "$(dirname "$prefix")"
         /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf; do
         [ ! -f "$font" ] || ln -sf "$font" "$prefix/drive_c/windows/Fonts/"
     done
+    # Windows' temporary folder, where the tests make their folders, is
+    # TMPDIR's when it is given (scripts/test gives one on a RAM disk), else
+    # the prefix's own.
+    temp=$prefix/drive_c/users/$(id -un)/Temp
+    if [ -n "${TMPDIR:-}" ] && [ -d "$TMPDIR" ]; then
+        mkdir -p "$TMPDIR/wine-temp"
+        [ "$(readlink "$temp" || true)" = "$TMPDIR/wine-temp" ] ||
+            { rm -rf "$temp" && ln -s "$TMPDIR/wine-temp" "$temp"; }
+    elif [ -L "$temp" ]; then
+        rm "$temp" && mkdir "$temp"
+    fi
     # A server ended since (the run paused longer than it lingers) is
     # started again with the same patience.
     wineserver -p"$linger" 2>/dev/null 9>&- || true
     # Started here, with no output of ours, are the server's helper programs
     # too: started by the program below they would hold its output open for
-    # as long as the server lingers, and CTest waits for that to close.
+    # as long as the server lingers, and CTest waits for that to close. Every
+    # time: the desktop's helper ends a few seconds after its last window.
     wineboot </dev/null >/dev/null 2>&1 9>&- || true
 ) 9>"$prefix.lock"
 
@@ -81,5 +93,26 @@ done
 # Z:\ is this machine's root, in the Windows way of writing a path.
 WINEPATH=$(printf '%s' "$dll_folders" | tr : '\n' | sed 's|^|Z:|' | paste -sd ';' | tr / '\\')
 export WINEPATH
+
+# A program started at the very moment its parent is ended (the kill soak
+# ends programs at random moments) can stay half started for good under
+# Wine: one thread waiting on a pipe, before even Windows' kernel32 is
+# loaded, never a Windows process that could be ended, and holding this
+# program's output, which CTest waits on until the test's time is up. Once
+# the program has ended, such a process that holds its output is ended.
+own=$(readlink /proc/$$/fd/1 /proc/$$/fd/2 2>/dev/null | grep '^pipe:' | sort -u || true)
+if [ -n "$own" ]; then
+    program=$$
+    (
+        tail --pid="$program" -s 0.1 -f /dev/null
+        for pipe in $own; do
+            find /proc/[0-9]*/fd -lname "$(printf '%s' "$pipe" | sed 's/[][]/\\&/g')" \
+                2>/dev/null || true
+        done | sed 's|^/proc/\([0-9]*\)/.*|\1|' | sort -u | while read -r holder; do
+            case $(readlink "/proc/$holder/exe" 2>/dev/null || true) in */wine64 | */wine) ;; *) continue ;; esac
+            grep -qi 'kernel32\.dll' "/proc/$holder/maps" 2>/dev/null || kill -KILL "$holder" 2>/dev/null || true
+        done
+    ) </dev/null >/dev/null 2>&1 &
+fi
 
 exec wine "$@"
