@@ -46,7 +46,13 @@ inline QByteArray makeContent(const QString& id, const QString& generation, cons
     while (body.size() < padding)
         body += lines;
     body += '\n';
-    return body + '#' + hex16(checksum(body)) + '\n';
+    // Appended in place: a concatenation would copy the body a byte at a
+    // time, in this build's own code.
+    const QByteArray sum = hex16(checksum(body));
+    body += '#';
+    body += sum;
+    body += '\n';
+    return body;
 }
 
 // The "<id>:<generation>" that every file of one whole set shares.
