@@ -76,11 +76,6 @@ mkdir -p "$(dirname "$prefix")"
     # A server ended since (the run paused longer than it lingers) is
     # started again with the same patience.
     wineserver -p"$linger" 2>/dev/null 9>&- || true
-    # Started here, with no output of ours, are the server's helper programs
-    # too: started by the program below they would hold its output open for
-    # as long as the server lingers, and CTest waits for that to close. Every
-    # time: the desktop's helper ends a few seconds after its last window.
-    wineboot </dev/null >/dev/null 2>&1 9>&- || true
 ) 9>"$prefix.lock"
 
 # Wine hands a program none of the QT_ variables (a Linux Qt's would mislead
@@ -94,25 +89,23 @@ done
 WINEPATH=$(printf '%s' "$dll_folders" | tr : '\n' | sed 's|^|Z:|' | paste -sd ';' | tr / '\\')
 export WINEPATH
 
-# A program started at the very moment its parent is ended (the kill soak
-# ends programs at random moments) can stay half started for good under
-# Wine: one thread waiting on a pipe, before even Windows' kernel32 is
-# loaded, never a Windows process that could be ended, and holding this
-# program's output, which CTest waits on until the test's time is up. Once
-# the program has ended, such a process that holds its output is ended.
-own=$(readlink /proc/$$/fd/1 /proc/$$/fd/2 2>/dev/null | grep '^pipe:' | sort -u || true)
-if [ -n "$own" ]; then
-    program=$$
-    (
-        tail --pid="$program" -s 0.1 -f /dev/null
-        for pipe in $own; do
-            find /proc/[0-9]*/fd -lname "$(printf '%s' "$pipe" | sed 's/[][]/\\&/g')" \
-                2>/dev/null || true
-        done | sed 's|^/proc/\([0-9]*\)/.*|\1|' | sort -u | while read -r holder; do
-            case $(readlink "/proc/$holder/exe" 2>/dev/null || true) in */wine64 | */wine) ;; *) continue ;; esac
-            grep -qi 'kernel32\.dll' "/proc/$holder/maps" 2>/dev/null || kill -KILL "$holder" 2>/dev/null || true
-        done
-    ) </dev/null >/dev/null 2>&1 &
-fi
+# CTest waits until a test's output closes, and a program that Wine starts
+# inherits the output of the one that started it: Wine's own helpers started
+# for a test, or a program left half started for good when the kill soak
+# ended its parent at that very moment, would keep it open for as long as
+# they live. Run by CTest (output into pipes), the program writes into files
+# instead, which are copied to the output as they grow, until it ends.
+relay() { # relay FD: the file the program writes into instead of FD
+    file=$(mktemp "${TMPDIR:-/tmp}/wine-output.XXXXXX")
+    (tail --pid="$$" -s 0.1 -n +1 -f "$file" >&"$1"; rm -f "$file") </dev/null &
+}
+case $(readlink /proc/$$/fd/1 /proc/$$/fd/2 2>/dev/null || true) in
+*pipe:*)
+    relay 1
+    out=$file
+    relay 2
+    exec wine "$@" >"$out" 2>"$file"
+    ;;
+esac
 
 exec wine "$@"
