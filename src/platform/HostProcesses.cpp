@@ -11,8 +11,11 @@
 #include <utility>
 
 #ifdef Q_OS_WIN
-#include <tlhelp32.h>
+// tlhelp32.h needs what windows.h declares.
+// clang-format off
 #include <windows.h>
+#include <tlhelp32.h>
+// clang-format on
 #else
 #include <dirent.h>
 #include <fcntl.h>
