@@ -22,3 +22,8 @@ if(TUVANO_SANITIZE)
     target_compile_options(tuvano_options INTERFACE ${_san})
     target_link_options(tuvano_options INTERFACE ${_san})
 endif()
+
+# No path of the checkout in the objects (debug information, __FILE__): the
+# same source compiled in a clone in another folder gives the same object,
+# which ccache then finds (cmake/compiler-launcher.sh).
+add_compile_options(-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=)

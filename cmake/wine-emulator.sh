@@ -62,13 +62,20 @@ mkdir -p "$(dirname "$prefix")"
         /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf; do
         [ ! -f "$font" ] || ln -sf "$font" "$prefix/drive_c/windows/Fonts/"
     done
+    # Windows' temporary folder, where the tests make their folders, is
+    # TMPDIR's when it is given (scripts/test gives one on a RAM disk), else
+    # the prefix's own.
+    temp=$prefix/drive_c/users/$(id -un)/Temp
+    if [ -n "${TMPDIR:-}" ] && [ -d "$TMPDIR" ]; then
+        mkdir -p "$TMPDIR/wine-temp"
+        [ "$(readlink "$temp" || true)" = "$TMPDIR/wine-temp" ] ||
+            { rm -rf "$temp" && ln -s "$TMPDIR/wine-temp" "$temp"; }
+    elif [ -L "$temp" ]; then
+        rm "$temp" && mkdir "$temp"
+    fi
     # A server ended since (the run paused longer than it lingers) is
     # started again with the same patience.
     wineserver -p"$linger" 2>/dev/null 9>&- || true
-    # Started here, with no output of ours, are the server's helper programs
-    # too: started by the program below they would hold its output open for
-    # as long as the server lingers, and CTest waits for that to close.
-    wineboot </dev/null >/dev/null 2>&1 9>&- || true
 ) 9>"$prefix.lock"
 
 # Wine hands a program none of the QT_ variables (a Linux Qt's would mislead
@@ -81,5 +88,24 @@ done
 # Z:\ is this machine's root, in the Windows way of writing a path.
 WINEPATH=$(printf '%s' "$dll_folders" | tr : '\n' | sed 's|^|Z:|' | paste -sd ';' | tr / '\\')
 export WINEPATH
+
+# CTest waits until a test's output closes, and a program that Wine starts
+# inherits the output of the one that started it: Wine's own helpers started
+# for a test, or a program left half started for good when the kill soak
+# ended its parent at that very moment, would keep it open for as long as
+# they live. Run by CTest (output into pipes), the program writes into files
+# instead, which are copied to the output as they grow, until it ends.
+relay() { # relay FD: the file the program writes into instead of FD
+    file=$(mktemp "${TMPDIR:-/tmp}/wine-output.XXXXXX")
+    (tail --pid="$$" -s 0.1 -n +1 -f "$file" >&"$1"; rm -f "$file") </dev/null &
+}
+case $(readlink /proc/$$/fd/1 /proc/$$/fd/2 2>/dev/null || true) in
+*pipe:*)
+    relay 1
+    out=$file
+    relay 2
+    exec wine "$@" >"$out" 2>"$file"
+    ;;
+esac
 
 exec wine "$@"

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -218,7 +219,11 @@ Result<QByteArray> FileOps::readAll(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return error(ErrorKind::ReadFailed, path, lastCause());
-    QByteArray bytes = file.read(kLargestText + 1);
+    // A read takes all the memory it may fill at once: asked for the largest
+    // text, it would take 64 MiB for every file of a few lines. Asked for as
+    // much as the file holds and a byte, a file grown past the largest since
+    // it was measured is still found too large.
+    QByteArray bytes = file.read(std::min(file.size(), kLargestText) + 1);
     if (file.error() != QFileDevice::NoError)
         return error(ErrorKind::ReadFailed, path, lastCause());
     if (bytes.size() > kLargestText)

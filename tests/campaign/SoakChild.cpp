@@ -37,6 +37,9 @@
 
 #include <cstdlib>
 
+// Where the build put the host (tests/campaign/CMakeLists.txt).
+extern const char kSoakHost[];
+
 using namespace tuvano;
 using namespace Qt::StringLiterals;
 
@@ -180,7 +183,7 @@ private:
             marker.close();
         w.tmrRun_Timer();
         // The host writes its files in place and ends.
-        QProcess::execute(QStringLiteral(SOAK_HOST),
+        QProcess::execute(QString::fromUtf8(kSoakHost),
                           {m_forms.context().folder.path(), id.value_or(u"0"_s), generation(),
                            QString::number(m_random.generate())});
         say("done host");

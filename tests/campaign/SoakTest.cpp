@@ -29,6 +29,9 @@
 #include <map>
 #include <string>
 
+// Where the build put the child (tests/campaign/CMakeLists.txt).
+extern const char kSoakChild[];
+
 using namespace tuvano;
 using namespace Qt::StringLiterals;
 
@@ -110,10 +113,15 @@ TEST(KillSoak, RandomKillsLeaveEveryListedProfileWhole)
     std::map<std::string, int> phases;
     std::map<std::string, int> completed;
     std::map<std::string, int> ownEnds;
+    // Where the time goes: children starting up, at work until killed,
+    // ending with their hosts, and the folder judged.
+    qint64 startingMs = 0, workingMs = 0, endingMs = 0, judgingMs = 0;
     for (int kill = 1; kill <= kills; ++kill) {
+        QElapsedTimer phase;
+        phase.start();
         QProcess child;
         child.setProcessEnvironment(env);
-        child.start(QStringLiteral(SOAK_CHILD), {dir.path(), QString::number(random.generate())});
+        child.start(QString::fromUtf8(kSoakChild), {dir.path(), QString::number(random.generate())});
         ASSERT_TRUE(child.waitForStarted(10000)) << child.errorString().toStdString();
         QByteArray out;
         QElapsedTimer upTime;
@@ -123,8 +131,10 @@ TEST(KillSoak, RandomKillsLeaveEveryListedProfileWhole)
             child.waitForReadyRead(200);
             out += child.readAllStandardOutput();
         }
+        startingMs += phase.restart();
         const int delay = int(random.bounded(kMinDelayMs, kMaxDelayMs + 1));
         const bool endedByItself = child.waitForFinished(delay);
+        workingMs += phase.restart();
         if (!endedByItself) {
             child.kill(); // SIGKILL
             child.waitForFinished(10000);
@@ -136,6 +146,7 @@ TEST(KillSoak, RandomKillsLeaveEveryListedProfileWhole)
         hostTime.start();
         while (QFileInfo::exists(dir.file(u"lx98temp.tmp"_s)) && hostTime.elapsed() < 20000)
             QThread::msleep(10);
+        endingMs += phase.restart();
         ++phases[endedByItself ? "(ended by itself)" : phaseOf(out)];
         for (const char* step :
              {"startup", "start", "host", "write-back", "create", "remove", "settings"})
@@ -175,6 +186,7 @@ TEST(KillSoak, RandomKillsLeaveEveryListedProfileWhole)
         check.wholeBeforeNextStart = QFileInfo::exists(dir.file(u"tuvano.ini"_s));
         check.quietNextStart = false;
         const QStringList found = test::campaign::violations(check);
+        judgingMs += phase.restart();
         violating += !found.isEmpty();
         if (found.isEmpty() && (ownEnd.isEmpty() || ownEnds[ownEnd.toStdString()] > 1))
             continue;
@@ -201,6 +213,10 @@ TEST(KillSoak, RandomKillsLeaveEveryListedProfileWhole)
     std::printf("soak: %d kills in %.1f s, %d with violations of the invariants, %d children "
                 "ended by themselves\n",
                 kills, double(clock.elapsed()) / 1000.0, violating, selfEnded);
+    std::printf("soak: %.1f s children starting up, %.1f s at work until killed, %.1f s ending "
+                "with their hosts, %.1f s judging the folder\n",
+                double(startingMs) / 1000.0, double(workingMs) / 1000.0,
+                double(endingMs) / 1000.0, double(judgingMs) / 1000.0);
     for (const auto& [text, n] : ownEnds)
         std::printf("soak: ended by itself %d times: %s\n", n, text.c_str());
     std::printf("soak: where the kills landed:");

@@ -16,6 +16,10 @@
 
 #include <algorithm>
 
+// Where the build put the programs (tests/CMakeLists.txt).
+extern const char kStandinHost[];
+extern const char kTuvanoProgram[];
+
 using namespace tuvano;
 using namespace Qt::StringLiterals;
 using store::DataFile;
@@ -36,7 +40,7 @@ protected:
     {
         qputenv("TMPDIR", tmp.path().toLocal8Bit());
         platform = std::make_unique<test::HostPlatform>(dir.path());
-        EXPECT_TRUE(QFile::copy(QStringLiteral(STANDIN_HOST), dir.file(u"lexaro.exe"_s)));
+        EXPECT_TRUE(QFile::copy(QString::fromUtf8(kStandinHost), dir.file(u"lexaro.exe"_s)));
         // The host runs longer than one watch interval, so its start is seen.
         dir.write(u"standin-host.ini"_s,
                   "run-ms=4000\nappend=lx98.vwi:Hej fr\xc3\xa5n v\xc3\xa4rden\n");
@@ -175,8 +179,8 @@ TEST_P(KilledProgram, TheNextStartGoesOnFromWhereTheSessionStood)
                   "anna " + store::fileName(f).toLatin1() + "\r\n");
     // Under the built program's own name: on Windows only a name ending in
     // .exe is started as a program.
-    const QString copied = dir.file(QFileInfo(QStringLiteral(TUVANO_PROGRAM)).fileName());
-    ASSERT_TRUE(QFile::copy(QStringLiteral(TUVANO_PROGRAM), copied));
+    const QString copied = dir.file(QFileInfo(QString::fromUtf8(kTuvanoProgram)).fileName());
+    ASSERT_TRUE(QFile::copy(QString::fromUtf8(kTuvanoProgram), copied));
 
     // The countdown of one second starts Anna by itself.
     // Its output is a pipe, which is gone once it is killed.

@@ -15,6 +15,11 @@
 
 #include <list>
 
+// Where the build put the Windows host, empty without one, and the prefix
+// (tests/CMakeLists.txt).
+extern const char kStandinHostWin[];
+extern const char kWinePrefix[];
+
 using namespace tuvano;
 using namespace Qt::StringLiterals;
 using store::DataFile;
@@ -38,7 +43,7 @@ bool write(const QString& path, const QByteArray& bytes)
 // through the start button with the real launch, probe and timers.
 class WineEndToEnd : public ::testing::Test {
 protected:
-    const QString prefix = QStringLiteral(WINE_PREFIX);
+    const QString prefix = QString::fromUtf8(kWinePrefix);
     QTemporaryDir tmp;
     std::list<test::ScopedEnv> env;
     std::unique_ptr<QTemporaryDir> folder;
@@ -47,7 +52,7 @@ protected:
 
     void SetUp() override
     {
-        if (QStringLiteral(STANDIN_HOST_WIN).isEmpty())
+        if (QString::fromUtf8(kStandinHostWin).isEmpty())
             GTEST_SKIP() << "built without x86_64-w64-mingw32-gcc: no Windows stand-in host";
         if (QStandardPaths::findExecutable(u"wine"_s).isEmpty())
             GTEST_SKIP() << "Wine is not installed";
@@ -61,7 +66,7 @@ protected:
 
         folder = std::make_unique<QTemporaryDir>(prefix + u"/drive_c/Lexaro-XXXXXX"_s);
         ASSERT_TRUE(folder->isValid());
-        ASSERT_TRUE(QFile::copy(QStringLiteral(STANDIN_HOST_WIN), file(u"lexaro.exe"_s)));
+        ASSERT_TRUE(QFile::copy(QString::fromUtf8(kStandinHostWin), file(u"lexaro.exe"_s)));
         for (DataFile f : store::ProfileFileSet::listing)
             ASSERT_TRUE(write(file(store::fileName(f).toString()), "live"));
         ASSERT_TRUE(

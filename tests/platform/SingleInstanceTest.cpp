@@ -27,6 +27,9 @@
 #include <unistd.h>
 #endif
 
+// Where the build put the probe (tests/CMakeLists.txt).
+extern const char kCopyProbe[];
+
 using namespace Qt::StringLiterals;
 using tuvano::platform::Answer;
 using tuvano::platform::Buttons;
@@ -449,7 +452,7 @@ TEST_P(SecondCopyTest, SaysOnlyWhatTheRunningCopyConfirmed)
 {
     const SecondCopy& c = GetParam();
     TempFolder dir;
-    first.start(QStringLiteral(COPY_PROBE),
+    first.start(QString::fromUtf8(kCopyProbe),
                 {u"hold"_s, dir.path(), QString::fromUtf8(c.firstAnswers)});
     QByteArray firstSaid = waitUntilHeld(first);
     ASSERT_TRUE(firstSaid.contains("held\n"));
@@ -459,7 +462,7 @@ TEST_P(SecondCopyTest, SaysOnlyWhatTheRunningCopyConfirmed)
     QStringList args{u"start"_s, dir.path(), QString::number(c.waitMs)};
     if (c.hostRuns)
         args << u"host-runs"_s;
-    second.start(QStringLiteral(COPY_PROBE), args);
+    second.start(QString::fromUtf8(kCopyProbe), args);
     ASSERT_TRUE(second.waitForFinished(20000));
     const QString said = QString::fromUtf8(second.readAllStandardOutput());
 
@@ -490,7 +493,7 @@ INSTANTIATE_TEST_SUITE_P(Copies, SecondCopyTest, ::testing::ValuesIn(kSecondCopi
 // nor raised, so the lock is stale.
 TEST(SingleInstance, TheSameProgramFromAnotherFolderIsAnotherCopy)
 {
-    const QString elsewhere = QFileInfo(QStringLiteral(COPY_PROBE)).absolutePath() + u"/linked-"_s +
+    const QString elsewhere = QFileInfo(QString::fromUtf8(kCopyProbe)).absolutePath() + u"/linked-"_s +
                               QString::number(QCoreApplication::applicationPid());
     // Process ids come round again (soon under Wine): a folder left by a run
     // that failed half-way is removed, and this one is whatever happens. It
@@ -498,8 +501,8 @@ TEST(SingleInstance, TheSameProgramFromAnotherFolderIsAnotherCopy)
     QDir(elsewhere).removeRecursively();
     const auto removeElsewhere = qScopeGuard([&] { QDir(elsewhere).removeRecursively(); });
     ASSERT_TRUE(QDir().mkpath(elsewhere));
-    const QString linked = elsewhere + u"/"_s + QFileInfo(QStringLiteral(COPY_PROBE)).fileName();
-    std::filesystem::create_hard_link(QStringLiteral(COPY_PROBE).toStdString(),
+    const QString linked = elsewhere + u"/"_s + QFileInfo(QString::fromUtf8(kCopyProbe)).fileName();
+    std::filesystem::create_hard_link(QString::fromUtf8(kCopyProbe).toStdString(),
                                       linked.toStdString());
     QProcess other;
     other.start(linked, {u"hold"_s, elsewhere, u"shown"_s});
@@ -511,7 +514,7 @@ TEST(SingleInstance, TheSameProgramFromAnotherFolderIsAnotherCopy)
                    QSysInfo::machineHostName().toUtf8() + '\n' + QSysInfo::machineUniqueId() +
                    '\n' + QSysInfo::bootUniqueId() + '\n');
     QProcess second;
-    second.start(QStringLiteral(COPY_PROBE), {u"start"_s, scene.dir.path(), u"2000"_s});
+    second.start(QString::fromUtf8(kCopyProbe), {u"start"_s, scene.dir.path(), u"2000"_s});
     ASSERT_TRUE(second.waitForFinished(20000));
     EXPECT_EQ(second.exitCode(), 0) << second.readAllStandardOutput().toStdString();
     otherSaid += other.readAllStandardOutput();
@@ -534,7 +537,7 @@ TEST(SingleInstance, TheLockOfAKilledCopyIsTakenOverAndSaysSo)
 {
     TempFolder dir;
     QProcess copy;
-    copy.start(QStringLiteral(COPY_PROBE), {u"hold"_s, dir.path(), u"shown"_s});
+    copy.start(QString::fromUtf8(kCopyProbe), {u"hold"_s, dir.path(), u"shown"_s});
     QByteArray said = waitUntilHeld(copy);
     ASSERT_TRUE(said.contains("held\n"));
     copy.kill(); // gone without unlocking

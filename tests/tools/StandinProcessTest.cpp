@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+// Where the build put the stand-in host (tests/tools/CMakeLists.txt).
+extern const char kStandinHostExecutable[];
+
 using namespace tuvano::standin;
 using namespace tuvano::store;
 using namespace Qt::StringLiterals;
@@ -30,7 +33,7 @@ protected:
         ASSERT_TRUE(root.isValid());
         QDir dir(root.path());
         ASSERT_TRUE(dir.mkdir(u"prog"_s) && dir.mkdir(u"tmp"_s));
-        ASSERT_TRUE(QFile::copy(QStringLiteral(STANDIN_HOST_EXECUTABLE), program()));
+        ASSERT_TRUE(QFile::copy(QString::fromUtf8(kStandinHostExecutable), program()));
         for (DataFile file : ProfileFileSet::listing)
             write(dataFile(file), original(file));
         // A marker already there would be taken for this host's.
