@@ -134,7 +134,7 @@ QString errorText(const StoreError& e)
         if (e.flaw == Flaw::BadEncoding)
             return u"Filen är inte sparad i den väntade teckenkodningen:\n" + path + u"\n\nRad " +
                    QString::number(e.line) + u": " + flawText(e.flaw) +
-                   u". Filen ska vara sparad som Windows-1252 (ANSI) eller UTF-8.";
+                   u". Filen ska vara sparad som Windows-1252 (ANSI), UTF-8 eller UTF-16 (Unicode).";
         return withDetail(u"Filen är skadad:\n" + path + u"\n\nRad " + QString::number(e.line) +
                               u": " + flawText(e.flaw) + u'.',
                           e.detail);

@@ -585,18 +585,31 @@ std::vector<Row> HostileInstallation::rows()
              for (DataFile f : ProfileFileSet::listing)
                  EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
          }},
-        {"ListSavedAsUtf16",
+        // Saved by Notepad as "Unicode": read, and the list written anew whole
+        // in the code page when a profile is added.
+        {"ListAndSettingsSavedAsUtf16",
          [](H& h) {
-             const QString text = u"\"Standardprofil\",\"1000000\"\r\n"_s;
+             const auto utf16 = [](const QString& text) -> QByteArray {
+                 return "\xFF\xFE" +
+                        QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+             };
              h.dir.write(u"profiles.map"_s,
-                         "\xFF\xFE" + QByteArray(reinterpret_cast<const char*>(text.utf16()),
-                                                 text.size() * 2));
+                         utf16(qs("\"Standardprofil\",\"1000000\"\r\n\"Åsa\",\"2000000\"\r\n")));
+             h.dir.write(u"tuvano.ini"_s,
+                         utf16(qs("#FALSE#\r\n0\r\n\"Åsa\"\r\n#FALSE#\r\n#TRUE#\r\n")));
          },
-         nullptr,
-         {"Filen är inte sparad i den väntade teckenkodningen", "profiles.map", "Rad 1"},
-         {"profiles.map", "profiles", "tuvano.ini"},
-         nullptr,
-         false},
+         [](H& h) {
+             EXPECT_EQ(h.mainList(), (QStringList{u"Standardprofil"_s, qs("Åsa")}));
+             EXPECT_EQ(h.main().cmbProfiler->currentText(), qs("Åsa"));
+             h.createProfile();
+         },
+         {"Den nya profilen har skapats!"},
+         {"profiles/1000000", "profiles/2000000", "tuvano.ini"},
+         [](H& h) {
+             EXPECT_EQ(h.dir.read(u"profiles.map"_s), "\"Standardprofil\",\"1000000\"\r\n"
+                                                      "\"\xC5sa\",\"2000000\"\r\n"
+                                                      "\"5999999\",\"5999999\"\r\n");
+         }},
         {"ListWithAByteOutsideTheCodePage",
          [](H& h) {
              h.dir.write(u"profiles.map"_s,
