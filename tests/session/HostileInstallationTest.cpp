@@ -8,6 +8,7 @@
 #include "admin/frmProfiles.h"
 #include "settings/frmSettings.h"
 #include "store/SessionRecord.h"
+#include "support/FaultyFileOps.h"
 #include "widgets/ChoiceList.h"
 
 #include <QDir>
@@ -45,39 +46,14 @@ struct Row {
 
 void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
-// The file system, except that one file is held open by another program (a
-// backup, a virus scanner): it cannot be replaced until it is let go.
-struct HeldOpen : store::FileOps {
-    QString held; // the whole path, links followed
-    bool isHeld(const QString& path) const
-    {
-        return !held.isEmpty() && QFileInfo(path).canonicalFilePath() == held;
-    }
-    static store::StoreError inUse(store::ErrorKind kind, const QString& path)
-    {
-        return {kind, path, 0, store::Flaw::None, {}, store::Cause::InUse};
-    }
-    store::Status rename(const QString& from, const QString& to) override
-    {
-        if (isHeld(to))
-            return inUse(store::ErrorKind::WriteFailed, to);
-        return FileOps::rename(from, to);
-    }
-    store::Status remove(const QString& path) override
-    {
-        if (isHeld(path))
-            return inUse(store::ErrorKind::DeleteFailed, path);
-        return FileOps::remove(path);
-    }
-};
-
 class HostileInstallation : public test::SessionFixture, public ::testing::WithParamInterface<Row> {
 public:
     static std::vector<Row> rows();
 
 protected:
     test::TempFolder elsewhere; // a folder outside the program folder
-    HeldOpen heldOpen;
+    // Holds a file as another program would, for good.
+    test::FaultyFileOps heldOpen;
 
     void SetUp() override
     {
