@@ -145,6 +145,9 @@ QString describe(const StoreError& e)
                (e.previousKept
                     ? QStringLiteral("\n\nDen tidigare versionen av filen är oförändrad.")
                     : QString());
+    case ErrorKind::ReplaceFailed:
+        return withCause(u"Filen kunde inte bytas ut:\n" + path, e) +
+               (e.previousKept ? QStringLiteral("\n\nIngen av filerna har bytts ut.") : QString());
     case ErrorKind::DeleteFailed:
         return withCause(u"Filen kunde inte tas bort:\n" + path, e);
     case ErrorKind::FolderFailed:

@@ -269,6 +269,11 @@ Status FileOps::removeFolder(const QString& path)
     return patiently([&] { return removeFolderOnce(path); });
 }
 
+Status FileOps::link(const QString& existing, const QString& name)
+{
+    return patiently([&] { return linkOnce(existing, name); }, existing);
+}
+
 void FileOps::pause(std::chrono::milliseconds length) { QThread::msleep(length.count()); }
 
 Result<QByteArray> FileOps::readOnce(const QString& path)
@@ -434,6 +439,20 @@ Status FileOps::removeFolderOnce(const QString& path)
     return {};
 }
 
+Status FileOps::linkOnce(const QString& existing, const QString& name)
+{
+#ifdef Q_OS_WIN
+    if (const Cause refused = windows::link(existing, name); refused != Cause::None)
+        return error(ErrorKind::WriteFailed, name, refused);
+#else
+    std::error_code ec;
+    std::filesystem::create_hard_link(fsPath(existing), fsPath(name), ec);
+    if (ec)
+        return error(ErrorKind::WriteFailed, name, causeOf(ec));
+#endif
+    return {};
+}
+
 Result<QString> FileOps::writeTarget(const QString& path)
 {
     const QString target = followLinks(path);
@@ -466,6 +485,7 @@ namespace {
 
 constexpr QStringView kTempTail = u".tuvano-new";
 constexpr QStringView kStageTail = u".tuvano-save";
+constexpr QStringView kAsideTail = u".tuvano-old";
 
 QString besideTarget(const QString& target, const QString& name)
 {
@@ -516,6 +536,81 @@ QString stagePathFor(const QString& target)
 }
 
 bool isStageName(QStringView name) { return name.startsWith(u'.') && name.endsWith(kStageTail); }
+
+QString asidePathFor(const QString& target)
+{
+    return besideTarget(target, u'.' + QFileInfo(target).fileName() + kAsideTail);
+}
+
+bool isAsideName(QStringView name) { return name.startsWith(u'.') && name.endsWith(kAsideTail); }
+
+Status replaceAll(FileOps& ops, const std::vector<Replacement>& set)
+{
+    const auto exists = [](const QString& path) {
+        const QFileInfo info(path);
+        return info.exists() || info.isSymLink();
+    };
+    const auto dropAsides = [&] {
+        for (const Replacement& r : set) {
+            if (QFileInfo(asidePathFor(r.target)).isFile())
+                (void)ops.remove(asidePathFor(r.target));
+        }
+    };
+    // Anything aside from before is a leftover: nothing older may come back.
+    dropAsides();
+    for (const Replacement& r : set) {
+        if (!exists(r.target))
+            continue;
+        const QString aside = asidePathFor(r.target);
+        if (ops.link(r.target, aside))
+            continue;
+        const Status copied = ops.copyNew(r.target, aside);
+        // Gone meanwhile (another program deleted it): nothing to keep.
+        if (!copied &&
+            !(copied.error().kind == ErrorKind::Missing && copied.error().path == r.target)) {
+            dropAsides();
+            StoreError e = copied.error();
+            e.path = r.target;
+            e.previousKept = true;
+            return e;
+        }
+    }
+    std::vector<const Replacement*> done;
+    for (const Replacement& r : set) {
+        Status put;
+        if (!r.incoming.isEmpty())
+            put = ops.rename(r.incoming, r.target);
+        else if (exists(r.target))
+            put = ops.remove(r.target);
+        if (put) {
+            done.push_back(&r);
+            continue;
+        }
+        bool restored = true;
+        for (auto d = done.rbegin(); d != done.rend(); ++d) {
+            const Replacement& back = **d;
+            if (!back.incoming.isEmpty())
+                restored = (ops.link(back.target, back.incoming).ok() ||
+                            ops.copyNew(back.target, back.incoming).ok()) &&
+                           restored;
+            const QString aside = asidePathFor(back.target);
+            if (QFileInfo(aside).isFile())
+                restored = ops.rename(aside, back.target).ok() && restored;
+            else if (!back.incoming.isEmpty())
+                restored = ops.remove(back.target).ok() && restored;
+        }
+        dropAsides();
+        StoreError e = put.error();
+        e.kind = ErrorKind::ReplaceFailed;
+        e.path = r.target;
+        e.previousKept = restored;
+        return e;
+    }
+    // Every target holds its new file: what is aside is a leftover now, and
+    // one that cannot be deleted the next start removes.
+    dropAsides();
+    return {};
+}
 
 Status replaceWithBytes(FileOps& ops, const QString& target, const QString& tempName,
                         const QByteArray& bytes)

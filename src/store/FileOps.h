@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <chrono>
+#include <vector>
 
 namespace tuvano::store {
 
@@ -57,6 +58,9 @@ public:
     Status makeFolder(const QString& path);
     // Removes a folder that is empty.
     Status removeFolder(const QString& path);
+    // Gives the file existing a second name (a hard link), which must not
+    // be taken yet.
+    Status link(const QString& existing, const QString& name);
 
     // The file that a write to path must replace: path itself, or the file a
     // symbolic link at path leads to (the link is kept). Fails with ReadOnly
@@ -74,6 +78,7 @@ protected:
     virtual Status removeOnce(const QString& path);
     virtual Status makeFolderOnce(const QString& path);
     virtual Status removeFolderOnce(const QString& path);
+    virtual Status linkOnce(const QString& existing, const QString& name);
     // The pause before an operation on a held file is tried again.
     virtual void pause(std::chrono::milliseconds length);
 
@@ -108,5 +113,27 @@ bool isTempName(QStringView name);
 // put in place (".ro.vwi.tuvano-save").
 QString stagePathFor(const QString& target);
 bool isStageName(QStringView name);
+
+// The second name a file keeps while a set of files replaces it, until the
+// set is in place (".ro.vwi.tuvano-old").
+QString asidePathFor(const QString& target);
+bool isAsideName(QStringView name);
+
+// One file of a set replaced as one: the file that takes target's place, or
+// none when target is only to go.
+struct Replacement {
+    QString incoming;
+    QString target;
+};
+
+// Puts every incoming file in place of its target, or none. Each target that
+// exists first gets a second name aside (a hard link, or a copy where the
+// drive has none); then each incoming file replaces its target in one step
+// (keeping its permissions), so every target is always there, old or new.
+// When one cannot be replaced (another program holds it), those replaced are
+// put back from their second names and the incoming files are given back
+// their own, so the set can be tried again; previousKept then tells whether
+// that worked, and the error (ReplaceFailed) names the target.
+Status replaceAll(FileOps& ops, const std::vector<Replacement>& set);
 
 } // namespace tuvano::store

@@ -157,6 +157,13 @@ Cause rename(const QString& from, const QString& to)
     return Cause::AccessDenied;
 }
 
+Cause link(const QString& existing, const QString& name)
+{
+    if (::CreateHardLinkW(longPath(name).c_str(), longPath(existing).c_str(), nullptr))
+        return Cause::None;
+    return lastCause();
+}
+
 Cause remove(const QString& path)
 {
     if (::DeleteFileW(longPath(path).c_str()))

@@ -31,6 +31,8 @@ Cause lastCause();
 Cause open(QFile& file, const QString& path, QIODevice::OpenMode mode);
 // Renames from to to, replacing to; None when done.
 Cause rename(const QString& from, const QString& to);
+// Gives the file existing the second name name; None when done.
+Cause link(const QString& existing, const QString& name);
 // Deletes the file (or the link) at path; None when done.
 Cause remove(const QString& path);
 

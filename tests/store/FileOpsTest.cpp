@@ -203,6 +203,32 @@ INSTANTIATE_TEST_SUITE_P(
                       HoldCase{"byAReaderForLong", "read", 4000, false}),
     [](const auto& info) { return std::string(info.param.label); });
 
+// A set replaced as one, one of whose files another program holds for long:
+// none is replaced, the new files stay for another try, which then works.
+TEST(FileOps, ASetWithAHeldFileIsReplacedWholeOrNotAtAll)
+{
+    TempFolder dir;
+    std::vector<Replacement> set;
+    for (const QString& name : {u"a.vwi"_s, u"b.vwi"_s, u"c.vwi"_s}) {
+        dir.write(name, "old");
+        dir.write(u"new-"_s + name, "new");
+        set.push_back({dir.file(u"new-"_s + name), dir.file(name)});
+    }
+    const auto before = dir.snapshot();
+    Holding holding;
+    const Status status = replaceAll(holding.hold("read", dir.file(u"c.vwi"_s), 4000), set);
+    holding.release();
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ(status.error().cause, Cause::InUse);
+    EXPECT_EQ(status.error().path, QFileInfo(dir.file(u"c.vwi"_s)).filePath());
+    EXPECT_TRUE(status.error().previousKept);
+    EXPECT_EQ(dir.snapshot(), before);
+    ASSERT_TRUE(replaceAll(FileOps::real(), set).ok());
+    for (const QString& name : {u"a.vwi"_s, u"b.vwi"_s, u"c.vwi"_s})
+        EXPECT_EQ(dir.read(name), "new");
+    EXPECT_EQ(dir.entries(), (QStringList{u"a.vwi"_s, u"b.vwi"_s, u"c.vwi"_s}));
+}
+
 // --- Links and write-protected files ------------------------------------
 
 struct TargetCase {

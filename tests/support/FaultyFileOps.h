@@ -92,6 +92,12 @@ public:
         return step("rename", store::ErrorKind::WriteFailed, to,
                     [&] { return store::FileOps::renameOnce(from, to); });
     }
+    store::Status linkOnce(const QString& existing, const QString& name) override
+    {
+        calls << QStringLiteral("link ") + existing + QStringLiteral(" -> ") + name;
+        return step("link", store::ErrorKind::WriteFailed, name,
+                    [&] { return store::FileOps::linkOnce(existing, name); });
+    }
     store::Status flushFolderOnce(const QString& folder) override
     {
         return step("flushFolder", store::ErrorKind::WriteFailed, folder,
@@ -183,7 +189,8 @@ private:
         const char* operation, store::ErrorKind kind, const QString& path, Op op, Torn torn = [] {})
         -> decltype(op())
     {
-        if (QLatin1StringView(operation) != QLatin1StringView("rename"))
+        if (QLatin1StringView(operation) != QLatin1StringView("rename") &&
+            QLatin1StringView(operation) != QLatin1StringView("link"))
             calls << QString::fromLatin1(operation) + u' ' + path;
         ++count;
         if (count == crashAt) {
