@@ -85,10 +85,10 @@ void ProgramFolder::removeLeftovers(bool inProfileFolders) const
             const QString path = dataFilePath(profileFolder(id), f);
             removeTempsOf(*m_ops, path);
             removeIfPresent(*m_ops, oldTempPathFor(profileFolder(id), f));
-            if (!sessionRecorded) {
+            if (!sessionRecorded)
                 removeIfPresent(*m_ops, stagePathFor(followLinks(path)));
-                removeIfPresent(*m_ops, asidePathFor(followLinks(path)));
-            }
+            // A second name is needed only while its set is being replaced.
+            removeIfPresent(*m_ops, asidePathFor(followLinks(path)));
         }
     }
 }
