@@ -11,8 +11,10 @@
 #include <utility>
 
 #ifdef Q_OS_WIN
-#include <tlhelp32.h>
 #include <windows.h>
+
+// After windows.h, whose types it uses.
+#include <tlhelp32.h>
 #else
 #include <dirent.h>
 #include <fcntl.h>
