@@ -55,6 +55,11 @@ mkdir -p "$(dirname "$prefix")"
         [ -e "$prefix/dosdevices/z:" ] || { echo "wine-emulator: no Z: drive in $prefix" >&2; exit 1; }
         touch "$prefix/.booted"
     fi
+    # Y: is a folder of the build folder as a drive letter of its own, as
+    # subst makes one: a program folder in it is reached through two paths.
+    # (No test runs in it: Wine would then name the current folder by Y:.)
+    mkdir -p "$(dirname "$prefix")/drive-y"
+    ln -sfn "$(dirname "$prefix")/drive-y" "$prefix/dosdevices/y:"
     # Wine keeps its own fonts out of the prefix's Windows font folder, where
     # the tests have Qt look for fonts: it gets the type the Linux tests draw
     # in. Linked under the lock on each start, as it costs nothing.

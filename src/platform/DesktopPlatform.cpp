@@ -25,6 +25,8 @@
 #include <map>
 
 #ifdef Q_OS_WIN
+#include "store/WindowsFiles.h"
+
 #include <windows.h>
 #else
 #include <unistd.h>
@@ -342,8 +344,25 @@ std::vector<qint64> DesktopPlatform::runningHosts()
 
 bool DesktopPlatform::canOpen(const QString& path)
 {
+#ifdef Q_OS_WIN
+    // Looked at on every tick and every change on its drive: the look must
+    // never refuse the host anything, so every kind of sharing is granted,
+    // deletion too, and the file is closed at once. A marker another
+    // program (the host itself) keeps open without sharing it is there all
+    // the same: the host runs.
+    const HANDLE marker = ::CreateFileW(store::windows::longPath(path).c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (marker != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(marker);
+        return true;
+    }
+    const DWORD why = ::GetLastError();
+    return why == ERROR_SHARING_VIOLATION || why == ERROR_LOCK_VIOLATION;
+#else
     QFile file(path);
     return file.open(QIODevice::ReadOnly);
+#endif
 }
 
 void DesktopPlatform::reseedRandom()

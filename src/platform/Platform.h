@@ -110,7 +110,9 @@ public:
         Q_UNUSED(pid);
         return std::nullopt;
     }
-    // Whether the file can be opened for reading at this moment.
+    // Whether the file can be opened for reading at this moment, or is held
+    // open by another program that shares it with none. The look never
+    // stands in the way of another program, not even of one deleting it.
     virtual bool canOpen(const QString& path) = 0;
     // When the computer was started last; invalid when unknown.
     virtual QDateTime bootTime() const { return {}; }

@@ -14,7 +14,10 @@
 #include <optional>
 
 #ifdef Q_OS_WIN
+#include "store/WindowsFiles.h"
+
 #include <memory>
+#include <tuple>
 #include <type_traits>
 #include <vector>
 #include <windows.h>
@@ -154,21 +157,30 @@ void onNote(int, siginfo_t* info, void*)
     errno = saved;
 }
 
+bool sameEntry(const QByteArray& a, const QByteArray& b)
+{
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.constData(), &first) == 0 && ::stat(b.constData(), &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 // Whether the process runs this program's own executable file from the same
-// place. The same file under another path (a hard link, as installers and
-// backups make) is another copy, in another program folder.
+// folder, by whatever path it reached them (a bind mount, a link). The same
+// file in another folder (a hard link, as installers and backups make) is
+// another copy, in another program folder.
 bool isThisProgram(qint64 pid)
 {
     if (pid <= 0 || pid > std::numeric_limits<pid_t>::max())
         return false;
-    struct stat ours {};
-    struct stat theirs {};
     const QByteArray exe = "/proc/" + QByteArray::number(pid) + "/exe";
-    if (::stat("/proc/self/exe", &ours) != 0 || ::stat(exe.constData(), &theirs) != 0 ||
-        ours.st_dev != theirs.st_dev || ours.st_ino != theirs.st_ino)
+    if (!sameEntry("/proc/self/exe", exe))
         return false;
     const QString ourPath = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
-    return !ourPath.isEmpty() && QFileInfo(QString::fromLatin1(exe)).symLinkTarget() == ourPath;
+    const QString theirPath = QFileInfo(QString::fromLatin1(exe)).symLinkTarget();
+    return !ourPath.isEmpty() && !theirPath.isEmpty() &&
+           sameEntry(QFile::encodeName(QFileInfo(ourPath).absolutePath()),
+                     QFile::encodeName(QFileInfo(theirPath).absolutePath()));
 }
 
 // Sends a note only to this program. The process is held by a descriptor
@@ -195,6 +207,35 @@ bool sendNote(qint64 pid, int code)
 #else
 using Handle = std::unique_ptr<std::remove_pointer_t<HANDLE>, decltype(&::CloseHandle)>;
 
+// A file or a folder as its drive knows it, whatever path reached it: the
+// program folder through a second drive letter (subst, a mapped drive) is
+// the same folder.
+std::optional<std::tuple<DWORD, DWORD, DWORD>> identityOf(const QString& path)
+{
+    const HANDLE opened =
+        ::CreateFileW(store::windows::longPath(path).c_str(), FILE_READ_ATTRIBUTES,
+                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (opened == INVALID_HANDLE_VALUE)
+        return std::nullopt;
+    const Handle entry(opened, &::CloseHandle);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!::GetFileInformationByHandle(entry.get(), &info))
+        return std::nullopt;
+    return std::tuple{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+}
+
+// Whether both paths reach one executable file in one folder. The same file
+// in another folder (a hard link, as installers and backups make) is another
+// copy, in another program folder.
+bool sameProgram(const QString& a, const QString& b)
+{
+    const auto program = identityOf(a);
+    const auto folder = identityOf(QFileInfo(a).absolutePath());
+    return program && folder && program == identityOf(b) &&
+           folder == identityOf(QFileInfo(b).absolutePath());
+}
+
 // The process, held open (which keeps its id from being given to another)
 // when it runs this program's own executable; else none.
 Handle openThisProgram(qint64 pid)
@@ -212,8 +253,8 @@ Handle openThisProgram(qint64 pid)
     if (!::GetExitCodeProcess(process.get(), &exitCode) || exitCode != STILL_ACTIVE ||
         !::QueryFullProcessImageNameW(process.get(), 0, image.data(), &length))
         return none;
-    const QString ours = QDir::toNativeSeparators(QCoreApplication::applicationFilePath());
-    if (QString::fromWCharArray(image.data(), int(length)).compare(ours, Qt::CaseInsensitive) != 0)
+    if (!sameProgram(QString::fromWCharArray(image.data(), int(length)),
+                     QCoreApplication::applicationFilePath()))
         return none;
     return process;
 }

@@ -7,10 +7,13 @@
 #include "shared/StatusTexts.h"
 #include "store/ErrorText.h"
 #include "store/ProfileList.h"
+#include "store/ProfileLoad.h"
 #include "store/SessionRecord.h"
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
 
 using namespace Qt::StringLiterals;
 
@@ -45,6 +48,25 @@ StartOutcome stop(shared::Context& context, OnFailure onFailure, const QString& 
         return endWith(context, error);
     return refuse(context,
                   u"Profilen " + name + u" kan inte startas.\n\n" + store::errorText(error));
+}
+
+// The profile's files could not be put in place; the live files are as
+// they were, unless the error says otherwise.
+StartOutcome notLoaded(shared::Context& context, OnFailure onFailure, const QString& name,
+                       const store::StoreError& error)
+{
+    store::StoreError told = error;
+    told.previousKept = false; // said of all the files at once
+    const QString text =
+        store::errorText(told) +
+        (error.previousKept ? u"\n\nIngen av Lexaros filer i programmappen har bytts ut."_s
+                            : QString());
+    if (onFailure == OnFailure::EndProgram) {
+        context.platform.fatalError(u"Profilen kunde inte startas.\n\n" + text +
+                                    u"\n\nLexaro Tuvano! avslutas.");
+        return StartOutcome::Ended;
+    }
+    return refuse(context, u"Profilen " + name + u" kan inte startas.\n\n" + text);
 }
 
 // The start goes on without the files that could not be loaded; the user
@@ -153,6 +175,8 @@ StartOutcome putInPlace(shared::Context& context, const QString& name, OnFailure
     shared::ProgramState& state = context.state;
     state.sProfileFolder = folder.profileFolder(*id);
     context.session.stage = shared::LiveSession::Stage::Starting;
+    // The owner of the live files until they are replaced.
+    const std::optional<store::SessionRecord> owner = context.session.record;
     store::SessionRecord record;
     record.profile = {name, *id};
     const store::SessionFile sessionFile(folder);
@@ -162,46 +186,39 @@ StartOutcome putInPlace(shared::Context& context, const QString& name, OnFailure
         return stop(context, onFailure, name, noted.error());
     context.session.record = record;
 
-    store::FileOps& ops = folder.ops();
-    for (store::DataFile file : store::ProfileFileSet::start) {
-        // A link stays: the profile's copy is written through it below. A
-        // write-protected file stays too, and is told as not loaded below.
-        const QString live = folder.liveFile(file);
-        if (QFileInfo(live).isSymLink() || !ops.writeTarget(live))
-            continue;
-        // A live file that is gone already (a start cut short) is as wanted.
-        const store::Status deleted = ops.remove(live);
-        if (!deleted && deleted.error().kind != store::ErrorKind::Missing &&
-            onFailure == OnFailure::EndProgram)
-            return endWith(context, deleted.error());
+    // All five files or none: a file another program holds keeps the live
+    // files as they are, and the start is refused.
+    const auto loaded = store::loadIntoLive(folder, *id, onFailure == OnFailure::PassOver);
+    if (!loaded) {
+        // Nothing was replaced: the live files stay their owner's. What
+        // could not be put back the next start puts back, by the record.
+        context.session.record = owner;
+        if (loaded.error().previousKept)
+            (void)(owner ? sessionFile.write(*owner) : sessionFile.remove());
+        else
+            context.session.record.reset();
+        return notLoaded(context, onFailure, name, loaded.error());
     }
     std::vector<store::FileFailure> failures;
     std::vector<store::DataFile> lacking;
     const bool ownFolder = QFileInfo(state.sProfileFolder).isDir();
+    for (const store::FileFailure& f : loaded->notLoaded) {
+        const QFileInfo live(folder.liveFile(f.file));
+        // The profile has no such file and none is in its place: what the
+        // host makes there is the profile's own.
+        if (ownFolder && f.error.kind == store::ErrorKind::Missing &&
+            f.error.path == store::dataFilePath(state.sProfileFolder, f.file) && !live.exists() &&
+            !live.isSymLink())
+            lacking.push_back(f.file);
+        else
+            failures.push_back(f);
+    }
     for (store::DataFile file : store::ProfileFileSet::start) {
-        const QString source = store::dataFilePath(state.sProfileFolder, file);
-        // A file that leads into another profile's folder is not this
-        // profile's, and could never be saved back.
-        store::Status copied = folder.checkPlace(source, *id);
-        // The live files are copies the profile still holds: no need to wait
-        // for them to reach the disk.
-        if (copied)
-            copied =
-                store::replaceByCopy(ops, source, folder.liveFile(file), store::Durability::Cached);
-        const QFileInfo live(folder.liveFile(file));
-        if (copied) {
+        const auto has = [file](const std::vector<store::DataFile>& files) {
+            return std::find(files.begin(), files.end(), file) != files.end();
+        };
+        if (has(loaded->files) || has(lacking))
             record.files.push_back(file);
-        } else if (onFailure == OnFailure::EndProgram) {
-            return endWith(context, copied.error());
-        } else if (ownFolder && copied.error().kind == store::ErrorKind::Missing &&
-                   copied.error().path == source && !live.exists() && !live.isSymLink()) {
-            // The profile has no such file and none is in its place: what
-            // the host makes there is the profile's own.
-            record.files.push_back(file);
-            lacking.push_back(file);
-        } else {
-            failures.push_back({file, copied.error()});
-        }
     }
     record.phase = store::SessionPhase::Live;
     record.seen = store::liveFilesNow(folder);

@@ -31,7 +31,7 @@ QString reason(const store::StoreError& error)
     case store::ErrorKind::ForeignLink:
         return u"filen är en länk till en annan profils mapp"_s;
     default:
-        if (const QString why = store::causeText(error.cause); !why.isEmpty())
+        if (const QString why = store::causeText(error); !why.isEmpty())
             return why;
         return u"okänt fel"_s;
     }

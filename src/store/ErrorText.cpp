@@ -32,12 +32,14 @@ QString flawText(Flaw flaw)
 }
 
 // The system's reason, if it gave one.
-QString withCause(QString text, Cause cause)
+QString withCause(QString text, const StoreError& e)
 {
-    if (const QString why = causeText(cause); !why.isEmpty())
+    if (const QString why = causeText(e); !why.isEmpty())
         text += u"\n\nOrsak: " + why + u'.';
     return text;
 }
+
+QString describe(const StoreError& e);
 
 // The offending text of a damaged record, if there is one.
 QString withDetail(QString text, const QString& detail, qsizetype longest = 80)
@@ -87,6 +89,14 @@ QString causeText(Cause cause)
     return {};
 }
 
+QString causeText(const StoreError& e)
+{
+    QString why = causeText(e.cause);
+    if (e.cause == Cause::InUse && !e.detail.isEmpty())
+        why += u" (" + shownText(e.detail, 120) + u')';
+    return why;
+}
+
 QString shownText(QStringView text, qsizetype longest)
 {
     QString shown;
@@ -112,29 +122,45 @@ QString shownText(QStringView text, qsizetype longest)
 
 QString errorText(const StoreError& e)
 {
+    // A file another program holds may be let go soon: the user hears what
+    // to do.
+    if (e.cause == Cause::InUse)
+        return describe(e) + QStringLiteral("\n\nStäng det program som använder filen, eller "
+                                            "vänta en stund, och försök sedan igen.");
+    return describe(e);
+}
+
+namespace {
+
+QString describe(const StoreError& e)
+{
     const QString path = QDir::toNativeSeparators(e.path);
     switch (e.kind) {
     case ErrorKind::Missing:
         return u"Filen eller mappen saknas:\n" + path;
     case ErrorKind::ReadFailed:
-        return withCause(u"Filen kunde inte läsas:\n" + path, e.cause);
+        return withCause(u"Filen kunde inte läsas:\n" + path, e);
     case ErrorKind::WriteFailed:
-        return withCause(u"Filen kunde inte sparas:\n" + path, e.cause) +
+        return withCause(u"Filen kunde inte sparas:\n" + path, e) +
                (e.previousKept
                     ? QStringLiteral("\n\nDen tidigare versionen av filen är oförändrad.")
                     : QString());
+    case ErrorKind::ReplaceFailed:
+        return withCause(u"Filen kunde inte bytas ut:\n" + path, e) +
+               (e.previousKept ? QStringLiteral("\n\nIngen av filerna har bytts ut.") : QString());
     case ErrorKind::DeleteFailed:
-        return withCause(u"Filen kunde inte tas bort:\n" + path, e.cause);
+        return withCause(u"Filen kunde inte tas bort:\n" + path, e);
     case ErrorKind::FolderFailed:
-        return withCause(u"Mappen kunde inte skapas eller tas bort:\n" + path, e.cause);
+        return withCause(u"Mappen kunde inte skapas eller tas bort:\n" + path, e);
     case ErrorKind::Damaged:
         // Not a file of the kind at all: a pipe, a folder, something huge.
         if (e.line == 0)
-            return withCause(u"Filen är skadad:\n" + path, e.cause);
+            return withCause(u"Filen är skadad:\n" + path, e);
         if (e.flaw == Flaw::BadEncoding)
             return u"Filen är inte sparad i den väntade teckenkodningen:\n" + path + u"\n\nRad " +
                    QString::number(e.line) + u": " + flawText(e.flaw) +
-                   u". Filen ska vara sparad som Windows-1252 (ANSI) eller UTF-8.";
+                   u". Filen ska vara sparad som Windows-1252 (ANSI), UTF-8 eller UTF-16 "
+                   u"(Unicode).";
         return withDetail(u"Filen är skadad:\n" + path + u"\n\nRad " + QString::number(e.line) +
                               u": " + flawText(e.flaw) + u'.',
                           e.detail);
@@ -157,5 +183,7 @@ QString errorText(const StoreError& e)
     }
     return {};
 }
+
+} // namespace
 
 } // namespace tuvano::store

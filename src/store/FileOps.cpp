@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <algorithm>
 #include <cerrno>
@@ -10,6 +11,8 @@
 #include <vector>
 
 #ifdef Q_OS_WIN
+#include "WindowsFiles.h"
+
 #include <io.h>
 #include <windows.h>
 #else
@@ -28,7 +31,7 @@ namespace {
 std::filesystem::path fsPath(const QString& path)
 {
 #ifdef Q_OS_WIN
-    return std::filesystem::path(path.toStdWString());
+    return std::filesystem::path(windows::longPath(path));
 #else
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 #endif
@@ -77,47 +80,11 @@ Cause causeOfErrno(int code)
     }
 }
 
-#ifdef Q_OS_WIN
-Cause causeOfWindowsError(DWORD code)
-{
-    switch (code) {
-    case ERROR_SUCCESS:
-        return Cause::None;
-    case ERROR_ACCESS_DENIED:
-        return Cause::AccessDenied;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return Cause::DiskFull;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return Cause::InUse;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-        return Cause::NotFound;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-        return Cause::Exists;
-    case ERROR_WRITE_PROTECT:
-        return Cause::ReadOnlyVolume;
-    case ERROR_FILENAME_EXCED_RANGE:
-        return Cause::NameTooLong;
-    case ERROR_DIRECTORY:
-        return Cause::NotFolder;
-    case ERROR_CRC:
-    case ERROR_GEN_FAILURE:
-    case ERROR_NOT_READY:
-        return Cause::DeviceError;
-    default:
-        return Cause::Other;
-    }
-}
-#endif
-
 // The cause of the last failed call into the system.
 Cause lastCause()
 {
 #ifdef Q_OS_WIN
-    const Cause windows = causeOfWindowsError(::GetLastError());
+    const Cause windows = windows::lastCause();
     return windows != Cause::None ? windows : causeOfErrno(errno);
 #else
     return causeOfErrno(errno);
@@ -128,7 +95,7 @@ Cause causeOf(const std::error_code& ec)
 {
 #ifdef Q_OS_WIN
     if (ec.category() == std::system_category())
-        return causeOfWindowsError(DWORD(ec.value()));
+        return windows::causeOf(DWORD(ec.value()));
 #endif
     return causeOfErrno(ec.default_error_condition().value());
 }
@@ -137,6 +104,23 @@ StoreError error(ErrorKind kind, const QString& path, Cause cause = Cause::None)
 {
     return StoreError{kind, path, 0, Flaw::None, {}, cause, false};
 }
+
+// Opens the file, telling why it could not be opened. On Windows with its
+// own call, which shares the file with other programs and takes long paths.
+Cause openFile(QFile& file, const QString& path, QIODevice::OpenMode mode)
+{
+#ifdef Q_OS_WIN
+    return windows::open(file, path, mode);
+#else
+    file.setFileName(path);
+    return file.open(mode) ? Cause::None : lastCause();
+#endif
+}
+
+// The pauses between tries on a file another program holds grow from this
+// to the longest, until the patience is used up.
+constexpr std::chrono::milliseconds kFirstPause{10};
+constexpr std::chrono::milliseconds kLongestPause{250};
 
 // Flushes an open file's data to the disk itself, not just to the system.
 bool syncToDisk(QFile& file)
@@ -164,6 +148,15 @@ bool streamCopy(QFile& in, QFile& out)
         if (out.write(buffer.data(), got) != got)
             return false;
     }
+}
+
+// Gives from the permissions of the file at keeper, if there is one there.
+void keepPermissions(const QString& keeper, const QString& from)
+{
+    std::error_code ec;
+    const std::filesystem::file_status kept = std::filesystem::status(fsPath(keeper), ec);
+    if (!ec && std::filesystem::exists(kept))
+        std::filesystem::permissions(fsPath(from), kept.permissions(), ec);
 }
 
 #ifdef Q_OS_LINUX
@@ -203,7 +196,87 @@ FileOps& FileOps::real()
     return ops;
 }
 
+template <class Attempt>
+auto FileOps::patiently(Attempt attempt, const QString& other) -> decltype(attempt())
+{
+    auto result = attempt();
+    std::chrono::milliseconds waited{0};
+    std::chrono::milliseconds next = kFirstPause;
+    while (!result && result.error().cause == Cause::InUse && waited < kHoldPatience) {
+        const std::chrono::milliseconds length = std::min(next, kHoldPatience - waited);
+        pause(length);
+        waited += length;
+        next = std::min(next * 2, kLongestPause);
+        result = attempt();
+    }
+#ifdef Q_OS_WIN
+    if (!result && result.error().cause == Cause::InUse) {
+        StoreError e = result.error();
+        QStringList held{e.path};
+        if (!other.isEmpty())
+            held << other;
+        e.detail = windows::holdersOf(held).join(u", ");
+        return e;
+    }
+#else
+    Q_UNUSED(other);
+#endif
+    return result;
+}
+
 Result<QByteArray> FileOps::readAll(const QString& path)
+{
+    return patiently([&] { return readOnce(path); });
+}
+
+Status FileOps::writeNew(const QString& path, const QByteArray& bytes)
+{
+    return patiently([&] { return writeNewOnce(path, bytes); });
+}
+
+Status FileOps::copyNew(const QString& source, const QString& target)
+{
+    return patiently([&] { return copyNewOnce(source, target); }, source);
+}
+
+Status FileOps::flush(const QString& path)
+{
+    return patiently([&] { return flushOnce(path); });
+}
+
+Status FileOps::rename(const QString& from, const QString& to)
+{
+    return patiently([&] { return renameOnce(from, to); }, from);
+}
+
+Status FileOps::flushFolder(const QString& folder)
+{
+    return patiently([&] { return flushFolderOnce(folder); });
+}
+
+Status FileOps::remove(const QString& path)
+{
+    return patiently([&] { return removeOnce(path); });
+}
+
+Status FileOps::makeFolder(const QString& path)
+{
+    return patiently([&] { return makeFolderOnce(path); });
+}
+
+Status FileOps::removeFolder(const QString& path)
+{
+    return patiently([&] { return removeFolderOnce(path); });
+}
+
+Status FileOps::link(const QString& existing, const QString& name)
+{
+    return patiently([&] { return linkOnce(existing, name); }, existing);
+}
+
+void FileOps::pause(std::chrono::milliseconds length) { QThread::msleep(length.count()); }
+
+Result<QByteArray> FileOps::readOnce(const QString& path)
 {
     // A pipe or a device may block for good or never end: only plain files
     // of a text file's size are opened.
@@ -216,9 +289,9 @@ Result<QByteArray> FileOps::readAll(const QString& path)
         return error(ErrorKind::ReadFailed, path, Cause::NotPlainFile);
     if (info.size() > kLargestText)
         return error(ErrorKind::ReadFailed, path, Cause::TooLarge);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return error(ErrorKind::ReadFailed, path, lastCause());
+    QFile file;
+    if (const Cause refused = openFile(file, path, QIODevice::ReadOnly); refused != Cause::None)
+        return error(ErrorKind::ReadFailed, path, refused);
     // A read takes all the memory it may fill at once: asked for the largest
     // text, it would take 64 MiB for every file of a few lines. Asked for as
     // much as the file holds and a byte, a file grown past the largest since
@@ -231,11 +304,13 @@ Result<QByteArray> FileOps::readAll(const QString& path)
     return bytes;
 }
 
-Status FileOps::writeNew(const QString& path, const QByteArray& bytes)
+Status FileOps::writeNewOnce(const QString& path, const QByteArray& bytes)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return error(ErrorKind::WriteFailed, path, lastCause());
+    QFile file;
+    if (const Cause refused = openFile(
+            file, path, QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+        refused != Cause::None)
+        return error(ErrorKind::WriteFailed, path, refused);
     if (file.write(bytes) != bytes.size())
         return error(ErrorKind::WriteFailed, path, lastCause());
     file.close();
@@ -244,7 +319,7 @@ Status FileOps::writeNew(const QString& path, const QByteArray& bytes)
     return {};
 }
 
-Status FileOps::copyNew(const QString& source, const QString& target)
+Status FileOps::copyNewOnce(const QString& source, const QString& target)
 {
     const QFileInfo info(source);
     if (!info.exists())
@@ -253,12 +328,15 @@ Status FileOps::copyNew(const QString& source, const QString& target)
     if (!info.isFile())
         return error(ErrorKind::ReadFailed, source,
                      info.isDir() ? Cause::IsFolder : Cause::NotPlainFile);
-    QFile in(source);
-    if (!in.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return error(ErrorKind::ReadFailed, source, lastCause());
-    QFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return error(ErrorKind::WriteFailed, target, lastCause());
+    QFile in;
+    if (const Cause refused = openFile(in, source, QIODevice::ReadOnly | QIODevice::Unbuffered);
+        refused != Cause::None)
+        return error(ErrorKind::ReadFailed, source, refused);
+    QFile out;
+    if (const Cause refused = openFile(
+            out, target, QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+        refused != Cause::None)
+        return error(ErrorKind::WriteFailed, target, refused);
 
     bool done = false;
 #ifdef Q_OS_LINUX
@@ -277,35 +355,37 @@ Status FileOps::copyNew(const QString& source, const QString& target)
     return {};
 }
 
-Status FileOps::flush(const QString& path)
+Status FileOps::flushOnce(const QString& path)
 {
-    QFile file(path);
+    QFile file;
 #ifdef Q_OS_WIN
     const QIODevice::OpenMode mode = QIODevice::ReadWrite; // flushing needs write access there
 #else
     const QIODevice::OpenMode mode = QIODevice::ReadOnly;
 #endif
-    if (!file.open(mode))
-        return error(ErrorKind::WriteFailed, path, lastCause());
+    if (const Cause refused = openFile(file, path, mode); refused != Cause::None)
+        return error(ErrorKind::WriteFailed, path, refused);
     if (!syncToDisk(file))
         return error(ErrorKind::WriteFailed, path, lastCause());
     return {};
 }
 
-Status FileOps::rename(const QString& from, const QString& to)
+Status FileOps::renameOnce(const QString& from, const QString& to)
 {
+    keepPermissions(to, from);
+#ifdef Q_OS_WIN
+    if (const Cause refused = windows::rename(from, to); refused != Cause::None)
+        return error(ErrorKind::WriteFailed, to, refused);
+#else
     std::error_code ec;
-    const std::filesystem::file_status kept = std::filesystem::status(fsPath(to), ec);
-    if (!ec && std::filesystem::exists(kept))
-        std::filesystem::permissions(fsPath(from), kept.permissions(), ec);
-    ec.clear();
     std::filesystem::rename(fsPath(from), fsPath(to), ec);
     if (ec)
         return error(ErrorKind::WriteFailed, to, causeOf(ec));
+#endif
     return {};
 }
 
-Status FileOps::flushFolder([[maybe_unused]] const QString& folder)
+Status FileOps::flushFolderOnce([[maybe_unused]] const QString& folder)
 {
 #ifndef Q_OS_WIN
     const int fd =
@@ -321,20 +401,25 @@ Status FileOps::flushFolder([[maybe_unused]] const QString& folder)
     return {};
 }
 
-Status FileOps::remove(const QString& path)
+Status FileOps::removeOnce(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return error(ErrorKind::Missing, path);
     if (info.isDir())
         return error(ErrorKind::DeleteFailed, path, Cause::IsFolder);
+#ifdef Q_OS_WIN
+    if (const Cause refused = windows::remove(path); refused != Cause::None)
+        return error(ErrorKind::DeleteFailed, path, refused);
+#else
     QFile file(path);
     if (!file.remove())
         return error(ErrorKind::DeleteFailed, path, lastCause());
+#endif
     return {};
 }
 
-Status FileOps::makeFolder(const QString& path)
+Status FileOps::makeFolderOnce(const QString& path)
 {
     std::error_code ec;
     if (!std::filesystem::create_directory(fsPath(path), ec) && !ec)
@@ -344,7 +429,7 @@ Status FileOps::makeFolder(const QString& path)
     return {};
 }
 
-Status FileOps::removeFolder(const QString& path)
+Status FileOps::removeFolderOnce(const QString& path)
 {
     const QFileInfo info(path);
     if (!info.exists())
@@ -355,6 +440,20 @@ Status FileOps::removeFolder(const QString& path)
     std::filesystem::remove(fsPath(path), ec);
     if (ec)
         return error(ErrorKind::FolderFailed, path, causeOf(ec));
+    return {};
+}
+
+Status FileOps::linkOnce(const QString& existing, const QString& name)
+{
+#ifdef Q_OS_WIN
+    if (const Cause refused = windows::link(existing, name); refused != Cause::None)
+        return error(ErrorKind::WriteFailed, name, refused);
+#else
+    std::error_code ec;
+    std::filesystem::create_hard_link(fsPath(existing), fsPath(name), ec);
+    if (ec)
+        return error(ErrorKind::WriteFailed, name, causeOf(ec));
+#endif
     return {};
 }
 
@@ -390,6 +489,7 @@ namespace {
 
 constexpr QStringView kTempTail = u".tuvano-new";
 constexpr QStringView kStageTail = u".tuvano-save";
+constexpr QStringView kAsideTail = u".tuvano-old";
 
 QString besideTarget(const QString& target, const QString& name)
 {
@@ -440,6 +540,81 @@ QString stagePathFor(const QString& target)
 }
 
 bool isStageName(QStringView name) { return name.startsWith(u'.') && name.endsWith(kStageTail); }
+
+QString asidePathFor(const QString& target)
+{
+    return besideTarget(target, u'.' + QFileInfo(target).fileName() + kAsideTail);
+}
+
+bool isAsideName(QStringView name) { return name.startsWith(u'.') && name.endsWith(kAsideTail); }
+
+Status replaceAll(FileOps& ops, const std::vector<Replacement>& set)
+{
+    const auto exists = [](const QString& path) {
+        const QFileInfo info(path);
+        return info.exists() || info.isSymLink();
+    };
+    const auto dropAsides = [&] {
+        for (const Replacement& r : set) {
+            if (QFileInfo(asidePathFor(r.target)).isFile())
+                (void)ops.remove(asidePathFor(r.target));
+        }
+    };
+    // Anything aside from before is a leftover: nothing older may come back.
+    dropAsides();
+    for (const Replacement& r : set) {
+        if (!exists(r.target))
+            continue;
+        const QString aside = asidePathFor(r.target);
+        if (ops.link(r.target, aside))
+            continue;
+        const Status copied = ops.copyNew(r.target, aside);
+        // Gone meanwhile (another program deleted it): nothing to keep.
+        if (!copied &&
+            !(copied.error().kind == ErrorKind::Missing && copied.error().path == r.target)) {
+            dropAsides();
+            StoreError e = copied.error();
+            e.path = r.target;
+            e.previousKept = true;
+            return e;
+        }
+    }
+    std::vector<const Replacement*> done;
+    for (const Replacement& r : set) {
+        Status put;
+        if (!r.incoming.isEmpty())
+            put = ops.rename(r.incoming, r.target);
+        else if (exists(r.target))
+            put = ops.remove(r.target);
+        if (put) {
+            done.push_back(&r);
+            continue;
+        }
+        bool restored = true;
+        for (auto d = done.rbegin(); d != done.rend(); ++d) {
+            const Replacement& back = **d;
+            if (!back.incoming.isEmpty())
+                restored = (ops.link(back.target, back.incoming).ok() ||
+                            ops.copyNew(back.target, back.incoming).ok()) &&
+                           restored;
+            const QString aside = asidePathFor(back.target);
+            if (QFileInfo(aside).isFile())
+                restored = ops.rename(aside, back.target).ok() && restored;
+            else if (!back.incoming.isEmpty())
+                restored = ops.remove(back.target).ok() && restored;
+        }
+        dropAsides();
+        StoreError e = put.error();
+        e.kind = ErrorKind::ReplaceFailed;
+        e.path = r.target;
+        e.previousKept = restored;
+        return e;
+    }
+    // Every target holds its new file: what is aside is a leftover now, and
+    // one that cannot be deleted the next start removes.
+    dropAsides();
+    return {};
+}
 
 Status replaceWithBytes(FileOps& ops, const QString& target, const QString& tempName,
                         const QByteArray& bytes)

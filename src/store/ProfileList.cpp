@@ -183,10 +183,11 @@ Status ProfileList::append(const ProfileRecord& record) const
     if (!bytes && bytes.error().kind != ErrorKind::Missing)
         return bytes.error();
     QByteArray list = bytes ? std::move(*bytes) : QByteArray();
-    // A list saved as UTF-8 is written anew, whole: a line in the code page
-    // after UTF-8 lines would make the file unreadable. It is written in the
-    // code page whenever that holds every name.
-    if (codec::decode(list).encoding == codec::Encoding::Utf8) {
+    // A list saved as UTF-8 or UTF-16 is written anew, whole: a line in the
+    // code page after lines in another encoding would make the file
+    // unreadable. It is written in the code page whenever that holds every
+    // name.
+    if (codec::decode(list).encoding != codec::Encoding::CodePage) {
         auto records = parseProfileList(list, path());
         if (!records)
             return records.error();

@@ -49,6 +49,7 @@ std::vector<FileFailure> stageIntoProfile(const ProgramFolder& folder, QStringVi
 Status commitStaged(const ProgramFolder& folder, QStringView id, const std::vector<DataFile>& files)
 {
     FileOps& ops = folder.ops();
+    std::vector<Replacement> set;
     QStringList renamedIn;
     for (DataFile file : files) {
         // A file whose staged copy is gone was put in place already; what
@@ -60,14 +61,24 @@ Status commitStaged(const ProgramFolder& folder, QStringView id, const std::vect
             continue;
         if (Status allowed = folder.checkPlace(path, id); !allowed)
             return allowed;
-        if (Status renamed = ops.rename(stage, target); !renamed)
-            return renamed;
+        set.push_back({stage, target});
         const QString parent = QFileInfo(target).path();
         if (!renamedIn.contains(parent))
             renamedIn << parent;
     }
+    // All of them or, when another program holds one, none: the staged
+    // copies stay for the next try.
+    if (Status put = replaceAll(ops, set); !put)
+        return put;
     for (const QString& parent : renamedIn)
         (void)ops.flushFolder(parent);
+    // A run cut short may have left second names of files it replaced.
+    for (DataFile file : files) {
+        const QString aside =
+            asidePathFor(followLinks(dataFilePath(folder.profileFolder(id), file)));
+        if (QFileInfo(aside).isFile())
+            (void)ops.remove(aside);
+    }
     return {};
 }
 

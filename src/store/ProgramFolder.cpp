@@ -66,8 +66,12 @@ void ProgramFolder::removeLeftovers(bool inProfileFolders) const
     removeTempsOf(*m_ops, file(kProfileListFile));
     removeTempsOf(*m_ops, file(kSettingsFile));
     removeTempsOf(*m_ops, file(kSessionFile));
-    for (DataFile f : ProfileFileSet::listing)
+    for (DataFile f : ProfileFileSet::listing) {
         removeTempsOf(*m_ops, liveFile(f));
+        // A second name from a start cut short: the live files themselves
+        // were always there.
+        removeIfPresent(*m_ops, asidePathFor(followLinks(liveFile(f))));
+    }
     if (!inProfileFolders)
         return;
     // Staged files are the session record's to finish or drop while there
@@ -83,6 +87,8 @@ void ProgramFolder::removeLeftovers(bool inProfileFolders) const
             removeIfPresent(*m_ops, oldTempPathFor(profileFolder(id), f));
             if (!sessionRecorded)
                 removeIfPresent(*m_ops, stagePathFor(followLinks(path)));
+            // A second name is needed only while its set is being replaced.
+            removeIfPresent(*m_ops, asidePathFor(followLinks(path)));
         }
     }
 }

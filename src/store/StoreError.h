@@ -21,6 +21,7 @@ enum class ErrorKind {
     NoSuchProfile, // no record of the list carries the name
     ReadOnly,      // the file is write-protected, so it is left as it is
     ForeignLink,   // a link that leads into another profile's folder or out of "profiles"
+    ReplaceFailed, // one file of a set replaced as one could not be replaced
 };
 
 // Why a record of a text file could not be read.

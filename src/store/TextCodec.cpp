@@ -5,23 +5,61 @@
 
 #include <algorithm>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace tuvano::store::codec {
 
 namespace {
 
-// A converter remembers a failed conversion for good, so every conversion
-// gets a fresh one: a name that cannot be stored must never spoil the next.
+// Windows-1252 on every system and whatever code page Windows uses (with its
+// "Beta: UTF-8" option its own is UTF-8): the files are written in it. Qt
+// converts it through ICU, which Qt for Windows is built without; there
+// Windows converts it itself, with its table of that very code page.
 #ifdef Q_OS_WIN
-QStringDecoder codePageDecoder() { return QStringDecoder(QStringConverter::System); }
-QStringEncoder codePageEncoder()
+constexpr UINT kWindows1252 = 1252;
+
+QString fromCodePage(QByteArrayView bytes)
 {
-    return QStringEncoder(QStringConverter::System, QStringConverter::Flag::Stateless);
+    if (bytes.isEmpty())
+        return {};
+    const int size =
+        ::MultiByteToWideChar(kWindows1252, 0, bytes.data(), int(bytes.size()), nullptr, 0);
+    QString text(size, Qt::Uninitialized);
+    ::MultiByteToWideChar(kWindows1252, 0, bytes.data(), int(bytes.size()),
+                          reinterpret_cast<wchar_t*>(text.data()), size);
+    return text;
+}
+
+// Empty when the code page lacks a character: none is put in its place.
+std::optional<QByteArray> toCodePage(QStringView text)
+{
+    if (text.isEmpty())
+        return QByteArray();
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
+    BOOL lacking = FALSE;
+    const int size = ::WideCharToMultiByte(kWindows1252, WC_NO_BEST_FIT_CHARS, wide,
+                                           int(text.size()), nullptr, 0, nullptr, &lacking);
+    if (size <= 0 || lacking)
+        return std::nullopt;
+    QByteArray bytes(size, Qt::Uninitialized);
+    ::WideCharToMultiByte(kWindows1252, WC_NO_BEST_FIT_CHARS, wide, int(text.size()), bytes.data(),
+                          size, nullptr, &lacking);
+    return bytes;
 }
 #else
-QStringDecoder codePageDecoder() { return QStringDecoder("windows-1252"); }
-QStringEncoder codePageEncoder()
+// A converter remembers a failed conversion for good, so every conversion
+// gets a fresh one: a name that cannot be stored must never spoil the next.
+QString fromCodePage(QByteArrayView bytes) { return QStringDecoder("windows-1252").decode(bytes); }
+
+std::optional<QByteArray> toCodePage(QStringView text)
 {
-    return QStringEncoder("windows-1252", QStringConverter::Flag::Stateless);
+    QStringEncoder encoder("windows-1252", QStringConverter::Flag::Stateless);
+    QByteArray bytes = encoder.encode(text);
+    if (encoder.hasError())
+        return std::nullopt;
+    return bytes;
 }
 #endif
 
@@ -75,10 +113,13 @@ Decoded finish(QString text, Encoding encoding)
 
 Decoded decode(QByteArrayView bytes)
 {
-    // Saved as "Unicode" (UTF-16): no line of it can be read in either
-    // encoding, which the first line tells.
-    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF"))
-        return Decoded{codePageDecoder().decode(bytes), Encoding::CodePage, 1};
+    // Saved as "Unicode" (UTF-16), as Notepad does, always with its mark.
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(bytes.startsWith("\xFF") ? QStringConverter::Utf16LE
+                                                      : QStringConverter::Utf16BE,
+                             QStringConverter::Flag::Stateless);
+        return finish(utf16.decode(bytes.sliced(2)), Encoding::Utf16);
+    }
     const bool marked = bytes.startsWith(kUtf8Mark);
     if (marked)
         bytes = bytes.sliced(kUtf8Mark.size());
@@ -88,21 +129,15 @@ Decoded decode(QByteArrayView bytes)
     QString text = utf8.decode(bytes);
     if (marked || !utf8.hasError())
         return finish(std::move(text), Encoding::Utf8);
-    QStringDecoder codePage = codePageDecoder();
-    return finish(codePage.decode(bytes), Encoding::CodePage);
+    return finish(fromCodePage(bytes), Encoding::CodePage);
 }
 
 std::optional<QByteArray> encode(QStringView text)
 {
-    QStringEncoder encoder = codePageEncoder();
-    QByteArray bytes = encoder.encode(text);
-    if (encoder.hasError())
-        return std::nullopt;
-    // Windows' own conversion reports no character its code page lacks: it
-    // puts a "?" or a look-alike ("A" for "Ā") in its place. Only bytes that
-    // read back as the very text carry it.
-    QStringDecoder decoder = codePageDecoder();
-    if (QString(decoder.decode(bytes)) != text)
+    std::optional<QByteArray> bytes = toCodePage(text);
+    // Only bytes that read back as the very text carry it: a conversion may
+    // put a "?" or a look-alike ("A" for "Ā") in place of what it lacks.
+    if (!bytes || fromCodePage(*bytes) != text)
         return std::nullopt;
     return bytes;
 }

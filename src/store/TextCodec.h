@@ -7,16 +7,17 @@
 
 #include <optional>
 
-// The program's text files hold single-byte characters of the system's ANSI
-// code page: Windows-1252 wherever the program runs, except on Windows itself,
-// where the system's own code page is used. Files saved by a modern editor
-// (UTF-8, perhaps with a byte-order mark) are read too. Every write is in the
+// The program's text files hold single-byte characters of the ANSI code page
+// Windows-1252, wherever the program runs and whatever code page the system
+// itself uses. Files saved by a modern editor (UTF-8, perhaps with a
+// byte-order mark, or UTF-16 with its mark, as Notepad saves "Unicode") are
+// read too. Every write is in the
 // code page, unless the file holds a text the code page cannot carry (only a
 // file saved as UTF-8 brings one): that file is written as UTF-8 with its
 // byte-order mark, so the text is kept as it was.
 namespace tuvano::store::codec {
 
-enum class Encoding { CodePage, Utf8 };
+enum class Encoding { CodePage, Utf8, Utf16 };
 
 struct Decoded {
     QString text;
@@ -25,10 +26,9 @@ struct Decoded {
     int badLine = 0;
 };
 
-// A UTF-8 byte-order mark is skipped and the rest read as UTF-8; without one,
-// bytes that are valid UTF-8 and not plain ASCII are read as UTF-8, all else
-// in the code page. A file that begins with a UTF-16 byte-order mark is not
-// read: its first line is the bad one.
+// A byte-order mark is skipped and the rest read as UTF-8 or UTF-16 as it
+// says; without one, bytes that are valid UTF-8 and not plain ASCII are read
+// as UTF-8, all else in the code page.
 Decoded decode(QByteArrayView bytes);
 
 // Empty when the text holds a character the code page cannot represent.

@@ -112,6 +112,9 @@ struct Check {
     QString outside;
     QMap<QString, QByteArray> outsideBefore;
     QMap<QString, QMap<QString, QByteArray>> untouchedBefore; // by profile id
+    // When not empty, the sets the live files may hold after the next start:
+    // a start swaps in all five files or none.
+    QList<QMap<QString, QByteArray>> liveSets;
 };
 
 // Every file below root with its bytes, by relative path.
@@ -178,7 +181,8 @@ inline QStringList listTree(const QString& root)
 inline bool isLeftover(const QString& relativePath)
 {
     const QString name = QFileInfo(relativePath).fileName();
-    return store::isTempName(name) || store::isStageName(name) || name == store::kProfileListTemp ||
+    return store::isTempName(name) || store::isStageName(name) || store::isAsideName(name) ||
+           name == store::kProfileListTemp ||
            (relativePath.startsWith(u"profiles/") && name.endsWith(u".new"));
 }
 
@@ -318,6 +322,16 @@ inline void nextStartViolations(const Check& check, const NextStart& started, co
         out << when + u": temporary files left: " + temporaries.join(u", ");
     if (sessionUnderWay(check.folder))
         out << when + u": the record still tells of a session to be settled";
+    if (!check.liveSets.isEmpty()) {
+        QMap<QString, QByteArray> live;
+        for (store::DataFile f : store::ProfileFileSet::listing) {
+            QFile file(store::dataFilePath(check.folder, f));
+            if (file.open(QIODevice::ReadOnly))
+                live.insert(store::fileName(f).toString(), file.readAll());
+        }
+        if (!check.liveSets.contains(live))
+            out << when + u": the live files are not one whole set: " + live.keys().join(u", ");
+    }
 }
 
 // The invariants, each violation as one line: before the next start (when

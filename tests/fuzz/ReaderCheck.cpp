@@ -5,6 +5,7 @@
 #include "store/SettingsFile.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace tuvano::fuzz {
 
@@ -27,25 +28,42 @@ struct LineCount {
 };
 
 // The lines of the bytes, counted as the readers count them: CR LF, LF and a
-// lone CR each end one line. Counted on the bytes, not the decoded text, so
-// that a decoder that loses text cannot go unnoticed.
+// lone CR each end one line. Counted on the bytes (in UTF-16 on their pairs),
+// not the decoded text, so that a decoder that loses text cannot go
+// unnoticed.
 LineCount countLines(QByteArrayView bytes)
 {
-    // A UTF-8 byte-order mark is no text of the first line.
-    if (bytes.startsWith(QByteArrayView("\xEF\xBB\xBF")))
+    // A byte-order mark is no text of the first line.
+    const bool utf16 = bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF");
+    const bool littleEndian = bytes.startsWith("\xFF");
+    if (utf16)
+        bytes = bytes.sliced(2);
+    else if (bytes.startsWith(QByteArrayView("\xEF\xBB\xBF")))
         bytes = bytes.sliced(3);
+    std::vector<char16_t> units;
+    if (utf16) {
+        for (qsizetype i = 0; i < bytes.size(); i += 2) {
+            const uchar first = uchar(bytes[i]);
+            const uchar second = i + 1 < bytes.size() ? uchar(bytes[i + 1]) : 0xFF;
+            units.push_back(littleEndian ? char16_t(first | second << 8)
+                                         : char16_t(first << 8 | second));
+        }
+    } else {
+        for (char c : bytes)
+            units.push_back(char16_t(uchar(c)));
+    }
     LineCount count;
-    qsizetype pos = 0;
-    while (pos < bytes.size()) {
+    std::size_t pos = 0;
+    while (pos < units.size()) {
         ++count.all;
         bool blank = true;
-        for (; pos < bytes.size() && bytes[pos] != '\r' && bytes[pos] != '\n'; ++pos)
-            blank = blank && (bytes[pos] == ' ' || bytes[pos] == '\t');
+        for (; pos < units.size() && units[pos] != u'\r' && units[pos] != u'\n'; ++pos)
+            blank = blank && (units[pos] == u' ' || units[pos] == u'\t');
         if (!blank)
             ++count.nonBlank;
-        if (pos < bytes.size() && bytes[pos] == '\r')
+        if (pos < units.size() && units[pos] == u'\r')
             ++pos;
-        if (pos < bytes.size() && bytes[pos] == '\n')
+        if (pos < units.size() && units[pos] == u'\n')
             ++pos;
     }
     return count;

@@ -1,7 +1,9 @@
 #include "platform/DesktopPlatform.h"
+#include "support/FileHolder.h"
 #include "support/ScopedEnv.h"
 #include "support/TempFolder.h"
 
+#include <QProcess>
 #include <QTest>
 
 #include <signal.h>
@@ -135,5 +137,33 @@ TEST_F(Launching, ANativeProgramRunsInItsFolderUntilItEnds)
 }
 
 #endif
+
+// The look at the host's marker: there while the host keeps it open without
+// sharing it, and never in the way of a host that makes and deletes it.
+TEST(MarkerProbe, SeesAHeldMarkerAndNeverStandsInTheHostsWay)
+{
+#ifndef FILE_HOLDER
+    GTEST_SKIP() << "only Windows lets a program keep others out of a file it has open";
+#else
+    TempFolder dir;
+    const QString marker = dir.file(u"lx98temp.tmp"_s);
+    platform::DesktopPlatform desktop;
+    EXPECT_FALSE(desktop.canOpen(marker));
+    dir.write(u"lx98temp.tmp"_s, {});
+    {
+        test::FileHolder host;
+        ASSERT_TRUE(host.hold("none", marker, 500));
+        EXPECT_TRUE(desktop.canOpen(marker));
+    }
+    dir.remove(u"lx98temp.tmp"_s);
+    QProcess host;
+    host.start(QStringLiteral(FILE_HOLDER),
+               {u"churn"_s, QDir::toNativeSeparators(marker), u"2000"_s});
+    ASSERT_TRUE(host.waitForStarted());
+    while (!host.waitForFinished(0))
+        (void)desktop.canOpen(marker);
+    EXPECT_EQ(host.readAllStandardOutput().trimmed(), "refused 0 of 2000");
+#endif
+}
 
 } // namespace

@@ -523,6 +523,40 @@ TEST(SingleInstance, TheSameProgramFromAnotherFolderIsAnotherCopy)
     other.waitForFinished();
 }
 
+// The program folder reached through a second drive letter (subst, a mapped
+// drive) is the same folder, and the program run from it the same copy: the
+// later copy is told that the program runs there.
+TEST(SingleInstance, TheSameFolderThroughAnotherDriveLetterIsTheSameCopy)
+{
+#ifndef Q_OS_WIN
+    GTEST_SKIP() << "only Windows reaches a folder through drive letters";
+#else
+    // The test run maps Y: to this folder of the build (cmake/wine-emulator.sh).
+    const QString drive = QFileInfo(QStringLiteral(COPY_PROBE)).absolutePath() + u"/../drive-y"_s;
+    if (!QFileInfo(u"Y:/"_s).isDir() || !QFileInfo(drive).isDir())
+        GTEST_SKIP() << "no drive Y: for " << drive.toStdString();
+    const QString name = u"copy-"_s + QString::number(QCoreApplication::applicationPid());
+    QDir(drive + u'/' + name).removeRecursively();
+    const auto removeIt = qScopeGuard([&] { QDir(drive + u'/' + name).removeRecursively(); });
+    ASSERT_TRUE(QDir().mkpath(drive + u'/' + name + u"/Lexaro"_s));
+    const QString program = u"/copy_probe.exe"_s;
+    ASSERT_TRUE(QFile::copy(QStringLiteral(COPY_PROBE), drive + u'/' + name + program));
+    QProcess first;
+    first.start(drive + u'/' + name + program,
+                {u"hold"_s, drive + u'/' + name + u"/Lexaro"_s, u"shown"_s});
+    ASSERT_TRUE(waitUntilHeld(first).contains("held\n"));
+    QProcess second;
+    second.start(u"Y:/"_s + name + program,
+                 {u"start"_s, u"Y:/"_s + name + u"/Lexaro"_s, u"2000"_s});
+    ASSERT_TRUE(second.waitForFinished(20000));
+    const QString said = QString::fromUtf8(second.readAllStandardOutput());
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_TRUE(said.contains(u"körs redan"_s)) << said.toStdString();
+    first.kill();
+    first.waitForFinished();
+#endif
+}
+
 TEST(SingleInstance, CopiesInOtherFoldersDoNotMeet)
 {
     TempFolder one;

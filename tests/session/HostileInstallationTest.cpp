@@ -8,6 +8,8 @@
 #include "admin/frmProfiles.h"
 #include "settings/frmSettings.h"
 #include "store/SessionRecord.h"
+#include "support/FaultyFileOps.h"
+#include "support/FileHolder.h"
 #include "widgets/ChoiceList.h"
 
 #include <QDir>
@@ -17,6 +19,8 @@
 #include <QTest>
 
 #include <array>
+#include <chrono>
+#include <list>
 #include <vector>
 
 #ifndef Q_OS_WIN
@@ -45,42 +49,45 @@ struct Row {
 
 void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
 
-// The file system, except that one file is held open by another program (a
-// backup, a virus scanner): it cannot be replaced until it is let go.
-struct HeldOpen : store::FileOps {
-    QString held; // the whole path, links followed
-    bool isHeld(const QString& path) const
-    {
-        return !held.isEmpty() && QFileInfo(path).canonicalFilePath() == held;
-    }
-    static store::StoreError inUse(store::ErrorKind kind, const QString& path)
-    {
-        return {kind, path, 0, store::Flaw::None, {}, store::Cause::InUse};
-    }
-    store::Status rename(const QString& from, const QString& to) override
-    {
-        if (isHeld(to))
-            return inUse(store::ErrorKind::WriteFailed, to);
-        return FileOps::rename(from, to);
-    }
-    store::Status remove(const QString& path) override
-    {
-        if (isHeld(path))
-            return inUse(store::ErrorKind::DeleteFailed, path);
-        return FileOps::remove(path);
-    }
-};
-
 class HostileInstallation : public test::SessionFixture, public ::testing::WithParamInterface<Row> {
 public:
     static std::vector<Row> rows();
 
 protected:
+    // Lexaro where a careful user may well have it: in a folder whose path
+    // has blanks and Swedish letters, and whose files lie deeper than the 260
+    // characters Windows' own calls take without help.
+    HostileInstallation()
+        : SessionFixture(u"Lexaro för Åsa och Örjan/"_s +
+                         QString(u"Program med ett mycket långt namn "_s).repeated(5).trimmed())
+    {}
+
     test::TempFolder elsewhere; // a folder outside the program folder
-    HeldOpen heldOpen;
+    // Holds a file as another program would, for good.
+    test::FaultyFileOps heldOpen;
+    std::list<test::FileHolder> holders;
+
+    // Another program holds the file (relative to the program folder) for ms
+    // milliseconds from now, sharing as named: on Windows a real process;
+    // elsewhere, where no program can hold a file so, the program's file
+    // operations play the holder, one sharing only reads with others.
+    void hold(const char* relative, const char* sharing, int ms)
+    {
+        const QString path = dir.file(QString::fromUtf8(relative));
+#ifdef Q_OS_WIN
+        ASSERT_TRUE(holders.emplace_back().hold(sharing, path, ms));
+#else
+        Q_UNUSED(sharing);
+        heldOpen.held = QFileInfo(path).canonicalFilePath();
+        heldOpen.heldFor = std::chrono::milliseconds(ms);
+#endif
+    }
 
     void SetUp() override
     {
+#ifndef Q_OS_WIN
+        platform.ops = &heldOpen; // the real file system until a file is held
+#endif
         installHost();
         layOutStore(settings("#FALSE#", 0, "Anna", "#FALSE#"), kProfiles);
     }
@@ -534,6 +541,100 @@ std::vector<Row> HostileInstallation::rows()
          [](H& h) {
              EXPECT_FALSE(h.boxTexts().contains(qs("andra filer än profilens egna")));
          }},
+        // A backup reads Lexaro's file as Anna starts: the start waits a
+        // moment, then goes on as if nothing had been.
+        {"LiveFileHeldForAMomentOnStart",
+         nullptr,
+         [](H& h) {
+             h.hold("ro.vwi", "none", 400);
+             h.session(u"Anna"_s);
+         },
+         {},
+         {"profiles/1000000", "profiles/3000000"},
+         [](H& h) {
+             for (DataFile f : ProfileFileSet::listing)
+                 EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
+         }},
+        // Held for long: no file is replaced, so no session can run on a
+        // mixture of Anna's files and the last profile's.
+        {"LiveFileHeldOnStart",
+         nullptr,
+         [](H& h) {
+             h.hold("ro.vwi", "read", 5000);
+             h.session(u"Anna"_s);
+         },
+         {"Profilen Anna kan inte startas.", "/ro.vwi", "används av ett annat program",
+          "Ingen av Lexaros filer i programmappen har bytts ut."},
+         {"ro.vwi", "glblstat.vwi", "plug-in.vwi", "recent.vwi", "lx98.vwi", "profiles"},
+         [](H& h) {
+             EXPECT_TRUE(h.platform.launched.isEmpty());
+             EXPECT_TRUE(h.main().cmdGo->isEnabled());
+             EXPECT_FALSE(h.dir.exists(u"tuvano.session"_s));
+         }},
+        {"ProfileFileHeldOnStart",
+         nullptr,
+         [](H& h) {
+#ifndef Q_OS_WIN
+             GTEST_SKIP() << "only Windows lets a program keep others from reading a file";
+#endif
+             h.hold("profiles/2000000/ro.vwi", "none", 5000);
+             h.session(u"Anna"_s);
+             h.holders.clear(); // let go, so the file can be looked at
+         },
+         {"Profilen Anna kan inte startas.", "2000000/ro.vwi", "används av ett annat program"},
+         {"ro.vwi", "glblstat.vwi", "plug-in.vwi", "recent.vwi", "lx98.vwi", "profiles"}},
+        // A backup reads one of Anna's files as her session is saved: she
+        // keeps her whole set from before, and the save is finished later.
+        {"ProfileFileHeldAtWriteBack",
+         nullptr,
+         [](H& h) {
+             h.startProfile(u"Anna"_s);
+             h.hold("profiles/2000000/recent.vwi", "read", 7000);
+             h.hostRuns();
+         },
+         {"kunde inte sparas färdigt", "2000000/recent.vwi", "används av ett annat program"},
+         {"profiles/1000000", "profiles/3000000"},
+         [](H& h) {
+             for (DataFile f : ProfileFileSet::listing)
+                 EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.profileContent(u"2000000"_s, f));
+         }},
+        {"FolderInPlaceOfALiveFile",
+         [](H& h) {
+             h.dir.remove(u"ro.vwi"_s);
+             h.dir.write(u"ro.vwi/inside"_s, "x");
+         },
+         [](H& h) { h.session(u"Anna"_s); },
+         {"Profilen Anna kan inte startas.", "/ro.vwi", "det är en mapp, inte en fil"},
+         {"ro.vwi", "glblstat.vwi", "plug-in.vwi", "recent.vwi", "lx98.vwi", "profiles"}},
+        {"FolderInPlaceOfAProfileFile",
+         [](H& h) {
+             h.dir.remove(u"profiles/2000000/ro.vwi"_s);
+             h.dir.write(u"profiles/2000000/ro.vwi/inside"_s, "x");
+         },
+         [](H& h) { h.session(u"Anna"_s); },
+         {"Profilen Anna kan inte startas.", "2000000/ro.vwi", "det är en mapp, inte en fil"},
+         {"ro.vwi", "glblstat.vwi", "plug-in.vwi", "recent.vwi", "lx98.vwi", "profiles"}},
+        // Written by an old program: on Windows "RO.VWI" is the file ro.vwi.
+        {"UpperCaseFileNames",
+         [](H& h) {
+#ifndef Q_OS_WIN
+             GTEST_SKIP() << "only Windows takes RO.VWI for ro.vwi";
+#endif
+             for (const QString& folder : {QString(), u"profiles/2000000/"_s}) {
+                 for (DataFile f : ProfileFileSet::listing) {
+                     const QString name = folder + store::fileName(f);
+                     ASSERT_TRUE(QFile::rename(h.dir.file(name), h.dir.file(name.toUpper())));
+                 }
+             }
+         },
+         [](H& h) { h.session(u"Anna"_s); },
+         {},
+         {"profiles/1000000", "profiles/3000000"},
+         [](H& h) {
+             for (DataFile f : ProfileFileSet::listing)
+                 EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
+             EXPECT_EQ(QDir(h.dir.file(u"profiles/2000000"_s)).entryList(QDir::Files).size(), 5);
+         }},
         {"WriteProtectedLiveFileOnStart",
          [](H& h) { readOnly(h.dir.file(u"lx98.vwi"_s)); },
          [](H& h) { h.session(u"Anna"_s); },
@@ -585,18 +686,31 @@ std::vector<Row> HostileInstallation::rows()
              for (DataFile f : ProfileFileSet::listing)
                  EXPECT_EQ(h.inProfile(u"2000000"_s, f), h.annaSaved(f));
          }},
-        {"ListSavedAsUtf16",
+        // Saved by Notepad as "Unicode": read, and the list written anew whole
+        // in the code page when a profile is added.
+        {"ListAndSettingsSavedAsUtf16",
          [](H& h) {
-             const QString text = u"\"Standardprofil\",\"1000000\"\r\n"_s;
+             const auto utf16 = [](const QString& text) -> QByteArray {
+                 return "\xFF\xFE" +
+                        QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
+             };
              h.dir.write(u"profiles.map"_s,
-                         "\xFF\xFE" + QByteArray(reinterpret_cast<const char*>(text.utf16()),
-                                                 text.size() * 2));
+                         utf16(qs("\"Standardprofil\",\"1000000\"\r\n\"Åsa\",\"2000000\"\r\n")));
+             h.dir.write(u"tuvano.ini"_s,
+                         utf16(qs("#FALSE#\r\n0\r\n\"Åsa\"\r\n#FALSE#\r\n#TRUE#\r\n")));
          },
-         nullptr,
-         {"Filen är inte sparad i den väntade teckenkodningen", "profiles.map", "Rad 1"},
-         {"profiles.map", "profiles", "tuvano.ini"},
-         nullptr,
-         false},
+         [](H& h) {
+             EXPECT_EQ(h.mainList(), (QStringList{u"Standardprofil"_s, qs("Åsa")}));
+             EXPECT_EQ(h.main().cmbProfiler->currentText(), qs("Åsa"));
+             h.createProfile();
+         },
+         {"Den nya profilen har skapats!"},
+         {"profiles/1000000", "profiles/2000000", "tuvano.ini"},
+         [](H& h) {
+             EXPECT_EQ(h.dir.read(u"profiles.map"_s), "\"Standardprofil\",\"1000000\"\r\n"
+                                                      "\"\xC5sa\",\"2000000\"\r\n"
+                                                      "\"5999999\",\"5999999\"\r\n");
+         }},
         {"ListWithAByteOutsideTheCodePage",
          [](H& h) {
              h.dir.write(u"profiles.map"_s,

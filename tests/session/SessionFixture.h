@@ -18,6 +18,8 @@ namespace tuvano::test {
 // be "installed" and a started start-up window.
 class SessionFixture : public WindowFixture {
 protected:
+    using WindowFixture::WindowFixture;
+
     static inline const QList<std::pair<QString, QString>> kProfiles{
         {QStringLiteral("Standardprofil"), QStringLiteral("1000000")},
         {QStringLiteral("Anna"), QStringLiteral("2000000")},

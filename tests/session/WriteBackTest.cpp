@@ -156,15 +156,25 @@ TEST_F(WriteBack, EachStepReachesTheDiskBeforeTheStepThatDependsOnIt)
         u"rename .tuvano.session.tuvano-new -> tuvano.session"_s, u"flushFolder "_s + dir.path()};
     ops.calls.clear();
     main().cmdGo_Click();
+    // Every file copied beside the live one, each old one given a second
+    // name, each replaced, and only then the second names deleted.
+    const QStringList names{u"lx98.vwi"_s, u"recent.vwi"_s, u"glblstat.vwi"_s, u"plug-in.vwi"_s,
+                            u"ro.vwi"_s};
+    const auto replacing = [&](const QString& folder, const QString& incoming) {
+        QStringList steps;
+        for (const QString& name : names)
+            steps << u"link "_s + folder + name + u" -> "_s + folder + u'.' + name +
+                         u".tuvano-old"_s;
+        for (const QString& name : names)
+            steps << u"rename "_s + folder + u'.' + name + incoming + u" -> "_s + folder + name;
+        for (const QString& name : names)
+            steps << u"remove "_s + folder + u'.' + name + u".tuvano-old"_s;
+        return steps;
+    };
     QStringList expected = QStringList{u"readAll profiles.map"_s} + record;
-    for (const char* f : {"lx98", "recent", "glblstat", "plug-in", "ro"})
-        expected << u"remove "_s + QString::fromLatin1(f) + u".vwi"_s;
-    for (const char* f : {"lx98", "recent", "glblstat", "plug-in", "ro"}) {
-        const QString name = QString::fromLatin1(f) + u".vwi"_s;
-        expected << u"copyNew ."_s + name + u".tuvano-new"_s
-                 << u"rename ."_s + name + u".tuvano-new -> "_s + name;
-    }
-    expected << record;
+    for (const QString& name : names)
+        expected << u"copyNew ."_s + name + u".tuvano-new"_s;
+    expected << replacing(QString(), u".tuvano-new"_s) << record;
     EXPECT_EQ(relative(ops.calls), expected);
 
     hostStarts();
@@ -176,11 +186,7 @@ TEST_F(WriteBack, EachStepReachesTheDiskBeforeTheStepThatDependsOnIt)
         const QString stage = profile + u'.' + QString::fromLatin1(f) + u".vwi.tuvano-save"_s;
         expected << u"copyNew "_s + stage << u"flush "_s + stage;
     }
-    expected << record;
-    for (const char* f : {"lx98", "recent", "glblstat", "plug-in", "ro"}) {
-        const QString name = QString::fromLatin1(f) + u".vwi"_s;
-        expected << u"rename "_s + profile + u'.' + name + u".tuvano-save -> "_s + profile + name;
-    }
+    expected << record << replacing(profile, u".tuvano-save"_s);
     expected << u"flushFolder profiles/2000000"_s << record;
     EXPECT_EQ(relative(ops.calls), expected);
 }
@@ -189,9 +195,10 @@ TEST_F(WriteBack, EachStepReachesTheDiskBeforeTheStepThatDependsOnIt)
 // locked file): the user is told and tries again, and after the next start
 // at the latest the profile holds the whole new set.
 class WriteBackFailure : public WriteBack, public ::testing::WithParamInterface<int> {};
-// Staging five files (copy, flush), the record, five renames, the folder
+// Staging five files (copy, flush), the record, a second name for each of
+// the profile's files, five renames, the second names deleted, the folder
 // flushed, the record of the end.
-constexpr int kWriteBackOperations = 24;
+constexpr int kWriteBackOperations = 34;
 
 TEST_P(WriteBackFailure, IsToldAndEndsWithTheWholeNewSet)
 {
@@ -203,13 +210,14 @@ TEST_P(WriteBackFailure, IsToldAndEndsWithTheWholeNewSet)
     platform.answers = {platform::Answer::Yes};
     hostEnds();
     ASSERT_TRUE(ops.injected);
-    // A folder that cannot be flushed, or a record of a finished save that
-    // cannot be deleted, changes nothing the user needs to hear of: the next
-    // start finds the save done.
-    // The record that says the session is over is last, four operations:
-    // the next start writes it again.
+    // A folder that cannot be flushed, or a second name that cannot be made
+    // (a copy is made instead) or deleted, changes nothing the user needs to
+    // hear of: the next start finds the save done. The record that says the
+    // session is over is last, four operations: the next start writes it
+    // again.
     const std::string_view op = ops.injected->operation;
-    const bool passedOver = op == "flushFolder" || GetParam() > kWriteBackOperations - 4;
+    const bool passedOver = op == "flushFolder" || op == "link" || op == "remove" ||
+                            GetParam() > kWriteBackOperations - 4;
     EXPECT_EQ(platform.boxes.size(), passedOver ? 0u : 1u) << ops.injected->operation;
     EXPECT_TRUE(platform.ended);
     restart();

@@ -4,6 +4,7 @@
 #include "store/HostContract.h"
 #include "store/ProgramFolder.h"
 #include "support/FaultyFileOps.h"
+#include "support/FileHolder.h"
 #include "support/TempFolder.h"
 
 #include <QDir>
@@ -13,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -114,7 +116,117 @@ TEST(FileOps, EachFailedStepOfAReplaceLeavesTheOldTargetAndNoTemporaryFile)
         ASSERT_FALSE(made.ok());
         EXPECT_FALSE(tuvano::store::errorText(made.error()).contains(u"tidigare versionen"_s));
         EXPECT_TRUE(tuvano::store::errorText(made.error()).contains(u"Orsak: disken är full."_s));
+        // What truly forbids is final at once: only a hold is waited out.
+        tuvano::test::FaultyFileOps denied;
+        denied.failAt = failAt;
+        denied.fault = tuvano::test::FaultyFileOps::Fault::AccessDenied;
+        EXPECT_FALSE(replaceByCopy(denied, dir.file(u"src.vwi"_s), dir.file(u"ro.vwi"_s)).ok());
+        EXPECT_EQ(ops.pauses + fresh.pauses + denied.pauses, 0);
     }
+}
+
+// --- Files another program holds ------------------------------------------
+
+// Holds a file as another program would, for a while. On Windows a real
+// second process does, sharing the file as named; elsewhere no program holds
+// a file so, and the file operations play the holder, on a clock of their
+// own that only the pauses move.
+class Holding {
+public:
+    FileOps& hold(const char* sharing, const QString& path, int ms)
+    {
+#ifdef Q_OS_WIN
+        EXPECT_TRUE(m_holder.hold(sharing, path, ms));
+        return FileOps::real();
+#else
+        Q_UNUSED(sharing);
+        m_ops.held = QFileInfo(path).canonicalFilePath();
+        m_ops.heldFor = std::chrono::milliseconds(ms);
+        return m_ops;
+#endif
+    }
+    void release()
+    {
+#ifdef Q_OS_WIN
+        m_holder.release();
+#else
+        // Never longer than the patience.
+        EXPECT_LE(m_ops.waited, FileOps::kHoldPatience);
+#endif
+    }
+
+private:
+    tuvano::test::FaultyFileOps m_ops;
+    tuvano::test::FileHolder m_holder;
+};
+
+struct HoldCase {
+    const char* label;
+    const char* sharing; // how the other program shares the file
+    int holdMs;          // how long it holds it
+    bool replaced;       // whether the replacement gets through
+};
+
+class HeldTarget : public ::testing::TestWithParam<HoldCase> {};
+
+// A brief hold is waited out without a word; a longer one fails after about
+// two seconds as "in use", and leaves the file as it was.
+TEST_P(HeldTarget, IsWaitedForAWhileAndThenLeftAsItWas)
+{
+    const HoldCase& c = GetParam();
+    TempFolder dir;
+    dir.write(u"ro.vwi"_s, "old");
+    Holding holding;
+    FileOps& ops = holding.hold(c.sharing, dir.file(u"ro.vwi"_s), c.holdMs);
+    const Status status = replaceWithBytes(ops, dir.file(u"ro.vwi"_s), {}, "new");
+    holding.release();
+    ASSERT_EQ(status.ok(), c.replaced)
+        << errorText(status.ok() ? StoreError{} : status.error()).toStdString();
+    if (!c.replaced) {
+        EXPECT_EQ(status.error().cause, Cause::InUse);
+        const QString text = errorText(status.error());
+        EXPECT_TRUE(text.contains(dir.shown(u"ro.vwi"_s)) &&
+                    text.contains(u"Orsak: filen används av ett annat program"_s) &&
+                    text.contains(u"försök sedan igen"_s))
+            << text.toStdString();
+    }
+    EXPECT_EQ(dir.read(u"ro.vwi"_s), c.replaced ? "new" : "old");
+    EXPECT_EQ(dir.entries(), QStringList{u"ro.vwi"_s});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FileOps, HeldTarget,
+    ::testing::Values(HoldCase{"byAReaderForAMoment", "read", 400, true},
+                      HoldCase{"byAnExclusiveReaderForAMoment", "none", 400, true},
+                      HoldCase{"byAScannerSharingAllForAMoment", "all", 400, true},
+                      HoldCase{"byAReaderDeletingItForAMoment", "deleting", 400, true},
+                      HoldCase{"byAReaderForLong", "read", 4000, false}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+// A set replaced as one, one of whose files another program holds for long:
+// none is replaced, the new files stay for another try, which then works.
+TEST(FileOps, ASetWithAHeldFileIsReplacedWholeOrNotAtAll)
+{
+    TempFolder dir;
+    std::vector<Replacement> set;
+    for (const QString& name : {u"a.vwi"_s, u"b.vwi"_s, u"c.vwi"_s}) {
+        dir.write(name, "old");
+        dir.write(u"new-"_s + name, "new");
+        set.push_back({dir.file(u"new-"_s + name), dir.file(name)});
+    }
+    const auto before = dir.snapshot();
+    Holding holding;
+    const Status status = replaceAll(holding.hold("read", dir.file(u"c.vwi"_s), 4000), set);
+    holding.release();
+    ASSERT_FALSE(status.ok());
+    EXPECT_EQ(status.error().cause, Cause::InUse);
+    EXPECT_EQ(status.error().path, QFileInfo(dir.file(u"c.vwi"_s)).filePath());
+    EXPECT_TRUE(status.error().previousKept);
+    EXPECT_EQ(dir.snapshot(), before);
+    ASSERT_TRUE(replaceAll(FileOps::real(), set).ok());
+    for (const QString& name : {u"a.vwi"_s, u"b.vwi"_s, u"c.vwi"_s})
+        EXPECT_EQ(dir.read(name), "new");
+    EXPECT_EQ(dir.entries(), (QStringList{u"a.vwi"_s, u"b.vwi"_s, u"c.vwi"_s}));
 }
 
 // --- Links and write-protected files ------------------------------------

@@ -3,8 +3,10 @@
 #include "store/FileOps.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QStringList>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -20,7 +22,9 @@ struct SimulatedCrash : std::runtime_error {
 // The real file operations, except that the one numbered failAt (1-based,
 // counting every operation) fails as a full disk would (or as fault says),
 // and the one numbered crashAt is not carried out and throws SimulatedCrash
-// instead (with tornCrash, a write leaves half its bytes first).
+// instead (with tornCrash, a write leaves half its bytes first). A file can
+// be held, as another program holds it open; the pauses before another try
+// are only counted, never waited.
 class FaultyFileOps : public store::FileOps {
 public:
     // How the operation at failAt fails. A full disk is told as a failed write
@@ -48,56 +52,71 @@ public:
     // Runs as the fault is injected, before the failure is returned or the
     // crash thrown.
     std::function<void(const Injection&)> onFault;
+    // The file another program holds open for reading, sharing only reads
+    // with others, as a backup or a virus scanner does (the whole path, links
+    // followed): every change to it is refused as in use until the pauses
+    // have added up to heldFor, or for good when it is negative.
+    QString held;
+    std::chrono::milliseconds heldFor{-1};
+    std::chrono::milliseconds waited{0};
+    int pauses = 0;
 
-    store::Result<QByteArray> readAll(const QString& path) override
+    store::Result<QByteArray> readOnce(const QString& path) override
     {
         return step("readAll", store::ErrorKind::ReadFailed, path,
-                    [&] { return store::FileOps::real().readAll(path); });
+                    [&] { return store::FileOps::readOnce(path); });
     }
-    store::Status writeNew(const QString& path, const QByteArray& bytes) override
+    store::Status writeNewOnce(const QString& path, const QByteArray& bytes) override
     {
         return step(
             "writeNew", store::ErrorKind::WriteFailed, path,
-            [&] { return store::FileOps::real().writeNew(path, bytes); },
-            [&] { tear(path, bytes); });
+            [&] { return store::FileOps::writeNewOnce(path, bytes); }, [&] { tear(path, bytes); });
     }
-    store::Status copyNew(const QString& source, const QString& target) override
+    store::Status copyNewOnce(const QString& source, const QString& target) override
     {
         return step(
             "copyNew", store::ErrorKind::WriteFailed, target,
-            [&] { return store::FileOps::real().copyNew(source, target); },
+            [&] { return store::FileOps::copyNewOnce(source, target); },
             [&] { tear(target, readOrEmpty(source)); });
     }
-    store::Status flush(const QString& path) override
+    store::Status flushOnce(const QString& path) override
     {
         return step("flush", store::ErrorKind::WriteFailed, path,
-                    [&] { return store::FileOps::real().flush(path); });
+                    [&] { return store::FileOps::flushOnce(path); });
     }
-    store::Status rename(const QString& from, const QString& to) override
+    store::Status renameOnce(const QString& from, const QString& to) override
     {
         calls << QStringLiteral("rename ") + from + QStringLiteral(" -> ") + to;
+        if (isHeld(from))
+            return inUse(store::ErrorKind::WriteFailed, to);
         return step("rename", store::ErrorKind::WriteFailed, to,
-                    [&] { return store::FileOps::real().rename(from, to); });
+                    [&] { return store::FileOps::renameOnce(from, to); });
     }
-    store::Status flushFolder(const QString& folder) override
+    store::Status linkOnce(const QString& existing, const QString& name) override
+    {
+        calls << QStringLiteral("link ") + existing + QStringLiteral(" -> ") + name;
+        return step("link", store::ErrorKind::WriteFailed, name,
+                    [&] { return store::FileOps::linkOnce(existing, name); });
+    }
+    store::Status flushFolderOnce(const QString& folder) override
     {
         return step("flushFolder", store::ErrorKind::WriteFailed, folder,
-                    [&] { return store::FileOps::real().flushFolder(folder); });
+                    [&] { return store::FileOps::flushFolderOnce(folder); });
     }
-    store::Status remove(const QString& path) override
+    store::Status removeOnce(const QString& path) override
     {
         return step("remove", store::ErrorKind::DeleteFailed, path,
-                    [&] { return store::FileOps::real().remove(path); });
+                    [&] { return store::FileOps::removeOnce(path); });
     }
-    store::Status makeFolder(const QString& path) override
+    store::Status makeFolderOnce(const QString& path) override
     {
         return step("makeFolder", store::ErrorKind::FolderFailed, path,
-                    [&] { return store::FileOps::real().makeFolder(path); });
+                    [&] { return store::FileOps::makeFolderOnce(path); });
     }
-    store::Status removeFolder(const QString& path) override
+    store::Status removeFolderOnce(const QString& path) override
     {
         return step("removeFolder", store::ErrorKind::FolderFailed, path,
-                    [&] { return store::FileOps::real().removeFolder(path); });
+                    [&] { return store::FileOps::removeFolderOnce(path); });
     }
 
     static const char* faultName(Fault f)
@@ -113,7 +132,24 @@ public:
         return "?";
     }
 
+protected:
+    void pause(std::chrono::milliseconds length) override
+    {
+        waited += length;
+        ++pauses;
+    }
+
 private:
+    bool isHeld(const QString& path) const
+    {
+        return !held.isEmpty() && QFileInfo(path).canonicalFilePath() == held &&
+               (heldFor.count() < 0 || waited < heldFor);
+    }
+    static store::StoreError inUse(store::ErrorKind kind, const QString& path)
+    {
+        return {kind, path, 0, store::Flaw::None, {}, store::Cause::InUse};
+    }
+
     static QByteArray readOrEmpty(const QString& path)
     {
         QFile f(path);
@@ -153,7 +189,8 @@ private:
         const char* operation, store::ErrorKind kind, const QString& path, Op op, Torn torn = [] {})
         -> decltype(op())
     {
-        if (QLatin1StringView(operation) != QLatin1StringView("rename"))
+        if (QLatin1StringView(operation) != QLatin1StringView("rename") &&
+            QLatin1StringView(operation) != QLatin1StringView("link"))
             calls << QString::fromLatin1(operation) + u' ' + path;
         ++count;
         if (count == crashAt) {
@@ -166,6 +203,8 @@ private:
             record(operation, path);
             return failure(kind, path);
         }
+        if (kind != store::ErrorKind::ReadFailed && isHeld(path))
+            return inUse(kind, path);
         return op();
     }
 };

@@ -29,6 +29,8 @@ protected:
     std::unique_ptr<shell::Forms> forms;
 
     WindowFixture() { layOutHost(); }
+    // The program folder sub inside a fresh temporary folder.
+    explicit WindowFixture(const QString& sub) : dir(sub) { layOutHost(); }
 
     ~WindowFixture() override
     {

@@ -24,23 +24,23 @@ public:
     QString failWrite;
     QString failRead;
 
-    Result<QByteArray> readAll(const QString& path) override
+    Result<QByteArray> readOnce(const QString& path) override
     {
         if (path == failRead)
             return StoreError{ErrorKind::ReadFailed, path, 0, Flaw::None, {}};
-        return FileOps::readAll(path);
+        return FileOps::readOnce(path);
     }
-    Status writeNew(const QString& path, const QByteArray& bytes) override
+    Status writeNewOnce(const QString& path, const QByteArray& bytes) override
     {
         log << u"write "_s + QFileInfo(path).fileName();
         if (path == failWrite)
             return StoreError{ErrorKind::WriteFailed, path, 0, Flaw::None, {}};
-        return FileOps::writeNew(path, bytes);
+        return FileOps::writeNewOnce(path, bytes);
     }
-    Status remove(const QString& path) override
+    Status removeOnce(const QString& path) override
     {
         log << u"remove "_s + QFileInfo(path).fileName();
-        return FileOps::remove(path);
+        return FileOps::removeOnce(path);
     }
 };
 
