@@ -142,7 +142,7 @@ TEST_F(Launching, ANativeProgramRunsInItsFolderUntilItEnds)
 // sharing it, and never in the way of a host that makes and deletes it.
 TEST(MarkerProbe, SeesAHeldMarkerAndNeverStandsInTheHostsWay)
 {
-#ifndef FILE_HOLDER
+#ifndef HAS_FILE_HOLDER
     GTEST_SKIP() << "only Windows lets a program keep others out of a file it has open";
 #else
     TempFolder dir;
@@ -157,7 +157,7 @@ TEST(MarkerProbe, SeesAHeldMarkerAndNeverStandsInTheHostsWay)
     }
     dir.remove(u"lx98temp.tmp"_s);
     QProcess host;
-    host.start(QStringLiteral(FILE_HOLDER),
+    host.start(QString::fromUtf8(kFileHolder),
                {u"churn"_s, QDir::toNativeSeparators(marker), u"2000"_s});
     ASSERT_TRUE(host.waitForStarted());
     while (!host.waitForFinished(0))

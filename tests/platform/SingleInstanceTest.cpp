@@ -532,7 +532,7 @@ TEST(SingleInstance, TheSameFolderThroughAnotherDriveLetterIsTheSameCopy)
     GTEST_SKIP() << "only Windows reaches a folder through drive letters";
 #else
     // The test run maps Y: to this folder of the build (cmake/wine-emulator.sh).
-    const QString drive = QFileInfo(QStringLiteral(COPY_PROBE)).absolutePath() + u"/../drive-y"_s;
+    const QString drive = QFileInfo(QString::fromUtf8(kCopyProbe)).absolutePath() + u"/../drive-y"_s;
     if (!QFileInfo(u"Y:/"_s).isDir() || !QFileInfo(drive).isDir())
         GTEST_SKIP() << "no drive Y: for " << drive.toStdString();
     const QString name = u"copy-"_s + QString::number(QCoreApplication::applicationPid());
@@ -540,7 +540,7 @@ TEST(SingleInstance, TheSameFolderThroughAnotherDriveLetterIsTheSameCopy)
     const auto removeIt = qScopeGuard([&] { QDir(drive + u'/' + name).removeRecursively(); });
     ASSERT_TRUE(QDir().mkpath(drive + u'/' + name + u"/Lexaro"_s));
     const QString program = u"/copy_probe.exe"_s;
-    ASSERT_TRUE(QFile::copy(QStringLiteral(COPY_PROBE), drive + u'/' + name + program));
+    ASSERT_TRUE(QFile::copy(QString::fromUtf8(kCopyProbe), drive + u'/' + name + program));
     QProcess first;
     first.start(drive + u'/' + name + program,
                 {u"hold"_s, drive + u'/' + name + u"/Lexaro"_s, u"shown"_s});

@@ -7,11 +7,15 @@
 
 #include <gtest/gtest.h>
 
+#ifdef HAS_FILE_HOLDER
+extern const char kFileHolder[];
+#endif
+
 namespace tuvano::test {
 
 // Another program that holds a file open for a while, as a virus scanner, an
 // indexer or a backup does on Windows: the file holder (tools/file-holder)
-// as a real process. Only the Windows build has one (FILE_HOLDER).
+// as a real process. Only the Windows build has one (HAS_FILE_HOLDER).
 class FileHolder {
 public:
     FileHolder() = default;
@@ -28,9 +32,9 @@ public:
     // failure added, when the hold could not be made.
     bool hold(const char* sharing, const QString& path, int ms)
     {
-#ifdef FILE_HOLDER
+#ifdef HAS_FILE_HOLDER
         m_process.start(
-            QStringLiteral(FILE_HOLDER),
+            QString::fromUtf8(kFileHolder),
             {QString::fromLatin1(sharing), QDir::toNativeSeparators(path), QString::number(ms)});
         QByteArray said;
         while (!said.contains("held") && m_process.waitForReadyRead(20000))
