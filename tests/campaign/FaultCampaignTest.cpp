@@ -687,17 +687,17 @@ class EveryWritingOperation : public ::testing::TestWithParam<std::string> {};
 TEST_P(EveryWritingOperation, EveryStepKeepsTheStoreWhole)
 {
     const std::vector<Walk> all = walks();
-    const auto walk = std::find_if(all.begin(), all.end(),
-                                   [](const Walk& w) { return w.name == GetParam(); });
+    const auto walk =
+        std::find_if(all.begin(), all.end(), [](const Walk& w) { return w.name == GetParam(); });
     ASSERT_NE(walk, all.end());
     const Tally t = walkAll(*walk);
     std::printf("%-28s %14s %12s %10s %6s\n", "operation", "failure steps", "crash steps",
                 "mid-write", "runs");
     std::printf("%-28s %8d (%s) %12d %10d %6d%s\n", walk->name, t.failPoints,
                 kEveryFaultAtEveryStep ? "x3" : "x1", t.crashPoints, t.tornPoints, t.runs,
-                t.violatingRuns ? qPrintable(u"  <- "_s + QString::number(t.violatingRuns) +
-                                             u" violating"_s)
-                                : "");
+                t.violatingRuns
+                    ? qPrintable(u"  <- "_s + QString::number(t.violatingRuns) + u" violating"_s)
+                    : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(FaultCampaign, EveryWritingOperation, ::testing::ValuesIn(walkNames()),

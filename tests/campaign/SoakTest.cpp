@@ -121,7 +121,8 @@ TEST(KillSoak, RandomKillsLeaveEveryListedProfileWhole)
         phase.start();
         QProcess child;
         child.setProcessEnvironment(env);
-        child.start(QString::fromUtf8(kSoakChild), {dir.path(), QString::number(random.generate())});
+        child.start(QString::fromUtf8(kSoakChild),
+                    {dir.path(), QString::number(random.generate())});
         ASSERT_TRUE(child.waitForStarted(10000)) << child.errorString().toStdString();
         QByteArray out;
         QElapsedTimer upTime;
@@ -215,8 +216,8 @@ TEST(KillSoak, RandomKillsLeaveEveryListedProfileWhole)
                 kills, double(clock.elapsed()) / 1000.0, violating, selfEnded);
     std::printf("soak: %.1f s children starting up, %.1f s at work until killed, %.1f s ending "
                 "with their hosts, %.1f s judging the folder\n",
-                double(startingMs) / 1000.0, double(workingMs) / 1000.0,
-                double(endingMs) / 1000.0, double(judgingMs) / 1000.0);
+                double(startingMs) / 1000.0, double(workingMs) / 1000.0, double(endingMs) / 1000.0,
+                double(judgingMs) / 1000.0);
     for (const auto& [text, n] : ownEnds)
         std::printf("soak: ended by itself %d times: %s\n", n, text.c_str());
     std::printf("soak: where the kills landed:");

@@ -58,9 +58,9 @@ QByteArray waitUntilHeld(QProcess& probe)
     while (!said.contains("held\n") && probe.waitForReadyRead(10000))
         said += probe.readAllStandardOutput();
     if (!said.contains("held\n")) {
-        ADD_FAILURE() << "the probe never said held: " << said.toStdString()
-                      << "\n  state " << int(probe.state()) << ", error "
-                      << probe.errorString().toStdString() << ", exit code " << probe.exitCode()
+        ADD_FAILURE() << "the probe never said held: " << said.toStdString() << "\n  state "
+                      << int(probe.state()) << ", error " << probe.errorString().toStdString()
+                      << ", exit code " << probe.exitCode()
                       << "\n  stderr: " << probe.readAllStandardError().toStdString();
     }
     return said;
@@ -237,11 +237,7 @@ const HostileLock kHostileLocks[] = {
      {},
      false,
      "en mapp"},
-    {"Pipe",
-     [](Scene& s) { makePipe(s.lock()); },
-     {},
-     false,
-     "en specialfil"},
+    {"Pipe", [](Scene& s) { makePipe(s.lock()); }, {}, false, "en specialfil"},
 };
 
 class HostileLockTest : public ::testing::TestWithParam<HostileLock> {
@@ -493,8 +489,8 @@ INSTANTIATE_TEST_SUITE_P(Copies, SecondCopyTest, ::testing::ValuesIn(kSecondCopi
 // nor raised, so the lock is stale.
 TEST(SingleInstance, TheSameProgramFromAnotherFolderIsAnotherCopy)
 {
-    const QString elsewhere = QFileInfo(QString::fromUtf8(kCopyProbe)).absolutePath() + u"/linked-"_s +
-                              QString::number(QCoreApplication::applicationPid());
+    const QString elsewhere = QFileInfo(QString::fromUtf8(kCopyProbe)).absolutePath() +
+                              u"/linked-"_s + QString::number(QCoreApplication::applicationPid());
     // Process ids come round again (soon under Wine): a folder left by a run
     // that failed half-way is removed, and this one is whatever happens. It
     // goes after the copy run from it, which Windows would not let go of.
@@ -532,7 +528,8 @@ TEST(SingleInstance, TheSameFolderThroughAnotherDriveLetterIsTheSameCopy)
     GTEST_SKIP() << "only Windows reaches a folder through drive letters";
 #else
     // The test run maps Y: to this folder of the build (cmake/wine-emulator.sh).
-    const QString drive = QFileInfo(QString::fromUtf8(kCopyProbe)).absolutePath() + u"/../drive-y"_s;
+    const QString drive =
+        QFileInfo(QString::fromUtf8(kCopyProbe)).absolutePath() + u"/../drive-y"_s;
     if (!QFileInfo(u"Y:/"_s).isDir() || !QFileInfo(drive).isDir())
         GTEST_SKIP() << "no drive Y: for " << drive.toStdString();
     const QString name = u"copy-"_s + QString::number(QCoreApplication::applicationPid());

@@ -12,11 +12,10 @@
  *     marker, that many times, and says how often either was refused.
  *
  * Only kernel32 is used, so no display is needed. */
-#include <windows.h>
-
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <windows.h>
 
 /* Whether a call failed because another program stood in its way: a file
  * that is gone (another's handle let its deletion happen only as that handle
@@ -64,8 +63,8 @@ int wmain(int argc, wchar_t** argv)
         share = FILE_SHARE_READ | FILE_SHARE_DELETE;
     else if (wcscmp(mode, L"none") != 0)
         return 2;
-    HANDLE file = CreateFileW(path, GENERIC_READ, share, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
+    HANDLE file =
+        CreateFileW(path, GENERIC_READ, share, NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) {
         printf("not held: error %lu\n", GetLastError());
         return 1;
