@@ -118,7 +118,12 @@ Decoded decode(QByteArrayView bytes)
         QStringDecoder utf16(bytes.startsWith("\xFF") ? QStringConverter::Utf16LE
                                                       : QStringConverter::Utf16BE,
                              QStringConverter::Flag::Stateless);
-        return finish(utf16.decode(bytes.sliced(2)), Encoding::Utf16);
+        QString text = utf16.decode(bytes.sliced(2));
+        // A byte left over is half a letter, which the decoder drops without
+        // a word: the file was cut short, and is damaged where it ends.
+        if (bytes.size() % 2 != 0)
+            text += QChar(QChar::ReplacementCharacter);
+        return finish(std::move(text), Encoding::Utf16);
     }
     const bool marked = bytes.startsWith(kUtf8Mark);
     if (marked)

@@ -147,7 +147,12 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"markThenCodePage", "\xef\xbb\xbf" + kStandardLine + "\"\xc5sa\",\"2\"\r\n", 2,
                     Flaw::BadEncoding},
         DamagedCase{"secondMark", "\xef\xbb\xbf\xef\xbb\xbf" + kStandardLine, 1,
-                    Flaw::BadCharacter}),
+                    Flaw::BadCharacter},
+        // Saved as UTF-16, and cut short in the middle of a letter.
+        DamagedCase{"utf16CutShort",
+                    QByteArray("\xFF\xFE\"\0A\0\"\0,\0\"\0001\0\"\0\r\0\n\0\"", 21), 2,
+                    Flaw::BadEncoding},
+        DamagedCase{"utf16OneByte", "\xFE\xFF,", 1, Flaw::BadEncoding}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // --- Writing -------------------------------------------------------------
@@ -255,7 +260,8 @@ TEST_F(ProfileListFile, RemovingAProfileWhoseFolderIsALinkIsRefusedAndChangesNot
     const QByteArray before = kStandardLine + "\"Anna\",\"2000000\"\r\n";
     dir.write(u"profiles.map"_s, before);
     makeProfile(u"1000000"_s);
-    tuvano::test::makeSymbolicLink(dir.file(u"profiles/1000000"_s), dir.file(u"profiles/2000000"_s));
+    tuvano::test::makeSymbolicLink(dir.file(u"profiles/1000000"_s),
+                                   dir.file(u"profiles/2000000"_s));
     if (IsSkipped())
         return;
     const auto snapshot = dir.snapshot();
