@@ -115,9 +115,9 @@ Decoded decode(QByteArrayView bytes)
 {
     // Saved as "Unicode" (UTF-16), as Notepad does, always with its mark.
     if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder utf16(bytes.startsWith("\xFF") ? QStringConverter::Utf16LE
-                                                      : QStringConverter::Utf16BE,
-                             QStringConverter::Flag::Stateless);
+        QStringDecoder utf16(
+            bytes.startsWith("\xFF") ? QStringConverter::Utf16LE : QStringConverter::Utf16BE,
+            QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
         QString text = utf16.decode(bytes.sliced(2));
         // A byte left over is half a letter, which the decoder drops without
         // a word: the file was cut short, and is damaged where it ends.

@@ -152,7 +152,8 @@ INSTANTIATE_TEST_SUITE_P(
         DamagedCase{"utf16CutShort",
                     QByteArray("\xFF\xFE\"\0A\0\"\0,\0\"\0001\0\"\0\r\0\n\0\"", 21), 2,
                     Flaw::BadEncoding},
-        DamagedCase{"utf16OneByte", "\xFE\xFF,", 1, Flaw::BadEncoding}),
+        DamagedCase{"utf16OneByte", "\xFE\xFF,", 1, Flaw::BadEncoding},
+        DamagedCase{"utf16SecondMark", "\xFF\xFE\xFF\xFE", 1, Flaw::MissingField}),
     [](const auto& info) { return std::string(info.param.label); });
 
 // --- Writing -------------------------------------------------------------
